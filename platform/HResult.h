@@ -1,0 +1,54 @@
+#pragma once
+// Status codes shared by every layer: negative is failure, S_FALSE means "no such node".
+
+#include <cstdint>
+#include <string>
+
+using HRESULT = std::int32_t;
+
+constexpr HRESULT MakeHResult(std::uint32_t value) {
+    return static_cast<HRESULT>(value);
+}
+
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT E_NOTIMPL = MakeHResult(0x80004001);
+constexpr HRESULT E_NOINTERFACE = MakeHResult(0x80004002);
+constexpr HRESULT E_POINTER = MakeHResult(0x80004003);
+constexpr HRESULT E_ABORT = MakeHResult(0x80004004);
+constexpr HRESULT E_FAIL = MakeHResult(0x80004005);
+constexpr HRESULT E_UNEXPECTED = MakeHResult(0x8000FFFF);
+constexpr HRESULT E_ACCESSDENIED = MakeHResult(0x80070005);
+constexpr HRESULT E_HANDLE = MakeHResult(0x80070006);
+constexpr HRESULT E_OUTOFMEMORY = MakeHResult(0x8007000E);
+constexpr HRESULT E_INVALIDARG = MakeHResult(0x80070057);
+constexpr HRESULT DISP_E_TYPEMISMATCH = MakeHResult(0x80020005);
+constexpr HRESULT DISP_E_OVERFLOW = MakeHResult(0x8002000A);
+constexpr HRESULT HRESULT_FILE_NOT_FOUND = MakeHResult(0x80070002);
+constexpr HRESULT HRESULT_PATH_NOT_FOUND = MakeHResult(0x80070003);
+constexpr HRESULT HRESULT_WRITE_FAULT = MakeHResult(0x8007001D);
+constexpr HRESULT HRESULT_READ_FAULT = MakeHResult(0x8007001E);
+constexpr HRESULT HRESULT_FILE_TOO_LARGE = MakeHResult(0x800700DF);
+constexpr HRESULT HRESULT_INVALID_DATA = MakeHResult(0x8007000D);
+
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
+
+// The message text for a status: the system text when one is known, otherwise
+// "IDispatch error #%d" for dispatch codes, otherwise "Unknown error 0x%0lX".
+std::string ComErrorText(HRESULT status);
+
+// A failure raised with a status and its message text; caught by the trace scope's clauses.
+class ComError {
+public:
+    explicit ComError(HRESULT status) : m_status(status) {}
+    HRESULT Error() const { return m_status; }
+    std::string ErrorMessage() const { return ComErrorText(m_status); }
+
+private:
+    HRESULT m_status;
+};

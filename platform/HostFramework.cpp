@@ -1,0 +1,234 @@
+#include "HostFramework.h"
+
+#include <fcntl.h>
+#include <semaphore.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The pane table the framework keeps at the start of its segment.
+struct PaneRecord {
+    std::int64_t processId;
+    char paneId[48];
+    char paneName[32];
+};
+
+struct PaneTable {
+    static constexpr std::uint32_t kMagic = 0x54504E31; // "TPN1"
+    static constexpr int kCapacity = 16;
+    std::uint32_t magic;
+    std::uint32_t count;
+    PaneRecord panes[kCapacity];
+};
+
+// POSIX object names start with one slash and hold no other.
+std::string posixName(const std::string& name) {
+    std::string result = name;
+    std::replace(result.begin(), result.end(), '/', '_');
+    return "/" + result;
+}
+
+std::string frameworkSegmentName() {
+    return "trellis-framework-" + std::to_string(getuid());
+}
+
+void copyText(char* target, std::size_t capacity, const std::string& text) {
+    const std::size_t n = std::min(capacity - 1, text.size());
+    std::memcpy(target, text.data(), n);
+    target[n] = '\0';
+}
+
+} // namespace
+
+CCorvane::CCorvane() {
+    const long page = sysconf(_SC_PAGESIZE);
+    m_granularity = page > 0 ? static_cast<std::size_t>(page) : 4096;
+}
+
+CCorvane::~CCorvane() {
+    if (m_open || m_mutex)
+        CloseSharedSegment();
+}
+
+std::size_t CCorvane::RoundToGranularity(std::size_t size, std::size_t granularity) {
+    if (granularity == 0)
+        return size;
+    return (size / granularity) * granularity + granularity;
+}
+
+void CCorvane::SetSegment(const std::string& name, std::size_t size, const std::string& mutexName) {
+    m_segmentName = name;
+    m_segmentSize = size;
+    m_mutexName = mutexName;
+}
+
+HRESULT CCorvane::OpenFramework(int, int* reserved) {
+    if (reserved)
+        *reserved = 0;
+    if (m_open)
+        return S_OK;
+    SetSegment(frameworkSegmentName(), sizeof(PaneTable));
+    bool created = false;
+    if (!OpenSharedSegment(created))
+        return E_FAIL;
+    if (!lockSegment())
+        return E_FAIL;
+    auto* table = static_cast<PaneTable*>(m_view);
+    if (table->magic != PaneTable::kMagic) {
+        std::memset(table, 0, sizeof(PaneTable));
+        table->magic = PaneTable::kMagic;
+    }
+    unlockSegment();
+    return S_OK;
+}
+
+HRESULT CCorvane::RegisterPane(long processId, const std::string& paneId,
+                               const std::string& paneName, unsigned, unsigned, long, quintptr) {
+    if (!m_open)
+        return E_FAIL;
+    if (paneId.empty())
+        return E_INVALIDARG;
+    if (!lockSegment())
+        return E_FAIL;
+    auto* table = static_cast<PaneTable*>(m_view);
+    HRESULT result = E_OUTOFMEMORY;
+    if (table->count < PaneTable::kCapacity) {
+        PaneRecord& record = table->panes[table->count++];
+        record.processId = processId;
+        copyText(record.paneId, sizeof record.paneId, paneId);
+        copyText(record.paneName, sizeof record.paneName, paneName);
+        result = S_OK;
+    }
+    unlockSegment();
+    return result;
+}
+
+HRESULT CCorvane::RevokePane(const std::string& paneId) {
+    if (!m_open)
+        return S_FALSE;
+    if (!lockSegment())
+        return E_FAIL;
+    auto* table = static_cast<PaneTable*>(m_view);
+    HRESULT result = S_FALSE;
+    for (std::uint32_t i = 0; i < std::min<std::uint32_t>(table->count, PaneTable::kCapacity);
+         ++i) {
+        if (paneId == table->panes[i].paneId) {
+            table->panes[i] = table->panes[--table->count];
+            result = S_OK;
+            break;
+        }
+    }
+    unlockSegment();
+    return result;
+}
+
+HRESULT CCorvane::DlgDoModalBegin(const std::string& paneId) {
+    m_modalPane = paneId;
+    ++m_modalDepth;
+    return S_OK;
+}
+
+HRESULT CCorvane::DlgDoModalEnd() {
+    if (m_modalDepth == 0)
+        return S_FALSE;
+    if (--m_modalDepth == 0)
+        m_modalPane.clear();
+    return S_OK;
+}
+
+bool CCorvane::OpenSharedSegment(bool& created) {
+    created = false;
+    if (m_segmentSize == 0 || m_segmentName.empty())
+        return false;
+    if (m_mutexName.empty())
+        m_mutexName = m_segmentName + "Mutex";
+
+    sem_t* mutex = sem_open(posixName(m_mutexName).c_str(), O_CREAT, m_permissions, 1);
+    if (mutex == SEM_FAILED)
+        return false;
+    m_mutex = mutex;
+    // Take the mutex, as a creator asking for initial ownership would.
+    while (sem_wait(mutex) != 0 && errno == EINTR) {
+    }
+
+    const std::size_t size = RoundToGranularity(m_segmentSize, m_granularity);
+    const std::string name = posixName(m_segmentName);
+    int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, m_permissions);
+    bool madeHere = fd >= 0;
+    if (fd < 0 && errno == EEXIST)
+        fd = shm_open(name.c_str(), O_RDWR, m_permissions);
+    if (fd >= 0) {
+        struct stat info {};
+        const bool sized = fstat(fd, &info) == 0 && static_cast<std::size_t>(info.st_size) >= size;
+        if (sized || ftruncate(fd, static_cast<off_t>(size)) == 0) {
+            m_mapping = fd;
+            created = madeHere;
+            m_created = madeHere;
+        } else {
+            close(fd);
+            if (madeHere)
+                shm_unlink(name.c_str());
+        }
+    }
+    if (m_mapping >= 0) {
+        void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, m_mapping, 0);
+        if (view != MAP_FAILED) {
+            m_view = view;
+            m_viewSize = size;
+            if (created)
+                std::memset(m_view, 0, size);
+        }
+    }
+    m_open = m_view != nullptr;
+    sem_post(mutex);
+    return m_open;
+}
+
+BOOL CCorvane::CloseSharedSegment() {
+    BOOL result = 0;
+    bool lastPane = false;
+    if (m_view) {
+        const auto* table = static_cast<const PaneTable*>(m_view);
+        lastPane = m_viewSize >= sizeof(PaneTable) && table->count == 0;
+        result |= munmap(m_view, m_viewSize) == 0 ? 1 : 0;
+        m_view = nullptr;
+        m_viewSize = 0;
+    } else {
+        result |= 1;
+    }
+    if (m_mapping >= 0) {
+        result |= close(m_mapping) == 0 ? 1 : 0;
+        m_mapping = -1;
+        // Named objects go away with their last user; a segment this process made and
+        // that holds no pane any more is removed.
+        if (m_created && lastPane)
+            shm_unlink(posixName(m_segmentName).c_str());
+    }
+    if (m_mutex) {
+        result |= sem_close(static_cast<sem_t*>(m_mutex)) == 0 ? 1 : 0;
+        m_mutex = nullptr;
+    }
+    m_open = false;
+    m_created = false;
+    return result;
+}
+
+bool CCorvane::lockSegment() {
+    if (!m_open || !m_mutex)
+        return false;
+    while (sem_wait(static_cast<sem_t*>(m_mutex)) != 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return true;
+}
+
+void CCorvane::unlockSegment() {
+    sem_post(static_cast<sem_t*>(m_mutex));
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The touch screen's host framework: attaching to it, registering this program's pane,
+// bracketing modal dialogs, and the shared segment through which the framework's panes
+// share state (a POSIX shared memory object guarded by a named semaphore).
+
+#include "HResult.h"
+
+#include <QtGlobal>
+
+#include <cstddef>
+#include <string>
+
+using BOOL = int;
+
+class CCorvane {
+public:
+    CCorvane();
+    virtual ~CCorvane();
+    CCorvane(const CCorvane&) = delete;
+    CCorvane& operator=(const CCorvane&) = delete;
+
+    // Attaches to the framework and opens its shared segment.
+    HRESULT OpenFramework(int flags, int* reserved);
+    // Records the pane in the shared segment so that other panes can find it.
+    HRESULT RegisterPane(long processId, const std::string& paneId, const std::string& paneName,
+                         unsigned style, unsigned order, long reserved, quintptr window);
+    HRESULT RevokePane(const std::string& paneId);
+    HRESULT DlgDoModalBegin(const std::string& paneId);
+    HRESULT DlgDoModalEnd();
+
+    // Shared-segment hooks, called by the framework itself.
+    virtual bool OpenSharedSegment(bool& created);
+    virtual BOOL CloseSharedSegment();
+
+    // Segment parameters; the framework sets them before opening the segment.
+    void SetSegment(const std::string& name, std::size_t size,
+                    const std::string& mutexName = std::string());
+    void SetAllocationGranularity(std::size_t granularity) { m_granularity = granularity; }
+    std::size_t AllocationGranularity() const { return m_granularity; }
+
+    std::size_t SegmentSize() const { return m_segmentSize; }
+    const std::string& SegmentName() const { return m_segmentName; }
+    const std::string& MutexName() const { return m_mutexName; }
+    bool IsSegmentOpen() const { return m_open; }
+    void* SegmentView() const { return m_view; }
+    int ModalDepth() const { return m_modalDepth; }
+
+    // The size a segment of the given size occupies: always raised to the next whole
+    // granule, even when it already is a multiple.
+    static std::size_t RoundToGranularity(std::size_t size, std::size_t granularity);
+
+private:
+    bool lockSegment();
+    void unlockSegment();
+
+    std::size_t m_segmentSize = 0;
+    std::string m_segmentName;
+    std::string m_mutexName;
+    void* m_mutex = nullptr; // sem_t*
+    int m_mapping = -1;      // shared memory file descriptor
+    void* m_view = nullptr;
+    std::size_t m_viewSize = 0;
+    bool m_open = false;
+    bool m_created = false;
+    unsigned m_permissions = 0600; // security attributes of both objects
+    std::size_t m_granularity;
+    int m_modalDepth = 0;
+    std::string m_modalPane;
+};

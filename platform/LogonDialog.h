@@ -1,0 +1,21 @@
+#pragma once
+// The logon dialog: user name, password (shown as dots) and domain, touch-sized.
+
+#include <QDialog>
+
+class QLineEdit;
+
+class LogonDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit LogonDialog(const QString& caption, QWidget* parent = nullptr);
+
+    QString userName() const;
+    QString password() const;
+    QString domain() const;
+
+private:
+    QLineEdit* m_user = nullptr;
+    QLineEdit* m_password = nullptr;
+    QLineEdit* m_domain = nullptr;
+};

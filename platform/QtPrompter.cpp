@@ -1,0 +1,128 @@
+#include "QtPrompter.h"
+
+#include "LogonDialog.h"
+#include "TouchEntryDialog.h"
+#include "TouchWidgets.h"
+
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <utility>
+
+namespace {
+
+QWidget* ownerWidget(QObject* owner) {
+    return qobject_cast<QWidget*>(owner);
+}
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+int entryDialog(TouchEntryDialog::Layout layout, std::string& text, const std::string& title,
+                QObject* owner) {
+    TouchEntryDialog dialog(layout, qs(title), qs(text), ownerWidget(owner));
+    dialog.setStyleSheet(touchStyleSheet());
+    if (dialog.exec() != QDialog::Accepted)
+        return IDCANCEL;
+    text = dialog.text().toStdString();
+    return IDOK;
+}
+
+} // namespace
+
+int QtPrompter::messageBox(const std::string& text, const std::string& caption, std::uint32_t style,
+                           QObject* owner) {
+    QMessageBox box(ownerWidget(owner));
+    box.setStyleSheet(touchStyleSheet());
+    box.setText(qs(text));
+    box.setWindowTitle(qs(caption));
+    std::vector<std::pair<QPushButton*, int>> buttons;
+    auto add = [&](const char* label, QMessageBox::ButtonRole role, int result) {
+        buttons.emplace_back(box.addButton(QString::fromLatin1(label), role), result);
+    };
+    switch (style) {
+    case MB_TOUCH_QUESTION:
+        box.setIcon(QMessageBox::Question);
+        add("Yes", QMessageBox::YesRole, IDYES);
+        add("No", QMessageBox::NoRole, IDNO);
+        break;
+    case MB_TOUCH_ABORTRETRYIGNORE:
+        box.setIcon(QMessageBox::Warning);
+        add("Abort", QMessageBox::RejectRole, IDABORT);
+        add("Retry", QMessageBox::AcceptRole, IDRETRY);
+        add("Ignore", QMessageBox::AcceptRole, IDIGNORE);
+        break;
+    case MB_TOUCH_WARNING:
+        box.setIcon(QMessageBox::Warning);
+        add("OK", QMessageBox::AcceptRole, IDOK);
+        break;
+    default:
+        box.setIcon(QMessageBox::Critical);
+        add("OK", QMessageBox::AcceptRole, IDOK);
+        break;
+    }
+    box.exec();
+    for (const auto& [button, result] : buttons) {
+        if (box.clickedButton() == button)
+            return result;
+    }
+    // Closed without a button: the answer that changes nothing.
+    return DeclinedResult(style);
+}
+
+int QtPrompter::popupMenu(const std::vector<MenuEntry>& entries, QPoint screenPos, QObject* owner) {
+    QMenu menu(ownerWidget(owner));
+    menu.setStyleSheet(touchStyleSheet());
+    for (const MenuEntry& entry : entries) {
+        if (entry.isSeparator()) {
+            menu.addSeparator();
+            continue;
+        }
+        // As in the item rows, "&&" in a label shows one ampersand.
+        QAction* action = menu.addAction(qs(entry.text));
+        action->setData(entry.id);
+        action->setCheckable(entry.checked);
+        action->setChecked(entry.checked);
+        action->setEnabled(entry.enabled);
+    }
+    const QAction* chosen = menu.exec(screenPos);
+    return chosen ? chosen->data().toInt() : 0;
+}
+
+int QtPrompter::keyboard(std::string& text, const std::string& title, QObject* owner) {
+    return entryDialog(TouchEntryDialog::Layout::Keyboard, text, title, owner);
+}
+
+int QtPrompter::keypad(std::string& text, const std::string& title, QObject* owner, int, int) {
+    return entryDialog(TouchEntryDialog::Layout::Keypad, text, title, owner);
+}
+
+LogonAnswer QtPrompter::logon(const std::string& caption, QObject* owner) {
+    LogonDialog dialog(qs(caption), ownerWidget(owner));
+    dialog.setStyleSheet(touchStyleSheet());
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return LogonAnswer{IDOK, dialog.userName().toStdString(), dialog.password().toStdString(),
+                       dialog.domain().toStdString()};
+}
+
+FileAnswer QtPrompter::fileDialog(FileDialogKind kind, const std::string& title,
+                                  const std::string& filter, QObject* owner) {
+    QFileDialog dialog(ownerWidget(owner), qs(title), QString(), qs(filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setStyleSheet(touchStyleSheet());
+    dialog.setAcceptMode(kind == FileDialogKind::Save ? QFileDialog::AcceptSave
+                                                      : QFileDialog::AcceptOpen);
+    dialog.setFileMode(kind == FileDialogKind::Save ? QFileDialog::AnyFile
+                                                    : QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return FileAnswer{IDOK, dialog.selectedFiles().constFirst().toStdString()};
+}
+
+int QtPrompter::runDialog(QDialog& dialog) {
+    return dialog.exec();
+}

@@ -1,0 +1,102 @@
+#include "TouchEntryDialog.h"
+
+#include "Metrics.h"
+#include "TouchWidgets.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QStringList kKeyboardRows = {QStringLiteral("1234567890"), QStringLiteral("qwertyuiop"),
+                                   QStringLiteral("asdfghjkl-"), QStringLiteral("zxcvbnm_.@")};
+const QStringList kKeypadRows = {QStringLiteral("789"), QStringLiteral("456"),
+                                 QStringLiteral("123"), QStringLiteral(":0.")};
+
+const QString kShift = QStringLiteral("Shift");
+const QString kSpace = QStringLiteral("Space");
+const QString kBack = QStringLiteral("\u232B");
+const QString kClear = QStringLiteral("Clear");
+
+// Keys must not take the focus from the edit line, or typed keys would go to them.
+QPushButton* noFocus(QPushButton* button) {
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace
+
+TouchEntryDialog::TouchEntryDialog(Layout layout, const QString& title, const QString& text,
+                                   QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(title);
+    auto* column = new QVBoxLayout(this);
+    m_edit = new QLineEdit(text, this);
+    m_edit->setFont(FrmwkGetFont(FONT_HEADING));
+    m_edit->setMinimumHeight(TouchTargetHeight());
+    column->addWidget(m_edit);
+    addKeys(layout);
+
+    auto* buttons = new QHBoxLayout;
+    QPushButton* ok = makeTouchButton(QStringLiteral("OK"), this);
+    QPushButton* cancel = makeTouchButton(QStringLiteral("Cancel"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    column->addLayout(buttons);
+    m_edit->setFocus();
+    m_edit->selectAll();
+}
+
+QString TouchEntryDialog::text() const {
+    return m_edit->text();
+}
+
+void TouchEntryDialog::addKeys(Layout layout) {
+    auto* grid = new QGridLayout;
+    const QStringList& rows = layout == Layout::Keyboard ? kKeyboardRows : kKeypadRows;
+    int row = 0;
+    for (const QString& keys : rows) {
+        for (int column = 0; column < keys.size(); ++column) {
+            const QString key = keys.mid(column, 1);
+            QPushButton* button = noFocus(makeTouchButton(key, this));
+            connect(button, &QPushButton::clicked, this, [this, key] { press(key); });
+            grid->addWidget(button, row, column);
+        }
+        ++row;
+    }
+    const QStringList extras = layout == Layout::Keyboard
+                                   ? QStringList{kShift, kSpace, kBack, kClear}
+                                   : QStringList{kBack, kClear};
+    const int span = layout == Layout::Keyboard ? 10 : 3;
+    auto* line = new QHBoxLayout;
+    for (const QString& key : extras) {
+        QPushButton* button = noFocus(makeTouchButton(key, this));
+        if (key == kShift)
+            button->setCheckable(true);
+        connect(button, &QPushButton::clicked, this, [this, key] { press(key); });
+        line->addWidget(button, key == kSpace ? 3 : 1);
+    }
+    grid->addLayout(line, row, 0, 1, span);
+    static_cast<QVBoxLayout*>(this->layout())->addLayout(grid);
+}
+
+void TouchEntryDialog::press(const QString& key) {
+    if (key == kShift) {
+        m_shift = !m_shift;
+    } else if (key == kSpace) {
+        m_edit->insert(QStringLiteral(" "));
+    } else if (key == kBack) {
+        m_edit->backspace();
+    } else if (key == kClear) {
+        m_edit->clear();
+    } else {
+        m_edit->insert(m_shift ? key.toUpper() : key);
+    }
+}

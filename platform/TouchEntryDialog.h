@@ -1,0 +1,25 @@
+#pragma once
+// The on-screen keyboard and keypad: an edit line above a grid of large keys, with OK
+// and Cancel. A physical keyboard works in the edit line as well.
+
+#include <QDialog>
+
+class QLineEdit;
+
+class TouchEntryDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum class Layout { Keyboard, Keypad };
+
+    TouchEntryDialog(Layout layout, const QString& title, const QString& text,
+                     QWidget* parent = nullptr);
+
+    QString text() const;
+
+private:
+    void addKeys(Layout layout);
+    void press(const QString& key);
+
+    QLineEdit* m_edit = nullptr;
+    bool m_shift = false;
+};

@@ -1,0 +1,253 @@
+#include "XmlDocument.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+
+namespace {
+
+// Compiled XPath queries, kept per thread by their text. Queries are formatted with
+// channel indexes and component ids, so the set is bounded by the document; the cap
+// only guards against a run away caller.
+constexpr std::size_t kQueryCacheLimit = 4096;
+
+const pugi::xpath_query* compiledQuery(std::string_view xpath) {
+    thread_local std::map<std::string, std::unique_ptr<pugi::xpath_query>, std::less<>> cache;
+    if (auto found = cache.find(xpath); found != cache.end())
+        return found->second.get();
+    std::unique_ptr<pugi::xpath_query> query;
+    try {
+        query = std::make_unique<pugi::xpath_query>(std::string(xpath).c_str());
+    } catch (const pugi::xpath_exception&) {
+        return nullptr;
+    }
+    if (!*query)
+        return nullptr;
+    if (cache.size() >= kQueryCacheLimit)
+        cache.clear();
+    return cache.emplace(std::string(xpath), std::move(query)).first->second.get();
+}
+
+XmlNode fromXPathNode(const pugi::xpath_node& found) {
+    if (found.attribute())
+        return XmlNode(found.parent(), found.attribute());
+    return XmlNode(found.node());
+}
+
+std::string nameOf(std::string_view name) {
+    return std::string(name);
+}
+
+} // namespace
+
+std::string XmlNode::name() const {
+    return m_attribute ? m_attribute.name() : m_node.name();
+}
+
+std::string XmlNode::value() const {
+    if (m_attribute)
+        return m_attribute.value();
+    return m_node.text().get();
+}
+
+HRESULT XmlNode::setValue(std::string_view text) const {
+    if (!m_attribute)
+        return E_POINTER;
+    m_attribute.set_value(nameOf(text).c_str());
+    return S_OK;
+}
+
+bool XmlNode::hasAttribute(std::string_view name) const {
+    return !m_attribute && m_node.attribute(nameOf(name).c_str());
+}
+
+std::string XmlNode::attribute(std::string_view name, std::string_view fallback) const {
+    if (m_attribute)
+        return std::string(fallback);
+    const pugi::xml_attribute found = m_node.attribute(nameOf(name).c_str());
+    return found ? found.value() : std::string(fallback);
+}
+
+void XmlNode::setAttribute(std::string_view name, std::string_view value) const {
+    if (m_attribute || m_node.type() != pugi::node_element)
+        return;
+    const std::string key = nameOf(name);
+    pugi::xml_attribute found = m_node.attribute(key.c_str());
+    if (!found)
+        found = m_node.append_attribute(key.c_str());
+    found.set_value(nameOf(value).c_str());
+}
+
+bool XmlNode::removeAttribute(std::string_view name) const {
+    return !m_attribute && m_node.remove_attribute(nameOf(name).c_str());
+}
+
+HRESULT XmlNode::selectSingleNode(std::string_view xpath, XmlNode& out) const {
+    out = XmlNode();
+    const pugi::xpath_query* query = compiledQuery(xpath);
+    if (!query)
+        return E_FAIL;
+    if (!m_node)
+        return S_FALSE;
+    try {
+        const pugi::xpath_node found = query->evaluate_node(m_node);
+        if (!found)
+            return S_FALSE;
+        out = fromXPathNode(found);
+        return S_OK;
+    } catch (const pugi::xpath_exception&) {
+        // A query whose result is not a node set cannot select nodes.
+        return E_FAIL;
+    }
+}
+
+XmlNode XmlNode::selectSingleNode(std::string_view xpath) const {
+    XmlNode found;
+    selectSingleNode(xpath, found);
+    return found;
+}
+
+HRESULT XmlNode::selectNodes(std::string_view xpath, XmlNodeList& out) const {
+    out.clear();
+    const pugi::xpath_query* query = compiledQuery(xpath);
+    if (!query)
+        return E_FAIL;
+    if (!m_node)
+        return S_OK;
+    try {
+        const pugi::xpath_node_set found = query->evaluate_node_set(m_node);
+        out.reserve(found.size());
+        for (const pugi::xpath_node& each : found)
+            out.push_back(fromXPathNode(each));
+        return S_OK;
+    } catch (const pugi::xpath_exception&) {
+        return E_FAIL;
+    }
+}
+
+XmlNodeList XmlNode::selectNodes(std::string_view xpath) const {
+    XmlNodeList found;
+    selectNodes(xpath, found);
+    return found;
+}
+
+XmlNode XmlNode::parent() const {
+    if (m_attribute)
+        return XmlNode(m_node);
+    return XmlNode(m_node.parent());
+}
+
+XmlNode XmlNode::firstChild(std::string_view name) const {
+    if (m_attribute)
+        return {};
+    return XmlNode(name.empty() ? m_node.first_child() : m_node.child(nameOf(name).c_str()));
+}
+
+XmlNode XmlNode::nextSibling(std::string_view name) const {
+    if (m_attribute)
+        return {};
+    return XmlNode(name.empty() ? m_node.next_sibling()
+                                : m_node.next_sibling(nameOf(name).c_str()));
+}
+
+XmlNode XmlNode::appendElement(std::string_view name) const {
+    if (m_attribute)
+        return {};
+    return XmlNode(m_node.append_child(nameOf(name).c_str()));
+}
+
+XmlNode XmlNode::insertElementAfter(std::string_view name, const XmlNode& after) const {
+    if (m_attribute)
+        return {};
+    return XmlNode(m_node.insert_child_after(nameOf(name).c_str(), after.m_node));
+}
+
+bool XmlNode::removeChild(const XmlNode& child) const {
+    if (m_attribute || child.m_attribute || child.m_node.parent() != m_node)
+        return false;
+    return m_node.remove_child(child.m_node);
+}
+
+HRESULT XmlDocument::loadXml(std::string_view text) {
+    m_parseError.reset();
+    const pugi::xml_parse_result result =
+        m_document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (result && m_document.document_element())
+        return S_OK;
+
+    XmlParseError error;
+    const auto status = result ? pugi::status_no_document_element : result.status;
+    // Distinct codes in the parser's error range, one per kind of fault.
+    error.errorCode = MakeHResult(0xC00CE500u + static_cast<std::uint32_t>(status));
+    error.reason = result ? "No document element" : result.description();
+    const std::size_t offset = std::min<std::size_t>(
+        result ? text.size() : static_cast<std::size_t>(result.offset), text.size());
+    const std::size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
+    const std::size_t begin =
+        (lineStart == std::string_view::npos || offset == 0) ? 0 : lineStart + 1;
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string_view::npos)
+        end = text.size();
+    error.line = 1 + static_cast<long>(std::count(text.begin(), text.begin() + begin, '\n'));
+    error.linePos = 1 + static_cast<long>(offset - begin);
+    error.srcText = std::string(text.substr(begin, std::min<std::size_t>(end - begin, 512)));
+    if (!error.srcText.empty() && error.srcText.back() == '\r')
+        error.srcText.pop_back();
+    m_parseError = std::move(error);
+    m_document.reset();
+    return S_FALSE;
+}
+
+std::string XmlDocument::xml() const {
+    std::ostringstream out;
+    m_document.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+    return out.str();
+}
+
+HRESULT XmlDocument::save(const QString& path) const {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QFileInfo target(path);
+        if (!target.absoluteDir().exists())
+            return HRESULT_PATH_NOT_FOUND;
+        return E_ACCESSDENIED;
+    }
+    const std::string text = xml();
+    if (file.write(text.data(), static_cast<qint64>(text.size())) !=
+        static_cast<qint64>(text.size())) {
+        file.cancelWriting();
+        return HRESULT_WRITE_FAULT;
+    }
+    return file.commit() ? S_OK : HRESULT_WRITE_FAULT;
+}
+
+std::string XPathLiteral(std::string_view value) {
+    if (value.find('"') == std::string_view::npos)
+        return "\"" + std::string(value) + "\"";
+    if (value.find('\'') == std::string_view::npos)
+        return "'" + std::string(value) + "'";
+    // Both quotes: join the pieces between double quotes with concat(), giving each
+    // double quote its own apostrophe-quoted piece.
+    std::string result = "concat(";
+    std::size_t start = 0;
+    bool first = true;
+    while (start <= value.size()) {
+        const std::size_t quote = value.find('"', start);
+        const std::string_view piece =
+            value.substr(start, quote == std::string_view::npos ? value.npos : quote - start);
+        if (!piece.empty()) {
+            result += (first ? "" : ", ") + ("\"" + std::string(piece) + "\"");
+            first = false;
+        }
+        if (quote == std::string_view::npos)
+            break;
+        result += first ? "'\"'" : ", '\"'";
+        first = false;
+        start = quote + 1;
+    }
+    return result + ")";
+}

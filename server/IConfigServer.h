@@ -1,0 +1,22 @@
+#pragma once
+// The server's configuration service: the committed document, its defaults, validation
+// and live changes of single attributes.
+
+#include "platform/HResult.h"
+
+#include <string>
+
+class IConfigServer {
+public:
+    virtual ~IConfigServer() = default;
+    virtual HRESULT GetConfiguration(std::string& text) = 0;
+    virtual HRESULT CommitConfiguration(const std::string& text) = 0;
+    virtual HRESULT GetDefaultConfiguration(const std::string& referenceStandard,
+                                            std::string& text) = 0;
+    // usable is true when the document is a configuration the server can run.
+    virtual HRESULT ValidateConfiguration(const std::string& text, bool& usable) = 0;
+    // Applies one attribute at once; flag is the caller's own second flag.
+    virtual HRESULT AttributeChange(const std::string& elementXPath,
+                                    const std::string& attributeName, const std::string& value,
+                                    bool flag) = 0;
+};

@@ -1,0 +1,164 @@
+#include "ConfigState.h"
+
+#include "TraceScope.h"
+#include "XPathAccess.h"
+#include "platform/XmlDocument.h"
+#include "server/IConfigServer.h"
+#include "server/ILog.h"
+
+namespace {
+
+struct SharedState {
+    std::array<std::shared_ptr<IChannel>, kMaxChannels> channels;
+    bool authenticated = false;
+    bool authorized = false;
+    std::shared_ptr<ISecurity> security;
+    std::shared_ptr<IConfigServer> configServer;
+    std::shared_ptr<ILog> log;
+    std::shared_ptr<XmlDocument> document;
+    std::int32_t instanceCount = 0;
+    std::int32_t channelCount = 0;
+    std::string initialConfiguration;
+    bool proPanel = false;
+    bool tearingDown = false;
+};
+
+SharedState& shared() {
+    static SharedState state;
+    return state;
+}
+
+} // namespace
+
+CConfigState::CConfigState() {
+    SharedState& s = shared();
+    if (s.instanceCount++ == 0) {
+        s.channels = {};
+        s.authenticated = false;
+        s.authorized = false;
+    }
+}
+
+CConfigState::~CConfigState() {
+    if (--shared().instanceCount == 0)
+        teardown();
+}
+
+int CConfigState::InstanceCount() {
+    return shared().instanceCount;
+}
+
+void CConfigState::teardown() {
+    SharedState& s = shared();
+    // Releasing an interface may report, and a report may open a state of its own; the
+    // teardown runs once.
+    if (s.tearingDown)
+        return;
+    s.tearingDown = true;
+    s.channels = {};
+    s.security.reset();
+    s.configServer.reset();
+    s.log.reset();
+    s.document.reset();
+    s.channelCount = 0;
+    s.initialConfiguration.clear();
+    s.proPanel = false;
+    s.authenticated = false;
+    s.authorized = false;
+    s.tearingDown = false;
+}
+
+HRESULT CConfigState::GetConfigDocument(std::shared_ptr<XmlDocument>& out) const {
+    if (shared().document)
+        out = shared().document;
+    return S_OK;
+}
+
+HRESULT CConfigState::PutAttributeValue(const std::string& elementXPath,
+                                        const std::string& attributeName, const Variant& value,
+                                        bool sendNow, bool flag) {
+    CTraceScope scope("CConfigState::PutAttributeValue");
+    return scope.Run([&] {
+        const std::shared_ptr<XmlDocument> document = shared().document;
+        if (!document)
+            return;
+        const std::string text = value.toText();
+        const std::string xpath = elementXPath + "/@" + attributeName;
+        const HRESULT written = WriteXPathValue(document->documentNode(), xpath, text);
+        if (FAILED(written))
+            scope.RaiseComError(written);
+        const std::shared_ptr<IConfigServer> server = shared().configServer;
+        if (sendNow && server && shared().authorized)
+            scope.Check(server->AttributeChange(elementXPath, attributeName, text, flag));
+    });
+}
+
+bool CConfigState::IsAuthenticated() const {
+    return shared().authenticated;
+}
+bool CConfigState::IsAuthorized() const {
+    return shared().authorized;
+}
+bool CConfigState::IsConnected() const {
+    return shared().configServer && shared().log;
+}
+bool CConfigState::IsProPanel() const {
+    return shared().proPanel;
+}
+int CConfigState::GetChannelCount() const {
+    return shared().channelCount;
+}
+
+std::shared_ptr<ILog> CConfigState::GetLogInterface() const {
+    return shared().log;
+}
+std::shared_ptr<IConfigServer> CConfigState::GetConfigServer() const {
+    return shared().configServer;
+}
+std::shared_ptr<ISecurity> CConfigState::GetSecurityInterface() const {
+    return shared().security;
+}
+
+std::shared_ptr<IChannel> CConfigState::GetChannelInterface(int index) const {
+    if (index < 0 || index >= kMaxChannels)
+        return nullptr;
+    return shared().channels[static_cast<std::size_t>(index)];
+}
+
+const std::string& CConfigState::GetInitialConfig() const {
+    return shared().initialConfiguration;
+}
+
+std::shared_ptr<ILog> CConfigState::SharedLogInterface() {
+    return shared().log;
+}
+
+void CConfigState::SetDocument(std::shared_ptr<XmlDocument> document) {
+    shared().document = std::move(document);
+}
+
+void CConfigState::SetServices(std::shared_ptr<IConfigServer> configServer,
+                               std::shared_ptr<ILog> log, std::shared_ptr<ISecurity> security) {
+    shared().configServer = std::move(configServer);
+    shared().log = std::move(log);
+    shared().security = std::move(security);
+}
+
+void CConfigState::SetLogonFlags(bool authenticated, bool authorized) {
+    shared().authenticated = authenticated;
+    shared().authorized = authorized;
+}
+
+void CConfigState::SetChannelInterfaces(
+    const std::array<std::shared_ptr<IChannel>, kMaxChannels>& channels, int channelCount) {
+    shared().channels = channels;
+    shared().channelCount = channelCount;
+}
+
+void CConfigState::SetInitialConfig(std::string text) {
+    shared().initialConfiguration = std::move(text);
+}
+
+void CConfigState::SetProPanel(bool proPanel) {
+    shared().proPanel = proPanel;
+}

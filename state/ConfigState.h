@@ -1,0 +1,70 @@
+#pragma once
+// The one configuration state of the program. Every instance shares the same static
+// state: the configuration document, the server interfaces, the logon flags and the
+// channel table. Code constructs a local instance wherever it needs the configuration;
+// the sheet keeps one alive for the whole run, and the last one to go tears down.
+
+#include "platform/HResult.h"
+#include "platform/Variant.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class XmlDocument;
+class IConfigServer;
+class ILog;
+class ISecurity;
+class IChannel;
+
+constexpr int kMaxChannels = 4;
+
+class CConfigState {
+public:
+    CConfigState();
+    ~CConfigState();
+    CConfigState(const CConfigState&) = delete;
+    CConfigState& operator=(const CConfigState&) = delete;
+
+    // The document, when one exists; out is left as it was otherwise. Always S_OK.
+    HRESULT GetConfigDocument(std::shared_ptr<XmlDocument>& out) const;
+
+    // Writes one attribute (element XPath + "/@" + attribute name). A float is written in
+    // the en-US form. With sendNow, and when the user is authorized and a configuration
+    // server exists, the change is also sent to the server at once with the flag.
+    HRESULT PutAttributeValue(const std::string& elementXPath, const std::string& attributeName,
+                              const Variant& value, bool sendNow, bool flag);
+
+    bool IsAuthenticated() const;
+    bool IsAuthorized() const;
+    // Both the configuration server and the log are there.
+    bool IsConnected() const;
+    bool IsProPanel() const;
+    int GetChannelCount() const;
+
+    std::shared_ptr<ILog> GetLogInterface() const;
+    std::shared_ptr<IConfigServer> GetConfigServer() const;
+    std::shared_ptr<ISecurity> GetSecurityInterface() const;
+    std::shared_ptr<IChannel> GetChannelInterface(int index) const;
+    const std::string& GetInitialConfig() const;
+
+    // The log interface without constructing an instance, for the trace reports: a report
+    // must never be the thing that tears the shared state down.
+    static std::shared_ptr<ILog> SharedLogInterface();
+
+    // Filled by the logon; tests set them directly.
+    void SetDocument(std::shared_ptr<XmlDocument> document);
+    void SetServices(std::shared_ptr<IConfigServer> configServer, std::shared_ptr<ILog> log,
+                     std::shared_ptr<ISecurity> security = nullptr);
+    void SetLogonFlags(bool authenticated, bool authorized);
+    void SetChannelInterfaces(const std::array<std::shared_ptr<IChannel>, kMaxChannels>& channels,
+                              int channelCount);
+    void SetInitialConfig(std::string text);
+    void SetProPanel(bool proPanel);
+
+    static int InstanceCount();
+
+private:
+    static void teardown();
+};

@@ -1,0 +1,82 @@
+#include "XPathAccess.h"
+
+#include <fmt/printf.h>
+
+namespace {
+
+// Selects the attribute the XPath names. Returns the selection's status; a node that is
+// there but is no attribute is a fault of the caller's XPath.
+HRESULT selectAttribute(const XmlNode& root, std::string_view xpath, XmlNode& node) {
+    const HRESULT hr = root.selectSingleNode(xpath, node);
+    if (hr != S_OK)
+        return hr;
+    if (!node.isAttribute())
+        throw ComError(E_POINTER);
+    return S_OK;
+}
+
+template <class T, class Convert>
+HRESULT readConverted(const XmlNode& root, std::string_view xpath, T& value, Convert convert) {
+    XmlNode node;
+    const HRESULT hr = selectAttribute(root, xpath, node);
+    if (hr != S_OK)
+        return hr;
+    T converted{};
+    const HRESULT conversion = convert(Variant(node.value()), converted);
+    if (FAILED(conversion))
+        return conversion;
+    value = converted;
+    return hr;
+}
+
+} // namespace
+
+HRESULT ReadXPathValue(const XmlNode& root, std::string_view xpath, std::string& text) {
+    XmlNode node;
+    const HRESULT hr = selectAttribute(root, xpath, node);
+    if (hr == S_OK)
+        text = node.value();
+    return hr;
+}
+
+HRESULT ReadXPathTypedValue(const XmlNode& root, std::string_view xpath, bool& value) {
+    return readConverted(root, xpath, value,
+                         [](const Variant& v, bool& out) { return v.toBool(out); });
+}
+
+HRESULT ReadXPathTypedValue(const XmlNode& root, std::string_view xpath, std::int32_t& value) {
+    return readConverted(root, xpath, value,
+                         [](const Variant& v, std::int32_t& out) { return v.toInt32(out); });
+}
+
+HRESULT ReadXPathTypedValue(const XmlNode& root, std::string_view xpath, std::string& value) {
+    return ReadXPathValue(root, xpath, value);
+}
+
+HRESULT ReadXPathTypedValue(const XmlNode& root, std::string_view xpath, Variant& value) {
+    std::string text;
+    const HRESULT hr = ReadXPathValue(root, xpath, text);
+    if (hr == S_OK)
+        value = Variant(std::move(text));
+    return hr;
+}
+
+HRESULT WriteXPathValue(const XmlNode& root, std::string_view xpath, const Variant& value) {
+    XmlNode node;
+    const HRESULT hr = selectAttribute(root, xpath, node);
+    if (hr != S_OK)
+        return hr;
+    return node.setValue(value.toText());
+}
+
+void GetXmlErrorText(const XmlDocument& document, std::string& text) {
+    text = "Error loading/validating XML document";
+    const auto& error = document.parseError();
+    if (!error)
+        return;
+    text = fmt::sprintf("Error loading XML document\r\n\t\t\t Error: Code = 0x%x\r\n\t\t\t "
+                        "Source = Line : %ld; Char : %ld\r\n\t\t\t Description = %s\r\n\t\t\t "
+                        "Text = %s",
+                        static_cast<std::uint32_t>(error->errorCode), error->line, error->linePos,
+                        error->reason, error->srcText);
+}

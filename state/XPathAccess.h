@@ -1,0 +1,26 @@
+#pragma once
+// Reading and writing single attributes of the configuration document by XPath. A
+// missing node is S_FALSE and leaves the caller's value as it was, so callers preload
+// the default they want. A node that is not an attribute raises ComError(E_POINTER).
+
+#include "platform/Variant.h"
+#include "platform/XmlDocument.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+HRESULT ReadXPathValue(const XmlNode& root, std::string_view xpath, std::string& text);
+
+// Typed reads. A value that does not convert returns the conversion's status and leaves
+// the caller's value unchanged.
+HRESULT ReadXPathTypedValue(const XmlNode& root, std::string_view xpath, bool& value);
+HRESULT ReadXPathTypedValue(const XmlNode& root, std::string_view xpath, std::int32_t& value);
+HRESULT ReadXPathTypedValue(const XmlNode& root, std::string_view xpath, std::string& value);
+HRESULT ReadXPathTypedValue(const XmlNode& root, std::string_view xpath, Variant& value);
+
+// Writes the value's text into an existing attribute; a missing one is not created.
+HRESULT WriteXPathValue(const XmlNode& root, std::string_view xpath, const Variant& value);
+
+// The text shown when a document fails to load, with the parser's line and character.
+void GetXmlErrorText(const XmlDocument& document, std::string& text);

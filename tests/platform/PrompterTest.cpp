@@ -1,0 +1,159 @@
+#include "platform/Metrics.h"
+#include "platform/QtPrompter.h"
+#include "platform/ScriptedPrompter.h"
+#include "platform/TouchEntryDialog.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+TEST(ScriptedPrompter, RecordsEachQuestionAsShown) {
+    ScriptedPrompter script;
+    script.install();
+    script.answer(IDNO);
+    EXPECT_EQ(
+        prompter().messageBox("Discard changes?", "Configuration", MB_TOUCH_QUESTION, nullptr),
+        IDNO);
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().text, "Discard changes?");
+    EXPECT_EQ(script.last().caption, "Configuration");
+    EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST(ScriptedPrompter, UnansweredQuestionsAreDeclinedAndFlagged) {
+    ScriptedPrompter script;
+    script.install();
+    EXPECT_EQ(prompter().messageBox("Reboot?", "Restart", MB_TOUCH_QUESTION, nullptr), IDNO);
+    EXPECT_EQ(prompter().messageBox("Rights", "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr),
+              IDABORT);
+    EXPECT_EQ(prompter().popupMenu({{1, "NTSC (59.94 Hz)", true}}, QPoint(), nullptr), 0);
+    std::string text = "keep";
+    EXPECT_EQ(prompter().keyboard(text, "Name", nullptr), IDCANCEL);
+    EXPECT_EQ(text, "keep");
+    EXPECT_EQ(script.unexpectedCount(), 4);
+}
+
+TEST(ScriptedPrompter, AnswersMenusEntriesLogonAndFiles) {
+    ScriptedPrompter script;
+    script.install();
+    script.answer(306);
+    script.answerText(IDOK, "01:00:00:00");
+    script.answerLogon("admin", "secret", "WORKGROUP");
+    script.answerFile("/tmp/saved");
+
+    const std::vector<MenuEntry> menu{{305, "NTSC (59.94 Hz)", true}, {306, "PAL (50 Hz)", false}};
+    EXPECT_EQ(prompter().popupMenu(menu, QPoint(10, 10), nullptr), 306);
+    EXPECT_EQ(script.questions()[0].entries.size(), 2u);
+    EXPECT_TRUE(script.questions()[0].entries[0].checked);
+
+    std::string timecode = "00:00:00:00";
+    EXPECT_EQ(prompter().keypad(timecode, "Timecode", nullptr, 1, 0), IDOK);
+    EXPECT_EQ(timecode, "01:00:00:00");
+    EXPECT_EQ(script.questions()[1].text, "00:00:00:00");
+
+    const LogonAnswer logon = prompter().logon("Log On to Configuration", nullptr);
+    EXPECT_EQ(logon.result, IDOK);
+    EXPECT_EQ(logon.userName, "admin");
+    EXPECT_EQ(script.questions()[2].caption, "Log On to Configuration");
+
+    const FileAnswer file =
+        prompter().fileDialog(FileDialogKind::Save, "Save As", "XML file (*.xml)", nullptr);
+    EXPECT_EQ(file.fileName, "/tmp/saved");
+    EXPECT_EQ(script.questions()[3].filter, "XML file (*.xml)");
+}
+
+TEST(ScriptedPrompter, HandsOwnDialogsToTheTest) {
+    ScriptedPrompter script;
+    script.install();
+    script.answerDialog([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Audio Input Tags");
+        return IDOK;
+    });
+    QDialog dialog;
+    dialog.setWindowTitle("Audio Input Tags");
+    EXPECT_EQ(prompter().runDialog(dialog), IDOK);
+    EXPECT_EQ(script.last().caption, "Audio Input Tags");
+}
+
+TEST(ScriptedPrompter, UninstallsItself) {
+    {
+        ScriptedPrompter script;
+        script.install();
+    }
+    // The default prompter declines without showing anything.
+    EXPECT_EQ(prompter().messageBox("x", "y", MB_TOUCH_QUESTION, nullptr), IDNO);
+}
+
+namespace {
+
+// Runs the action on the modal widget once it is showing.
+void whenModal(std::function<void(QWidget*)> action) {
+    QTimer::singleShot(0, [action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal)
+            action(modal);
+        else
+            whenModal(action);
+    });
+}
+
+} // namespace
+
+TEST(QtPrompter, MessageBoxReturnsTheButtonPressed) {
+    QtPrompter qt;
+    whenModal([](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "Log on failed.");
+        EXPECT_EQ(box->windowTitle(), "Security");
+        for (QAbstractButton* button : box->buttons()) {
+            EXPECT_GE(button->minimumSizeHint().height(), 20);
+            if (button->text() == "Retry")
+                button->click();
+        }
+    });
+    EXPECT_EQ(qt.messageBox("Log on failed.", "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr),
+              IDRETRY);
+}
+
+TEST(QtPrompter, KeyboardTakesTypedAndTouchedKeys) {
+    QtPrompter qt;
+    whenModal([](QWidget* widget) {
+        auto* dialog = qobject_cast<TouchEntryDialog*>(widget);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Trigger name:");
+        auto* edit = dialog->findChild<QLineEdit*>();
+        edit->setText("GPI-In");
+        for (QPushButton* key : dialog->findChildren<QPushButton*>()) {
+            EXPECT_GE(key->minimumHeight(), TouchTargetHeight());
+            if (key->text() == "7")
+                key->click();
+        }
+        dialog->accept();
+    });
+    std::string text = "GPI-Out-1";
+    EXPECT_EQ(qt.keyboard(text, "Trigger name:", nullptr), IDOK);
+    EXPECT_EQ(text, "GPI-In7");
+}
+
+TEST(QtPrompter, CancelledKeypadKeepsTheText) {
+    QtPrompter qt;
+    whenModal([](QWidget* widget) { static_cast<QDialog*>(widget)->reject(); });
+    std::string text = "00:00:00:00";
+    EXPECT_EQ(qt.keypad(text, "Timecode", nullptr, 1, 0), IDCANCEL);
+    EXPECT_EQ(text, "00:00:00:00");
+}
+
+TEST(Metrics, RowsAndButtonsAreFingerSized) {
+    EXPECT_GE(TouchTargetHeight(), 44);
+    EXPECT_GE(FrmwkGetMetrics(METRIC_SCROLL_BUTTON_WIDTH), 44);
+    EXPECT_EQ(FrmwkGetMetrics(12345), 0);
+    EXPECT_NE(FrmwkGetColor(COLOR_BACKGROUND), FrmwkGetColor(COLOR_TEXT));
+    EXPECT_TRUE(FrmwkGetFont(FONT_HEADING).bold());
+}

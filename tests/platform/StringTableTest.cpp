@@ -1,0 +1,27 @@
+#include "platform/StringTable.h"
+
+#include <gtest/gtest.h>
+
+TEST(StringTable, LooksUpLabelsById) {
+    EXPECT_EQ(LoadString(IDS_REFERENCE_STANDARD), "Reference standard:");
+    EXPECT_EQ(LoadString(301), "Reference standard:");
+    EXPECT_EQ(LoadString(588), "System");
+    EXPECT_EQ(LoadString(318), "None");
+}
+
+TEST(StringTable, UnknownIdsGiveNoText) {
+    EXPECT_FALSE(HasString(0));
+    EXPECT_FALSE(HasString(-1));
+    EXPECT_EQ(LoadString(-1), "");
+    EXPECT_EQ(LoadString(601), "");
+}
+
+TEST(StringTable, EveryLabelIdIsInTheLabelRange) {
+    for (int id = 0; id < 1000; ++id) {
+        if (!HasString(id))
+            continue;
+        EXPECT_GE(id, 301);
+        EXPECT_LE(id, 600);
+        EXPECT_FALSE(LoadString(id).empty()) << id;
+    }
+}

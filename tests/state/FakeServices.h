@@ -1,0 +1,72 @@
+#pragma once
+// Recording stand-ins for the server's log and configuration services.
+
+#include "server/IConfigServer.h"
+#include "server/ILog.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct LogRecord {
+    HRESULT status;
+    std::int32_t kind;
+    std::string file;
+    std::int32_t line;
+    std::uint32_t elapsed;
+    std::string text;
+};
+
+// A log whose status facet answers with the last status it was given, or with a fixed
+// value when one is set.
+class FakeLog : public ILog, public ILogStatus, public std::enable_shared_from_this<FakeLog> {
+public:
+    std::vector<LogRecord> records;
+    std::optional<std::int32_t> fixedStatus;
+    bool hasFacet = true;
+
+    HRESULT LogEntry(HRESULT status, std::int32_t kind, const std::string& file, std::int32_t line,
+                     std::uint32_t elapsedMs, const std::string& text) override {
+        records.push_back({status, kind, file, line, elapsedMs, text});
+        return S_OK;
+    }
+    std::shared_ptr<ILogStatus> StatusFacet() override {
+        return hasFacet ? std::static_pointer_cast<ILogStatus>(shared_from_this()) : nullptr;
+    }
+    HRESULT GetStatus(std::int32_t& status) override {
+        status = fixedStatus.value_or(records.empty() ? 0 : records.back().status);
+        return S_OK;
+    }
+    std::vector<LogRecord> reports() const {
+        std::vector<LogRecord> result;
+        for (const LogRecord& record : records) {
+            if (record.kind == LOG_KIND_REPORT)
+                result.push_back(record);
+        }
+        return result;
+    }
+};
+
+struct AttributeChangeCall {
+    std::string elementXPath;
+    std::string attributeName;
+    std::string value;
+    bool flag;
+};
+
+class FakeConfigServer : public IConfigServer {
+public:
+    std::vector<AttributeChangeCall> changes;
+    HRESULT changeResult = S_OK;
+
+    HRESULT GetConfiguration(std::string&) override { return E_NOTIMPL; }
+    HRESULT CommitConfiguration(const std::string&) override { return E_NOTIMPL; }
+    HRESULT GetDefaultConfiguration(const std::string&, std::string&) override { return E_NOTIMPL; }
+    HRESULT ValidateConfiguration(const std::string&, bool&) override { return E_NOTIMPL; }
+    HRESULT AttributeChange(const std::string& elementXPath, const std::string& attributeName,
+                            const std::string& value, bool flag) override {
+        changes.push_back({elementXPath, attributeName, value, flag});
+        return changeResult;
+    }
+};
