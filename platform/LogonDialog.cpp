@@ -24,16 +24,7 @@ LogonDialog::LogonDialog(const QString& caption, QWidget* parent) : QDialog(pare
     form->addRow(QStringLiteral("Domain:"), m_domain);
     column->addLayout(form);
 
-    auto* buttons = new QHBoxLayout;
-    QPushButton* ok = makeTouchButton(QStringLiteral("OK"), this);
-    QPushButton* cancel = makeTouchButton(QStringLiteral("Cancel"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    column->addLayout(buttons);
+    column->addLayout(makeOkCancelRow(this));
     m_user->setFocus();
 }
 

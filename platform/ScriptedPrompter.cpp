@@ -82,21 +82,16 @@ int ScriptedPrompter::popupMenu(const std::vector<MenuEntry>& entries, QPoint, Q
 }
 
 int ScriptedPrompter::keyboard(std::string& text, const std::string& title, QObject*) {
-    Question q;
-    q.kind = Kind::Keyboard;
-    q.text = text;
-    q.caption = title;
-    const Answer* a = take(std::move(q));
-    if (!a)
-        return IDCANCEL;
-    if (a->result == IDOK)
-        text = a->text;
-    return a->result;
+    return textEntry(Kind::Keyboard, text, title);
 }
 
 int ScriptedPrompter::keypad(std::string& text, const std::string& title, QObject*, int, int) {
+    return textEntry(Kind::Keypad, text, title);
+}
+
+int ScriptedPrompter::textEntry(Kind kind, std::string& text, const std::string& title) {
     Question q;
-    q.kind = Kind::Keypad;
+    q.kind = kind;
     q.text = text;
     q.caption = title;
     const Answer* a = take(std::move(q));

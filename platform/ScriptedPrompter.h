@@ -68,6 +68,7 @@ public:
 private:
     // Records the question and hands back its answer, or null when none was queued.
     const Answer* take(Question question);
+    int textEntry(Kind kind, std::string& text, const std::string& title);
 
     std::vector<Question> m_questions;
     std::deque<Answer> m_answers;

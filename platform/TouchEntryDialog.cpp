@@ -40,16 +40,7 @@ TouchEntryDialog::TouchEntryDialog(Layout layout, const QString& title, const QS
     column->addWidget(m_edit);
     addKeys(layout);
 
-    auto* buttons = new QHBoxLayout;
-    QPushButton* ok = makeTouchButton(QStringLiteral("OK"), this);
-    QPushButton* cancel = makeTouchButton(QStringLiteral("Cancel"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    column->addLayout(buttons);
+    column->addLayout(makeOkCancelRow(this));
     m_edit->setFocus();
     m_edit->selectAll();
 }

@@ -2,6 +2,8 @@
 
 #include "Metrics.h"
 
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -17,6 +19,19 @@ QLineEdit* makeTouchEdit(QWidget* parent) {
     edit->setFont(FrmwkGetFont(FONT_NORMAL));
     edit->setMinimumHeight(TouchTargetHeight());
     return edit;
+}
+
+QHBoxLayout* makeOkCancelRow(QDialog* dialog) {
+    auto* row = new QHBoxLayout;
+    QPushButton* ok = makeTouchButton(QStringLiteral("OK"), dialog);
+    QPushButton* cancel = makeTouchButton(QStringLiteral("Cancel"), dialog);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
 }
 
 QString touchStyleSheet() {
