@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <regex>
 
 namespace {
 
@@ -36,4 +37,21 @@ std::string LoadString(int id) {
 
 bool HasString(int id) {
     return find(id) != nullptr;
+}
+
+std::string FormatInserts(const std::string& text, const std::vector<std::string>& values) {
+    // An insert is "%" and its number, optionally followed by "!" type "!".
+    static const std::regex insert(R"(%([1-9][0-9]?)(![a-zA-Z]+!)?)");
+    std::string result;
+    auto last = text.cbegin();
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), insert);
+         it != std::sregex_iterator(); ++it) {
+        const std::smatch& match = *it;
+        const std::size_t index = static_cast<std::size_t>(std::stoi(match[1].str())) - 1;
+        result.append(last, match[0].first);
+        result += index < values.size() ? values[index] : match[0].str();
+        last = match[0].second;
+    }
+    result.append(last, text.cend());
+    return result;
 }

@@ -25,3 +25,11 @@ TEST(StringTable, EveryLabelIdIsInTheLabelRange) {
         EXPECT_FALSE(LoadString(id).empty()) << id;
     }
 }
+
+TEST(StringTable, InsertsAreFilledInOrder) {
+    EXPECT_EQ(FormatInserts(LoadString(IDS_GPI_INPUT_N), {"3"}), "GPI Input 3:");
+    EXPECT_EQ(FormatInserts(LoadString(IDS_YES_GOP_PATTERN), {"IBBP"}), "Yes (IBBP)");
+    EXPECT_EQ(FormatInserts("%2 then %1!s!", {"a", "b"}), "b then a");
+    EXPECT_EQ(FormatInserts("%1!d! and %2!d!", {"7"}), "7 and %2!d!");
+    EXPECT_EQ(FormatInserts("100% sure", {"x"}), "100% sure");
+}
