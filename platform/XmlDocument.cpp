@@ -172,6 +172,14 @@ bool XmlNode::removeChild(const XmlNode& child) const {
     return m_node.remove_child(child.m_node);
 }
 
+std::string XmlNode::xml() const {
+    if (m_attribute)
+        return value();
+    std::ostringstream out;
+    m_node.print(out, "", pugi::format_raw, pugi::encoding_utf8);
+    return out.str();
+}
+
 HRESULT XmlDocument::loadXml(std::string_view text) {
     m_parseError.reset();
     const pugi::xml_parse_result result =

@@ -62,6 +62,9 @@ public:
         return m_node == other.m_node && m_attribute == other.m_attribute;
     }
 
+    // The element and everything below it as text, on one line.
+    std::string xml() const;
+
     pugi::xml_node raw() const { return m_node; }
 
 private:

@@ -1,0 +1,134 @@
+#include "ChannelStates.h"
+
+#include <QJsonArray>
+
+namespace {
+
+const QString kFile = QStringLiteral("channels.json");
+const QStringList kSystemNames = {QStringLiteral("systemOffline"),
+                                  QStringLiteral("referencePresent"),
+                                  QStringLiteral("referenceLocked")};
+const QStringList kTextNames = {QStringLiteral("assetname")};
+const QStringList kIntegerNames = {QStringLiteral("portstate")};
+const QStringList kBoolNames = {QStringLiteral("channelOffline"), QStringLiteral("videoPresent"),
+                                QStringLiteral("systemOffline"), QStringLiteral("referencePresent"),
+                                QStringLiteral("referenceLocked")};
+
+// A new server has its reference and video present and every channel idle and online.
+QJsonObject defaults() {
+    QJsonArray channels;
+    for (int i = 0; i < ChannelStates::kChannels; ++i) {
+        channels.append(QJsonObject{{QStringLiteral("portstate"), PORT_IDLE},
+                                    {QStringLiteral("assetname"), QString()},
+                                    {QStringLiteral("channelOffline"), false},
+                                    {QStringLiteral("videoPresent"), true},
+                                    {QStringLiteral("offlineUntil"), 0}});
+    }
+    return QJsonObject{{QStringLiteral("systemOffline"), false},
+                       {QStringLiteral("referencePresent"), true},
+                       {QStringLiteral("referenceLocked"), true},
+                       {QStringLiteral("channels"), channels}};
+}
+
+std::optional<bool> parseBool(const QString& text) {
+    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || text == QLatin1String("1"))
+        return true;
+    if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ||
+        text == QLatin1String("0"))
+        return false;
+    return std::nullopt;
+}
+
+} // namespace
+
+ChannelStates::ChannelStates(const StateFiles& files) : m_files(files) {}
+
+QStringList ChannelStates::names() {
+    return kTextNames + kIntegerNames + kBoolNames;
+}
+
+QJsonObject ChannelStates::load() const {
+    QJsonObject state = defaults();
+    const QJsonObject stored = m_files.readJson(kFile);
+    for (auto it = stored.begin(); it != stored.end(); ++it)
+        state.insert(it.key(), it.value());
+    QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
+    while (channels.size() < kChannels)
+        channels.append(defaults().value(QStringLiteral("channels")).toArray().first());
+    state.insert(QStringLiteral("channels"), channels);
+    return state;
+}
+
+HRESULT ChannelStates::status(int channel, const std::string& name, Variant& value) const {
+    if (channel < 0 || channel >= kChannels)
+        return E_INVALIDARG;
+    const QString key = QString::fromStdString(name);
+    const QJsonObject state = load();
+    if (kSystemNames.contains(key)) {
+        value = Variant(state.value(key).toBool());
+        return S_OK;
+    }
+    const QJsonObject own =
+        state.value(QStringLiteral("channels")).toArray().at(channel).toObject();
+    if (key == QLatin1String("assetname")) {
+        value = Variant(own.value(key).toString().toStdString());
+    } else if (key == QLatin1String("portstate")) {
+        value = Variant(static_cast<std::int32_t>(own.value(key).toInt()));
+    } else if (key == QLatin1String("channelOffline")) {
+        const qint64 until = own.value(QStringLiteral("offlineUntil")).toInteger();
+        value = Variant(own.value(key).toBool() || QDateTime::currentMSecsSinceEpoch() < until);
+    } else if (kBoolNames.contains(key)) {
+        value = Variant(own.value(key).toBool());
+    } else {
+        return E_INVALIDARG;
+    }
+    return S_OK;
+}
+
+HRESULT ChannelStates::set(int channel, const QString& name, const QString& value) {
+    if (!names().contains(name))
+        return E_INVALIDARG;
+    QJsonObject state = load();
+    QJsonValue stored;
+    if (kTextNames.contains(name)) {
+        stored = value;
+    } else if (kIntegerNames.contains(name)) {
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        if (!ok)
+            return DISP_E_TYPEMISMATCH;
+        stored = number;
+    } else {
+        const std::optional<bool> flag = parseBool(value);
+        if (!flag)
+            return DISP_E_TYPEMISMATCH;
+        stored = *flag;
+    }
+    if (kSystemNames.contains(name)) {
+        state.insert(name, stored);
+    } else {
+        if (channel < 0 || channel >= kChannels)
+            return E_INVALIDARG;
+        QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
+        QJsonObject own = channels.at(channel).toObject();
+        own.insert(name, stored);
+        // Setting the offline flag by hand also ends a restart in progress.
+        if (name == QLatin1String("channelOffline"))
+            own.insert(QStringLiteral("offlineUntil"), 0);
+        channels.replace(channel, own);
+        state.insert(QStringLiteral("channels"), channels);
+    }
+    return m_files.writeJson(kFile, state);
+}
+
+HRESULT ChannelStates::takeOffline(int channel, const QDateTime& until) {
+    if (channel < 0 || channel >= kChannels)
+        return E_INVALIDARG;
+    QJsonObject state = load();
+    QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
+    QJsonObject own = channels.at(channel).toObject();
+    own.insert(QStringLiteral("offlineUntil"), until.toMSecsSinceEpoch());
+    channels.replace(channel, own);
+    state.insert(QStringLiteral("channels"), channels);
+    return m_files.writeJson(kFile, state);
+}

@@ -1,0 +1,234 @@
+#include "EmbeddedServices.h"
+
+#include "ConfigRules.h"
+#include "EmbeddedServer.h"
+#include "Timecode.h"
+#include "server/IAppServer.h"
+#include "server/IChannel.h"
+#include "server/IConfigServer.h"
+#include "server/IConnection.h"
+#include "server/ILog.h"
+#include "server/ISecurity.h"
+
+#include <QSysInfo>
+
+#include <atomic>
+
+namespace {
+
+using ServerPtr = std::shared_ptr<EmbeddedServer>;
+using SessionPtr = std::shared_ptr<const ServerSession>;
+
+class EmbeddedConfigServer : public IConfigServer {
+public:
+    EmbeddedConfigServer(ServerPtr server, SessionPtr session)
+        : m_server(std::move(server)), m_session(std::move(session)) {}
+
+    HRESULT GetConfiguration(std::string& text) override { return m_server->configuration(text); }
+    HRESULT CommitConfiguration(const std::string& text) override {
+        return m_server->commit(*m_session, text);
+    }
+    HRESULT GetDefaultConfiguration(const std::string& referenceStandard,
+                                    std::string& text) override {
+        const std::string found = DefaultConfigurationText(referenceStandard);
+        if (found.empty())
+            return E_INVALIDARG;
+        text = found;
+        return S_OK;
+    }
+    HRESULT ValidateConfiguration(const std::string& text, bool& usable) override {
+        std::string reason;
+        usable = IsUsableConfiguration(text, reason);
+        return S_OK;
+    }
+    HRESULT AttributeChange(const std::string& elementXPath, const std::string& attributeName,
+                            const std::string& value, bool) override {
+        return m_server->attributeChange(*m_session, elementXPath, attributeName, value);
+    }
+
+private:
+    ServerPtr m_server;
+    SessionPtr m_session;
+};
+
+// The log answers its status facet with the last status it was given, so a failing
+// operation keeps its failure.
+class EmbeddedLog : public ILog,
+                    public ILogStatus,
+                    public std::enable_shared_from_this<EmbeddedLog> {
+public:
+    explicit EmbeddedLog(ServerPtr server) : m_server(std::move(server)) {}
+
+    HRESULT LogEntry(HRESULT status, std::int32_t kind, const std::string& file, std::int32_t line,
+                     std::uint32_t elapsedMs, const std::string& text) override {
+        m_last = status;
+        return m_server->log(status, kind, file, line, elapsedMs, text);
+    }
+    std::shared_ptr<ILogStatus> StatusFacet() override { return shared_from_this(); }
+    HRESULT GetStatus(std::int32_t& status) override {
+        status = m_last.load();
+        return S_OK;
+    }
+
+private:
+    ServerPtr m_server;
+    std::atomic<HRESULT> m_last{S_OK};
+};
+
+class EmbeddedSecurity : public ISecurity {
+public:
+    EmbeddedSecurity(ServerPtr server, SessionPtr session)
+        : m_server(std::move(server)), m_session(std::move(session)) {}
+
+    HRESULT GetChannelUser(int channel, std::string& user) override {
+        return m_server->protocolUser(channel, "user", user);
+    }
+    HRESULT GetChannelPassword(int channel, std::string& password) override {
+        return m_server->protocolUser(channel, "password", password);
+    }
+    HRESULT GetChannelDomain(int channel, std::string& domain) override {
+        return m_server->protocolUser(channel, "domain", domain);
+    }
+    HRESULT PutChannelUser(int channel, const std::string& user) override {
+        return m_server->setProtocolUser(*m_session, channel, "user", user);
+    }
+    HRESULT PutChannelPassword(int channel, const std::string& password) override {
+        return m_server->setProtocolUser(*m_session, channel, "password", password);
+    }
+    HRESULT PutChannelDomain(int channel, const std::string& domain) override {
+        return m_server->setProtocolUser(*m_session, channel, "domain", domain);
+    }
+    HRESULT ValidateUser(const std::string& user, const std::string& password,
+                         const std::string& domain, bool& valid) override {
+        valid = m_server->verifyAccount(user, password, domain);
+        return S_OK;
+    }
+    HRESULT ShowPermissions(int channel, const std::string& channelId) override {
+        if (!m_session->authorized)
+            return E_ACCESSDENIED;
+        return m_server->showPermissions(channel, channelId);
+    }
+
+private:
+    ServerPtr m_server;
+    SessionPtr m_session;
+};
+
+class EmbeddedChannel : public IChannel {
+public:
+    EmbeddedChannel(ServerPtr server, int index) : m_server(std::move(server)), m_index(index) {}
+    HRESULT GetStatus(const std::string& name, Variant& value) override {
+        return m_server->channelStatus(m_index, name, value);
+    }
+
+private:
+    ServerPtr m_server;
+    int m_index;
+};
+
+class EmbeddedAppServer : public IAppServer {
+public:
+    EmbeddedAppServer(ServerPtr server, SessionPtr session)
+        : m_server(std::move(server)), m_session(std::move(session)) {}
+
+    std::shared_ptr<ISecurity> QuerySecurity() override {
+        return std::make_shared<EmbeddedSecurity>(m_server, m_session);
+    }
+    HRESULT GetConfigServer(const std::string&, std::shared_ptr<IConfigServer>& server) override {
+        server = std::make_shared<EmbeddedConfigServer>(m_server, m_session);
+        return S_OK;
+    }
+    HRESULT GetLog(const std::string&, std::shared_ptr<ILog>& log) override {
+        log = std::make_shared<EmbeddedLog>(m_server);
+        return S_OK;
+    }
+    HRESULT GetChannel(const Variant& index, std::shared_ptr<IChannel>& channel) override {
+        std::int32_t number = -1;
+        if (index.type() != Variant::Type::Int32 || FAILED(index.toInt32(number)))
+            return DISP_E_TYPEMISMATCH;
+        if (number < 0 || number >= ChannelStates::kChannels)
+            return E_INVALIDARG;
+        channel = std::make_shared<EmbeddedChannel>(m_server, number);
+        return S_OK;
+    }
+
+private:
+    ServerPtr m_server;
+    SessionPtr m_session;
+};
+
+class EmbeddedConnection : public IConnection {
+public:
+    explicit EmbeddedConnection(QString directory) : m_directory(std::move(directory)) {}
+
+    HRESULT SetHost(const std::string& host) override {
+        m_server = IsLocalHost(host) ? EmbeddedServer::forDirectory(m_directory) : nullptr;
+        m_session.reset();
+        return S_OK;
+    }
+    HRESULT LogOn(const std::string& user, const std::string& password, const std::string& domain,
+                  bool) override {
+        m_session.reset();
+        if (!m_server)
+            return S_OK; // not connected: IsConnected says so
+        if (!m_server->verifyAccount(user, password, domain)) {
+            m_server->log(E_ACCESSDENIED, 4, "logon", 0, 0,
+                          "Log on refused for user '" + user + "'");
+            return S_OK;
+        }
+        auto session = std::make_shared<ServerSession>();
+        session->user = user;
+        session->domain = domain;
+        session->authorized = m_server->isAdministrator(user, domain);
+        m_session = std::move(session);
+        return S_OK;
+    }
+    HRESULT IsConnected(bool& connected) override {
+        connected = m_server != nullptr;
+        return S_OK;
+    }
+    HRESULT IsLoggedOn(bool& loggedOn) override {
+        loggedOn = m_session != nullptr;
+        return S_OK;
+    }
+    HRESULT IsMemberOfGroup(const std::string& group, bool& member) override {
+        member = m_session && m_server->isMember(*m_session, group);
+        return S_OK;
+    }
+    HRESULT GetAppServer(const std::string&, const std::string&, std::int16_t& unused,
+                         std::shared_ptr<IAppServer>& server) override {
+        unused = 0;
+        if (!m_server)
+            return E_FAIL;
+        if (!m_session)
+            return E_ACCESSDENIED;
+        server = std::make_shared<EmbeddedAppServer>(m_server, m_session);
+        return S_OK;
+    }
+
+private:
+    QString m_directory;
+    ServerPtr m_server;
+    SessionPtr m_session;
+};
+
+} // namespace
+
+bool IsLocalHost(const std::string& host) {
+    const QString name = QString::fromStdString(host);
+    return name.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+           name == QLatin1String("127.0.0.1") || name == QLatin1String("::1") ||
+           name == QLatin1String(".") ||
+           name.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+}
+
+EmbeddedServiceFactory::EmbeddedServiceFactory(QString directory)
+    : m_directory(directory.isEmpty() ? DefaultServerDirectory() : std::move(directory)) {}
+
+std::shared_ptr<IConnection> EmbeddedServiceFactory::CreateConnection() {
+    return std::make_shared<EmbeddedConnection>(m_directory);
+}
+
+std::shared_ptr<ITimecode> EmbeddedServiceFactory::CreateTimecode() {
+    return std::make_shared<EmbeddedTimecode>();
+}

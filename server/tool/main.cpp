@@ -1,0 +1,132 @@
+// trellis-server: looks at and changes the stand-in server's state directory, for
+// demonstrations and manual testing while the utility runs.
+
+#include "server/embedded/ChannelStates.h"
+#include "server/embedded/EmbeddedServer.h"
+#include "server/embedded/StateFiles.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr const char* kUsage = R"(usage: trellis-server [--dir DIR] COMMAND ...
+
+Commands:
+  status                         every channel's status
+  set CHANNEL NAME VALUE         set a status; CHANNEL is 1 to 4 (ignored for the
+                                 system-wide names systemOffline, referencePresent and
+                                 referenceLocked); NAME is one of: %1
+  accounts                       the accounts and their groups
+  account-set USER [GROUP ...]   create or change an account; the password is read from
+                                 standard input
+  account-remove USER            remove an account
+  config                         the committed configuration
+  log [LINES]                    the end of the server log (default 20 lines)
+
+The state directory is DIR, else $TRELLIS_SERVER_DIR, else the user's data folder.
+)";
+
+int usage() {
+    std::fputs(QString::fromLatin1(kUsage)
+                   .arg(ChannelStates::names().join(QStringLiteral(", ")))
+                   .toLocal8Bit()
+                   .constData(),
+               stderr);
+    return 2;
+}
+
+int failed(HRESULT hr, const QString& what) {
+    std::fprintf(stderr, "trellis-server: %s failed: %s\n", what.toLocal8Bit().constData(),
+                 ComErrorText(hr).c_str());
+    return 1;
+}
+
+int showStatus(EmbeddedServer& server) {
+    const QStringList names = ChannelStates::names();
+    for (int channel = 0; channel < ChannelStates::kChannels; ++channel) {
+        std::printf("channel %d:", channel + 1);
+        for (const QString& name : names) {
+            Variant value;
+            if (SUCCEEDED(server.channelStatus(channel, name.toStdString(), value)))
+                std::printf(" %s=%s", name.toLocal8Bit().constData(), value.toText().c_str());
+        }
+        std::printf("\n");
+    }
+    return 0;
+}
+
+int showAccounts(EmbeddedServer& server) {
+    for (const Account& account : server.accounts().list()) {
+        std::printf("%s\t%s\t%s\n", account.user.toLocal8Bit().constData(),
+                    account.domain.isEmpty() ? "." : account.domain.toLocal8Bit().constData(),
+                    account.groups.join(QLatin1Char(',')).toLocal8Bit().constData());
+    }
+    return 0;
+}
+
+int showLog(const StateFiles& files, int lines) {
+    const auto content = files.read(QStringLiteral("server.log"));
+    if (!content)
+        return 0;
+    const QList<QByteArray> all = content->split('\n');
+    for (qsizetype i = std::max<qsizetype>(0, all.size() - lines - 1); i < all.size(); ++i) {
+        if (!all[i].isEmpty())
+            std::printf("%s\n", all[i].constData());
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QStringList args = application.arguments().mid(1);
+    QString directory = DefaultServerDirectory();
+    if (args.size() >= 2 && args.first() == QLatin1String("--dir")) {
+        directory = args.at(1);
+        args = args.mid(2);
+    }
+    if (args.isEmpty() || args.first() == QLatin1String("--help"))
+        return usage();
+
+    EmbeddedServer server(directory);
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("status") && args.isEmpty())
+        return showStatus(server);
+    if (command == QLatin1String("set") && args.size() == 3) {
+        bool ok = false;
+        const int channel = args[0].toInt(&ok) - 1;
+        if (!ok)
+            return usage();
+        const HRESULT hr = server.setChannelStatus(channel, args[1], args[2]);
+        return FAILED(hr) ? failed(hr, QStringLiteral("set")) : 0;
+    }
+    if (command == QLatin1String("accounts") && args.isEmpty())
+        return showAccounts(server);
+    if (command == QLatin1String("account-set") && !args.isEmpty()) {
+        const QString user = args.takeFirst();
+        std::string password;
+        std::getline(std::cin, password);
+        const HRESULT hr =
+            server.accounts().setAccount(user, QString::fromStdString(password), QString(), args);
+        return FAILED(hr) ? failed(hr, QStringLiteral("account-set")) : 0;
+    }
+    if (command == QLatin1String("account-remove") && args.size() == 1) {
+        const HRESULT hr = server.accounts().remove(args[0]);
+        return FAILED(hr) ? failed(hr, QStringLiteral("account-remove")) : (hr == S_FALSE ? 1 : 0);
+    }
+    if (command == QLatin1String("config") && args.isEmpty()) {
+        std::string text;
+        server.configuration(text);
+        std::fputs(text.c_str(), stdout);
+        return 0;
+    }
+    if (command == QLatin1String("log") && args.size() <= 1)
+        return showLog(server.files(), args.isEmpty() ? 20 : std::max(1, args[0].toInt()));
+    return usage();
+}

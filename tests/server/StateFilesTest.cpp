@@ -1,0 +1,47 @@
+#include "server/embedded/StateFiles.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+TEST(StateFiles, ReadsWhatItWrote) {
+    QTemporaryDir dir;
+    const StateFiles files(dir.filePath("state"));
+    EXPECT_FALSE(files.read("missing.json"));
+    EXPECT_TRUE(files.readJson("missing.json").isEmpty());
+    ASSERT_EQ(files.writeJson("a.json", QJsonObject{{"x", 1}}), S_OK);
+    EXPECT_EQ(files.readJson("a.json").value("x").toInt(), 1);
+    // Only the owner may read the state.
+    EXPECT_EQ(QFile(files.path("a.json")).permissions() &
+                  (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+              0);
+}
+
+TEST(StateFiles, MalformedJsonReadsAsEmpty) {
+    QTemporaryDir dir;
+    const StateFiles files(dir.path());
+    ASSERT_EQ(files.write("bad.json", "{ not json"), S_OK);
+    EXPECT_TRUE(files.readJson("bad.json").isEmpty());
+}
+
+TEST(StateFiles, AKilledWriteLeavesTheOldFileOrTheNewOneWhole) {
+    QTemporaryDir dir;
+    QProcess writer;
+    writer.start(STATE_FILE_WRITER, {dir.path()});
+    ASSERT_TRUE(writer.waitForStarted());
+    // Let a few complete writes happen, then kill it in the middle of the next.
+    QByteArray said;
+    while (!said.contains("wrote 2") && writer.waitForReadyRead(10000))
+        said += writer.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("wrote 2"));
+    writer.kill();
+    writer.waitForFinished();
+
+    QFile file(dir.filePath("config.xml"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    ASSERT_EQ(content.size(), 4 * 1024 * 1024);
+    EXPECT_EQ(content.count(content.front()), content.size());
+}
