@@ -1,9 +1,6 @@
 #include "HostFramework.h"
 
-#include <fcntl.h>
 #include <semaphore.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,13 +24,6 @@ struct PaneTable {
     PaneRecord panes[kCapacity];
 };
 
-// POSIX object names start with one slash and hold no other.
-std::string posixName(const std::string& name) {
-    std::string result = name;
-    std::replace(result.begin(), result.end(), '/', '_');
-    return "/" + result;
-}
-
 std::string frameworkSegmentName() {
     return "trellis-framework-" + std::to_string(getuid());
 }
@@ -51,9 +41,12 @@ CCorvane::CCorvane() {
     m_granularity = page > 0 ? static_cast<std::size_t>(page) : 4096;
 }
 
-CCorvane::~CCorvane() {
-    if (m_open || m_mutex)
-        CloseSharedSegment();
+CCorvane::~CCorvane() = default;
+
+std::string CCorvane::PosixObjectName(const std::string& name) {
+    std::string result = name;
+    std::replace(result.begin(), result.end(), '/', '_');
+    return "/" + result;
 }
 
 std::size_t CCorvane::RoundToGranularity(std::size_t size, std::size_t granularity) {
@@ -140,83 +133,6 @@ HRESULT CCorvane::DlgDoModalEnd() {
     if (--m_modalDepth == 0)
         m_modalPane.clear();
     return S_OK;
-}
-
-bool CCorvane::OpenSharedSegment(bool& created) {
-    created = false;
-    if (m_segmentSize == 0 || m_segmentName.empty())
-        return false;
-    if (m_mutexName.empty())
-        m_mutexName = m_segmentName + "Mutex";
-
-    sem_t* mutex = sem_open(posixName(m_mutexName).c_str(), O_CREAT, m_permissions, 1);
-    if (mutex == SEM_FAILED)
-        return false;
-    m_mutex = mutex;
-    // Take the mutex, as a creator asking for initial ownership would.
-    while (sem_wait(mutex) != 0 && errno == EINTR) {
-    }
-
-    const std::size_t size = RoundToGranularity(m_segmentSize, m_granularity);
-    const std::string name = posixName(m_segmentName);
-    int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, m_permissions);
-    bool madeHere = fd >= 0;
-    if (fd < 0 && errno == EEXIST)
-        fd = shm_open(name.c_str(), O_RDWR, m_permissions);
-    if (fd >= 0) {
-        struct stat info {};
-        const bool sized = fstat(fd, &info) == 0 && static_cast<std::size_t>(info.st_size) >= size;
-        if (sized || ftruncate(fd, static_cast<off_t>(size)) == 0) {
-            m_mapping = fd;
-            created = madeHere;
-            m_created = madeHere;
-        } else {
-            close(fd);
-            if (madeHere)
-                shm_unlink(name.c_str());
-        }
-    }
-    if (m_mapping >= 0) {
-        void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, m_mapping, 0);
-        if (view != MAP_FAILED) {
-            m_view = view;
-            m_viewSize = size;
-            if (created)
-                std::memset(m_view, 0, size);
-        }
-    }
-    m_open = m_view != nullptr;
-    sem_post(mutex);
-    return m_open;
-}
-
-BOOL CCorvane::CloseSharedSegment() {
-    BOOL result = 0;
-    bool lastPane = false;
-    if (m_view) {
-        const auto* table = static_cast<const PaneTable*>(m_view);
-        lastPane = m_viewSize >= sizeof(PaneTable) && table->count == 0;
-        result |= munmap(m_view, m_viewSize) == 0 ? 1 : 0;
-        m_view = nullptr;
-        m_viewSize = 0;
-    } else {
-        result |= 1;
-    }
-    if (m_mapping >= 0) {
-        result |= close(m_mapping) == 0 ? 1 : 0;
-        m_mapping = -1;
-        // Named objects go away with their last user; a segment this process made and
-        // that holds no pane any more is removed.
-        if (m_created && lastPane)
-            shm_unlink(posixName(m_segmentName).c_str());
-    }
-    if (m_mutex) {
-        result |= sem_close(static_cast<sem_t*>(m_mutex)) == 0 ? 1 : 0;
-        m_mutex = nullptr;
-    }
-    m_open = false;
-    m_created = false;
-    return result;
 }
 
 bool CCorvane::lockSegment() {

@@ -1,7 +1,8 @@
 #pragma once
-// The touch screen's host framework: attaching to it, registering this program's pane,
-// bracketing modal dialogs, and the shared segment through which the framework's panes
-// share state (a POSIX shared memory object guarded by a named semaphore).
+// The touch screen's host framework: attaching to it, registering this program's pane and
+// bracketing modal dialogs. Panes find each other through a shared segment; the program
+// derives its framework object from this class and supplies the two hooks that open and
+// close that segment, on the state kept here.
 
 #include "HResult.h"
 
@@ -28,9 +29,10 @@ public:
     HRESULT DlgDoModalBegin(const std::string& paneId);
     HRESULT DlgDoModalEnd();
 
-    // Shared-segment hooks, called by the framework itself.
-    virtual bool OpenSharedSegment(bool& created);
-    virtual BOOL CloseSharedSegment();
+    // Shared-segment hooks, called by the framework itself. created tells whether this
+    // call made the segment; the result whether the segment is usable.
+    virtual bool OpenSharedSegment(bool& created) = 0;
+    virtual BOOL CloseSharedSegment() = 0;
 
     // Segment parameters; the framework sets them before opening the segment.
     void SetSegment(const std::string& name, std::size_t size,
@@ -49,7 +51,10 @@ public:
     // granule, even when it already is a multiple.
     static std::size_t RoundToGranularity(std::size_t size, std::size_t granularity);
 
-private:
+protected:
+    // POSIX object names start with one slash and hold no other.
+    static std::string PosixObjectName(const std::string& name);
+
     bool lockSegment();
     void unlockSegment();
 
@@ -64,6 +69,8 @@ private:
     bool m_created = false;
     unsigned m_permissions = 0600; // security attributes of both objects
     std::size_t m_granularity;
+
+private:
     int m_modalDepth = 0;
     std::string m_modalPane;
 };

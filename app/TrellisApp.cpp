@@ -1,0 +1,106 @@
+#include "TrellisApp.h"
+
+#include "TrellisCommandLineInfo.h"
+#include "TrellisDlg.h"
+#include "platform/Prompter.h"
+#include "state/TraceScope.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QSysInfo>
+#include <QUuid>
+
+#include <unistd.h>
+
+namespace {
+
+CTrellisApp* g_application = nullptr;
+
+constexpr int kComputerNameLength = 100;
+
+} // namespace
+
+CTrellisApp::CTrellisApp() {
+    g_application = this;
+    makeFramework = [] {
+        return std::make_unique<CTrellisFramework>();
+    };
+    openHelp = [](const QUrl& url) {
+        QDesktopServices::openUrl(url);
+    };
+}
+
+CTrellisApp::~CTrellisApp() {
+    if (g_application == this)
+        g_application = nullptr;
+}
+
+CTrellisApp* CTrellisApp::instance() {
+    return g_application;
+}
+
+bool CTrellisApp::InitInstance(const QStringList& arguments) {
+    CTraceScope scope("CTrellisDlg::InitInstance");
+    scope.Run([&] {
+        const QString computerName = QSysInfo::machineHostName().left(kComputerNameLength - 1);
+
+        m_caption = QStringLiteral("Configuration for ");
+        CTrellisCommandLineInfo commandLine;
+        commandLine.ParseCommandLine(arguments);
+
+        QString parameter;
+        if (commandLine.GetCount() == 0) {
+            m_hostName = QStringLiteral("local");
+            m_caption += computerName;
+        }
+        if (commandLine.GetParameter(0, parameter)) {
+            m_hostName = parameter;
+            m_caption += parameter;
+        }
+        if (commandLine.GetParameter(1, parameter)) {
+            m_userName = parameter.toStdString();
+            m_credentialsGiven = -1;
+        }
+        if (commandLine.GetParameter(2, parameter))
+            m_password = parameter.toStdString();
+        if (commandLine.GetParameter(3, parameter))
+            m_domain = parameter.toStdString();
+
+        if (m_hostName.isEmpty() ||
+            m_hostName.compare(QLatin1String("local"), Qt::CaseInsensitive) == 0)
+            m_hostName = QStringLiteral("localhost");
+
+        m_framework = makeFramework();
+        int unused = 0;
+        if (!m_framework || FAILED(m_framework->OpenFramework(0, &unused))) {
+            prompter().messageBox("Could not attach to Corvane framework", "Trellis",
+                                  MB_TOUCH_ERROR, nullptr);
+            return;
+        }
+
+        CTrellisDlg sheet(m_caption, QSize(620, 460));
+
+        m_paneId = QUuid::createUuid().toString(QUuid::WithoutBraces).remove(QLatin1Char('-'));
+        scope.Check(m_framework->RegisterPane(static_cast<long>(getpid()), m_paneId.toStdString(),
+                                              "TrellisPane", 0, 256, 0, sheet.internalWinId()));
+
+        m_moduleDirectory = QCoreApplication::applicationDirPath();
+
+        prompter().runDialog(sheet);
+    });
+    return false;
+}
+
+int CTrellisApp::ExitInstance() {
+    if (m_framework) {
+        m_framework->RevokePane(m_paneId.toStdString());
+        m_framework.reset();
+    }
+    return 0;
+}
+
+void CTrellisApp::OnHelp() {
+    QUrl url = QUrl::fromLocalFile(m_moduleDirectory + QStringLiteral("/help/index.html"));
+    url.setFragment(QStringLiteral("start"));
+    openHelp(url);
+}

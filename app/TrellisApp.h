@@ -1,0 +1,56 @@
+#pragma once
+// The application object: reads host and credentials from the command line, attaches to
+// the host framework, registers the pane and runs the main configuration sheet modally.
+
+#include "TrellisFramework.h"
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CTrellisApp {
+public:
+    CTrellisApp();
+    ~CTrellisApp();
+    CTrellisApp(const CTrellisApp&) = delete;
+    CTrellisApp& operator=(const CTrellisApp&) = delete;
+
+    // The one application object, while it exists.
+    static CTrellisApp* instance();
+
+    // The start-up sequence; always false, as the process ends when the sheet closes.
+    bool InitInstance(const QStringList& arguments);
+    int ExitInstance();
+    // Opens the help page beside the program.
+    void OnHelp();
+
+    const QString& GetHostName() const { return m_hostName; }
+    const QString& GetCaption() const { return m_caption; }
+    CTrellisFramework* GetFramework() const { return m_framework.get(); }
+    const QString& GetPaneId() const { return m_paneId; }
+    const QString& GetModuleDirectory() const { return m_moduleDirectory; }
+    const std::string& GetUserName() const { return m_userName; }
+    const std::string& GetPassword() const { return m_password; }
+    const std::string& GetDomain() const { return m_domain; }
+    // -1 when a user name was given on the command line, else 0.
+    short GetCredentialsGiven() const { return m_credentialsGiven; }
+
+    // Seams for tests: how the framework object is made and how help is shown.
+    std::function<std::unique_ptr<CTrellisFramework>()> makeFramework;
+    std::function<void(const QUrl&)> openHelp;
+
+private:
+    QString m_hostName;
+    std::unique_ptr<CTrellisFramework> m_framework;
+    QString m_paneId;
+    QString m_moduleDirectory;
+    std::string m_domain;
+    std::string m_password;
+    std::string m_userName;
+    short m_credentialsGiven = 0;
+    QString m_caption;
+};
