@@ -31,6 +31,7 @@ CTrellisApp::CTrellisApp() {
 }
 
 CTrellisApp::~CTrellisApp() {
+    ExitInstance();
     if (g_application == this)
         g_application = nullptr;
 }

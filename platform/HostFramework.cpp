@@ -3,6 +3,8 @@
 #include <semaphore.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -90,6 +92,14 @@ HRESULT CCorvane::RegisterPane(long processId, const std::string& paneId,
     if (!lockSegment())
         return E_FAIL;
     auto* table = static_cast<PaneTable*>(m_view);
+    // Panes of processes that ended without revoking them are dropped first.
+    for (std::uint32_t i = 0; i < std::min<std::uint32_t>(table->count, PaneTable::kCapacity);) {
+        const auto pid = static_cast<pid_t>(table->panes[i].processId);
+        if (pid > 0 && kill(pid, 0) != 0 && errno == ESRCH)
+            table->panes[i] = table->panes[--table->count];
+        else
+            ++i;
+    }
     HRESULT result = E_OUTOFMEMORY;
     if (table->count < PaneTable::kCapacity) {
         PaneRecord& record = table->panes[table->count++];

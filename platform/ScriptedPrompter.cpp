@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <algorithm>
+#include <functional>
 
 ScriptedPrompter::ScriptedPrompter() = default;
 
@@ -135,5 +136,9 @@ int ScriptedPrompter::runDialog(QDialog& dialog) {
     const Answer* a = take(std::move(q));
     if (!a)
         return IDCANCEL;
-    return a->operate ? a->operate(dialog) : a->result;
+    // The dialog may ask questions of its own, which replace the current answer: keep
+    // what runs it.
+    const std::function<int(QDialog&)> operate = a->operate;
+    const int result = a->result;
+    return operate ? operate(dialog) : result;
 }

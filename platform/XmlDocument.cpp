@@ -210,6 +210,12 @@ HRESULT XmlDocument::loadXml(std::string_view text) {
     return S_FALSE;
 }
 
+void XmlDocument::replaceContent(XmlDocument&& other) {
+    m_document = std::move(other.m_document);
+    m_parseError.reset();
+    other.m_document.reset();
+}
+
 std::string XmlDocument::xml() const {
     std::ostringstream out;
     m_document.save(out, "  ", pugi::format_default, pugi::encoding_utf8);

@@ -91,6 +91,10 @@ public:
     // empty, the error is kept for parseError() and the result is S_FALSE.
     HRESULT loadXml(std::string_view text);
 
+    // Takes the other document's content; the other is left empty. Nodes of this document
+    // held elsewhere are no longer valid.
+    void replaceContent(XmlDocument&& other);
+
     // The error of the last load, or none when it succeeded.
     const std::optional<XmlParseError>& parseError() const { return m_parseError; }
 

@@ -1,38 +1,28 @@
 #include "ConfigState.h"
 
+#include "SharedState.h"
 #include "TraceScope.h"
 #include "XPathAccess.h"
 #include "platform/XmlDocument.h"
 #include "server/IConfigServer.h"
 #include "server/ILog.h"
 
-namespace {
-
-struct SharedState {
-    std::array<std::shared_ptr<IChannel>, kMaxChannels> channels;
-    bool authenticated = false;
-    bool authorized = false;
-    std::shared_ptr<ISecurity> security;
-    std::shared_ptr<IConfigServer> configServer;
-    std::shared_ptr<ILog> log;
-    std::shared_ptr<XmlDocument> document;
-    std::int32_t instanceCount = 0;
-    std::int32_t channelCount = 0;
-    std::string initialConfiguration;
-    bool proPanel = false;
-    bool tearingDown = false;
-};
-
-SharedState& shared() {
+SharedState& sharedState() {
     static SharedState state;
     return state;
 }
 
+namespace {
+SharedState& shared() {
+    return sharedState();
+}
 } // namespace
 
 CConfigState::CConfigState() {
     SharedState& s = shared();
-    if (s.instanceCount++ == 0) {
+    // A state opened while the last one tears down must not clear what the teardown
+    // still uses.
+    if (s.instanceCount++ == 0 && !s.tearingDown) {
         s.channels = {};
         s.authenticated = false;
         s.authorized = false;
@@ -46,26 +36,6 @@ CConfigState::~CConfigState() {
 
 int CConfigState::InstanceCount() {
     return shared().instanceCount;
-}
-
-void CConfigState::teardown() {
-    SharedState& s = shared();
-    // Releasing an interface may report, and a report may open a state of its own; the
-    // teardown runs once.
-    if (s.tearingDown)
-        return;
-    s.tearingDown = true;
-    s.channels = {};
-    s.security.reset();
-    s.configServer.reset();
-    s.log.reset();
-    s.document.reset();
-    s.channelCount = 0;
-    s.initialConfiguration.clear();
-    s.proPanel = false;
-    s.authenticated = false;
-    s.authorized = false;
-    s.tearingDown = false;
 }
 
 HRESULT CConfigState::GetConfigDocument(std::shared_ptr<XmlDocument>& out) const {

@@ -20,6 +20,15 @@ class IChannel;
 
 constexpr int kMaxChannels = 4;
 
+// What the logon needs from the command line.
+struct LogonParameters {
+    std::string hostName = "localhost";
+    std::string userName;
+    std::string password;
+    std::string domain;
+    bool credentialsGiven = false;
+};
+
 class CConfigState {
 public:
     CConfigState();
@@ -35,6 +44,31 @@ public:
     // server exists, the change is also sent to the server at once with the flag.
     HRESULT PutAttributeValue(const std::string& elementXPath, const std::string& attributeName,
                               const Variant& value, bool sendNow, bool flag);
+
+    // Connects to the host, logs the user on (asking when no credentials were given),
+    // decides between full and read-only access and fetches the configuration document.
+    // S_OK, E_ACCESSDENIED when the user gives up, or the status of a failure.
+    HRESULT CreateAppServers(const LogonParameters& logon);
+
+    // Whole-configuration operations.
+    bool IsConfigDirty();
+    HRESULT CommitConfig();
+    HRESULT RestoreDefaultConfig();
+    HRESULT RestoreInitialConfig();
+    // Both append ".xml" to path when it does not end so.
+    HRESULT LoadConfig(std::string& path);
+    HRESULT SaveConfig(std::string& path);
+    HRESULT CancelOutputTestMode();
+
+    // Channel activity, asked of the server at every call. A channel outside 0 to channel
+    // count - 1 means any channel for IsPlaying and IsRecording.
+    HRESULT GetChanStatus(int channel, const std::string& name, Variant& value);
+    bool IsLoaded(int channel);
+    bool IsPlaying(int channel);
+    bool IsRecording(int channel);
+    // Bit i set when channel i is offline.
+    std::uint32_t IsChannelOffline();
+    bool IsSystemOffline();
 
     bool IsAuthenticated() const;
     bool IsAuthorized() const;
@@ -66,5 +100,6 @@ public:
     static int InstanceCount();
 
 private:
-    static void teardown();
+    void teardown();
+    bool isPortState(int channel, int first, int second, const char* operation);
 };

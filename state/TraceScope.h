@@ -60,6 +60,8 @@ public:
     }
 
     HRESULT GetResult() const { return m_status; }
+    // Sets the status an operation returns without reporting it: an answer, not a fault.
+    void SetStatus(HRESULT status) { m_status = status; }
     bool IsReported() const { return m_reported; }
     bool Failed() const { return FAILED(m_status); }
     bool Succeeded() const { return SUCCEEDED(m_status); }

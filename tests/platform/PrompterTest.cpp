@@ -157,3 +157,20 @@ TEST(Metrics, RowsAndButtonsAreFingerSized) {
     EXPECT_NE(FrmwkGetColor(COLOR_BACKGROUND), FrmwkGetColor(COLOR_TEXT));
     EXPECT_TRUE(FrmwkGetFont(FONT_HEADING).bold());
 }
+
+TEST(ScriptedPrompter, ADialogMayAskQuestionsOfItsOwn) {
+    ScriptedPrompter script;
+    script.install();
+    std::string seen;
+    script.answerDialog([&seen](QDialog&) {
+        const int inner = prompter().messageBox("Discard configuration changes?", "Discard Changes",
+                                                MB_TOUCH_QUESTION, nullptr);
+        seen = inner == IDYES ? "yes" : "no";
+        return IDCANCEL;
+    });
+    script.answer(IDYES);
+    QDialog dialog;
+    EXPECT_EQ(prompter().runDialog(dialog), IDCANCEL);
+    EXPECT_EQ(seen, "yes");
+    EXPECT_EQ(script.questions().size(), 2u);
+}

@@ -59,11 +59,29 @@ class FakeConfigServer : public IConfigServer {
 public:
     std::vector<AttributeChangeCall> changes;
     HRESULT changeResult = S_OK;
+    std::string configuration;
+    std::vector<std::string> commits;
+    std::string defaultAsked;
+    std::string defaultText;
+    bool usable = true;
 
-    HRESULT GetConfiguration(std::string&) override { return E_NOTIMPL; }
-    HRESULT CommitConfiguration(const std::string&) override { return E_NOTIMPL; }
-    HRESULT GetDefaultConfiguration(const std::string&, std::string&) override { return E_NOTIMPL; }
-    HRESULT ValidateConfiguration(const std::string&, bool&) override { return E_NOTIMPL; }
+    HRESULT GetConfiguration(std::string& text) override {
+        text = configuration;
+        return S_OK;
+    }
+    HRESULT CommitConfiguration(const std::string& text) override {
+        commits.push_back(text);
+        return S_OK;
+    }
+    HRESULT GetDefaultConfiguration(const std::string& standard, std::string& text) override {
+        defaultAsked = standard;
+        text = defaultText;
+        return S_OK;
+    }
+    HRESULT ValidateConfiguration(const std::string&, bool& answer) override {
+        answer = usable;
+        return S_OK;
+    }
     HRESULT AttributeChange(const std::string& elementXPath, const std::string& attributeName,
                             const std::string& value, bool flag) override {
         changes.push_back({elementXPath, attributeName, value, flag});

@@ -1,0 +1,259 @@
+#include "FakeConnection.h"
+#include "platform/ScriptedPrompter.h"
+#include "platform/XmlDocument.h"
+#include "server/embedded/ConfigRules.h"
+#include "server/embedded/EmbeddedServer.h"
+#include "server/embedded/EmbeddedServices.h"
+#include "state/ConfigState.h"
+#include "state/XPathAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Logged on to the embedded server in a fresh state directory.
+class LifecycleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        script.install();
+        installServiceFactory(&factory);
+        state = std::make_unique<CConfigState>();
+        ASSERT_EQ(
+            state->CreateAppServers(LogonParameters{"localhost", "admin", "trellis", "", true}),
+            S_OK);
+        state->GetConfigDocument(document);
+    }
+    void TearDown() override {
+        state.reset();
+        installServiceFactory(nullptr);
+    }
+
+    std::string read(const std::string& xpath) const {
+        std::string text;
+        ReadXPathValue(document->documentNode(), xpath, text);
+        return text;
+    }
+    std::string committed() const {
+        std::string text;
+        EmbeddedServer(dir.path()).configuration(text);
+        return text;
+    }
+    QString file(const char* name) const { return files.filePath(name); }
+    void writeFile(const QString& path, const QByteArray& content) const {
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+    }
+
+    QTemporaryDir dir;
+    QTemporaryDir files;
+    EmbeddedServiceFactory factory{dir.path()};
+    ScriptedPrompter script;
+    std::unique_ptr<CConfigState> state;
+    std::shared_ptr<XmlDocument> document;
+};
+
+constexpr const char* kSource = "./Config/System/TimeOfDay";
+
+} // namespace
+
+TEST_F(LifecycleTest, CommitStoresTheDocumentAndItStaysDirty) {
+    EXPECT_FALSE(state->IsConfigDirty());
+    state->PutAttributeValue(kSource, "timeOfDaySource", Variant("Ltc"), false, true);
+    EXPECT_TRUE(state->IsConfigDirty());
+    EXPECT_EQ(state->CommitConfig(), S_OK);
+    EXPECT_TRUE(committed() == document->xml());
+    EXPECT_TRUE(state->IsConfigDirty());
+}
+
+TEST_F(LifecycleTest, RestoreDefaultsFollowsTheCurrentStandard) {
+    state->PutAttributeValue("./Config/System/SystemVideoReference", "referenceStandard",
+                             Variant("Format625_25Hz_2To1"), false, true);
+    state->PutAttributeValue(kSource, "timeOfDaySource", Variant("Ltc"), false, true);
+    const std::string before = committed();
+    EXPECT_EQ(state->RestoreDefaultConfig(), S_OK);
+    XmlDocument expected;
+    expected.loadXml(DefaultConfigurationText("Format625_25Hz_2To1"));
+    EXPECT_TRUE(document->xml() == expected.xml());
+    EXPECT_TRUE(committed() == before); // the server hears of it only at a commit
+}
+
+TEST_F(LifecycleTest, RestoreInitialSendsTheLogonTextBack) {
+    state->PutAttributeValue(kSource, "timeOfDaySource", Variant("Ltc"), true, true);
+    EXPECT_EQ(state->RestoreInitialConfig(), S_OK);
+    EXPECT_TRUE(committed() == state->GetInitialConfig());
+}
+
+TEST_F(LifecycleTest, SaveThenLoadLeavesTheTextIdentical) {
+    std::string path = file("settings").toStdString();
+    EXPECT_EQ(state->SaveConfig(path), S_OK);
+    EXPECT_EQ(path, file("settings.xml").toStdString());
+    const std::string saved = document->xml();
+
+    state->PutAttributeValue(kSource, "timeOfDaySource", Variant("Ltc"), false, true);
+    std::string loadPath = file("settings").toStdString();
+    EXPECT_EQ(state->LoadConfig(loadPath), S_OK);
+    EXPECT_EQ(loadPath, file("settings.xml").toStdString());
+    EXPECT_TRUE(document->xml() == saved);
+    EXPECT_TRUE(script.questions().empty());
+}
+
+TEST_F(LifecycleTest, AnUpperCaseExtensionIsKept) {
+    std::string path = file("SETTINGS.XML").toStdString();
+    EXPECT_EQ(state->SaveConfig(path), S_OK);
+    EXPECT_EQ(path, file("SETTINGS.XML").toStdString());
+    EXPECT_TRUE(QFile::exists(file("SETTINGS.XML")));
+}
+
+TEST_F(LifecycleTest, BadFilesAreRefusedWithAMessageAndChangeNothing) {
+    struct Case {
+        const char* name;
+        QByteArray content;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"notxml.xml", "this is not XML", "'%1' does not appear to be a valid XML file."},
+        {"empty.xml", "", "'%1' does not appear to be a valid XML file."},
+        {"remote.xml", "<RemoteHosts><Host hostName=\"a\" id=\"1\"/></RemoteHosts>",
+         "'%1' is not a valid configuration file"},
+        {"truncated.xml", "<Config><System>", "'%1' does not appear to be a valid XML file."},
+    };
+    state->PutAttributeValue(kSource, "timeOfDaySource", Variant("Ltc"), false, true);
+    const std::string before = document->xml();
+    for (const Case& c : cases) {
+        writeFile(file(c.name), c.content);
+        std::string path = file(c.name).toStdString();
+        script.clear();
+        EXPECT_EQ(state->LoadConfig(path), S_OK) << c.name;
+        ASSERT_EQ(script.questions().size(), 1u) << c.name;
+        EXPECT_EQ(script.last().text, QString(c.message).arg(file(c.name)).toStdString());
+        EXPECT_EQ(script.last().caption, "Load Error");
+        EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
+        EXPECT_TRUE(document->xml() == before) << c.name;
+    }
+}
+
+TEST_F(LifecycleTest, MissingAndHugeFilesAreRefused) {
+    std::string missing = file("missing").toStdString();
+    EXPECT_EQ(state->LoadConfig(missing), S_OK);
+    EXPECT_EQ(script.last().text, "'" + missing + "' could not be read.");
+
+    QFile huge(file("huge.xml"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(40 * 1024 * 1024));
+    huge.close();
+    std::string path = file("huge.xml").toStdString();
+    EXPECT_EQ(state->LoadConfig(path), S_OK);
+    EXPECT_EQ(script.last().text, "'" + path + "' is too large to be a configuration file.");
+    EXPECT_EQ(state->GetChannelCount(), 4);
+}
+
+TEST_F(LifecycleTest, ASaveThatFailsSaysSo) {
+    std::string path = file("no/such/folder/settings.xml").toStdString();
+    EXPECT_TRUE(FAILED(state->SaveConfig(path)));
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().caption, "Save Error");
+    EXPECT_EQ(script.last().text, "The configuration could not be saved to '" + path +
+                                      "'.\nThe system cannot find the path specified.");
+}
+
+TEST_F(LifecycleTest, AFileTheServerRejectsLeavesTheDocument) {
+    writeFile(file("five.xml"), QByteArray::fromStdString(configurationWithChannels(5)));
+    std::string path = file("five.xml").toStdString();
+    const std::string before = document->xml();
+    EXPECT_EQ(state->LoadConfig(path), S_OK);
+    EXPECT_EQ(script.last().text, "'" + path + "' is not a valid configuration file");
+    EXPECT_TRUE(document->xml() == before);
+}
+
+namespace {
+
+// A scripted server for what the embedded one cannot be made to do.
+class FakeLifecycleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        script.install();
+        server()->configuration =
+            "<Config><System><SystemVideoReference "
+            "referenceStandard=\"Format625_25Hz_2To1\"/></System>"
+            "<Channel channelIndex=\"0\" id=\"C1\" channelType=\"Player\"/>"
+            "<VideoOutput id=\"V'1\" testMode=\"true\"/><VideoOutput id=\"V2\" testMode=\"false\"/>"
+            "<VideoOutput id=\"V3\" testMode=\"true\"/><AudioOutput id=\"A1\" "
+            "testMode=\"true\"/></Config>";
+    }
+    std::shared_ptr<FakeConfigServer> server() { return fake.connection->appServer->configServer; }
+    void logOn(bool administrator) {
+        fake.connection->memberOf = administrator
+                                        ? std::vector<std::string>{"BUILTIN\\Administrators"}
+                                        : std::vector<std::string>{};
+        if (!administrator)
+            script.answer(IDIGNORE);
+        state = std::make_unique<CConfigState>();
+        ASSERT_EQ(state->CreateAppServers(LogonParameters{"localhost", "u", "p", "", true}), S_OK);
+    }
+
+    FakeFactory fake;
+    ScriptedPrompter script;
+    std::unique_ptr<CConfigState> state;
+};
+
+} // namespace
+
+TEST_F(FakeLifecycleTest, RestoreInitialForAReadOnlyUserOnlyTellsThem) {
+    logOn(false);
+    script.clear();
+    EXPECT_EQ(state->RestoreInitialConfig(), S_OK);
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().text, "You are not authorized to change configuration settings.");
+    EXPECT_EQ(script.last().caption, "Security Message");
+    EXPECT_EQ(script.last().style, MB_TOUCH_WARNING);
+    EXPECT_TRUE(server()->commits.empty());
+}
+
+TEST_F(FakeLifecycleTest, RejectedDefaultsLeaveTheDocument) {
+    logOn(true);
+    server()->defaultText = "<Config>";
+    std::shared_ptr<XmlDocument> document;
+    state->GetConfigDocument(document);
+    const std::string before = document->xml();
+    EXPECT_EQ(state->RestoreDefaultConfig(), E_FAIL);
+    EXPECT_EQ(server()->defaultAsked, "Format625_25Hz_2To1");
+    EXPECT_TRUE(document->xml() == before);
+    const auto reports = fake.connection->appServer->log->reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].text.find("Error loading XML document"), std::string::npos);
+}
+
+TEST_F(FakeLifecycleTest, OutputsInTestModeAreSwitchedBackAtTeardownEachByItsId) {
+    logOn(true);
+    std::shared_ptr<XmlDocument> document;
+    state->GetConfigDocument(document);
+    state.reset();
+    const auto& changes = server()->changes;
+    ASSERT_EQ(changes.size(), 3u);
+    EXPECT_EQ(changes[0].elementXPath, "//VideoOutput[@id=\"V'1\"]");
+    EXPECT_EQ(changes[1].elementXPath, "//VideoOutput[@id=\"V3\"]");
+    EXPECT_EQ(changes[2].elementXPath, "//AudioOutput[@id=\"A1\"]");
+    for (const auto& change : changes) {
+        EXPECT_EQ(change.attributeName, "testMode");
+        EXPECT_EQ(change.value, "false");
+        EXPECT_TRUE(change.flag);
+    }
+    EXPECT_TRUE(document->documentNode().selectNodes("//*[@testMode=\"true\"]").empty());
+    EXPECT_EQ(CConfigState::InstanceCount(), 0);
+}
+
+TEST_F(FakeLifecycleTest, WithoutAConnectionNothingHappens) {
+    CConfigState idle;
+    EXPECT_TRUE(idle.IsConfigDirty());
+    EXPECT_EQ(idle.CommitConfig(), S_OK);
+    EXPECT_EQ(idle.RestoreDefaultConfig(), S_OK);
+    std::string path = "/nonexistent/x";
+    EXPECT_EQ(idle.LoadConfig(path), S_OK);
+    EXPECT_EQ(path, "/nonexistent/x"); // nothing to do, so nothing appended
+    EXPECT_TRUE(script.questions().empty());
+}

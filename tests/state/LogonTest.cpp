@@ -1,0 +1,190 @@
+#include "FakeConnection.h"
+#include "platform/ScriptedPrompter.h"
+#include "platform/XmlDocument.h"
+#include "server/embedded/EmbeddedServices.h"
+#include "state/ConfigState.h"
+
+#include <QSysInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kLogonFailed =
+    "Log on failed. You are not authorized to view configurations.\nDo you want to retry?";
+const std::string kNoRights =
+    "Your account does not authorize you to change configuration settings.\n\nYou may press "
+    "Ignore to open a read-only version of the configuration, press Retry to log in again, or "
+    "press Abort to quit.";
+
+LogonParameters withCredentials(const std::string& user, const std::string& password) {
+    return LogonParameters{"localhost", user, password, "", true};
+}
+
+// Logon against the embedded server in a fresh state directory.
+class EmbeddedLogonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        script.install();
+        installServiceFactory(&factory);
+    }
+    void TearDown() override { installServiceFactory(nullptr); }
+
+    QTemporaryDir dir;
+    EmbeddedServiceFactory factory{dir.path()};
+    ScriptedPrompter script;
+    CConfigState state;
+};
+
+// Logon against a scripted server.
+class FakeLogonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        script.install();
+        fake.connection->appServer->configServer->configuration = configurationWithChannels(4);
+        fake.connection->memberOf = {"BUILTIN\\Administrators"};
+    }
+    FakeFactory fake;
+    ScriptedPrompter script;
+    CConfigState state;
+};
+
+} // namespace
+
+TEST_F(EmbeddedLogonTest, AdministratorGetsTheWholeConfiguration) {
+    EXPECT_EQ(state.CreateAppServers(withCredentials("admin", "trellis")), S_OK);
+    EXPECT_TRUE(state.IsAuthenticated());
+    EXPECT_TRUE(state.IsAuthorized());
+    EXPECT_TRUE(state.IsConnected());
+    EXPECT_TRUE(state.IsProPanel());
+    EXPECT_EQ(state.GetChannelCount(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NE(state.GetChannelInterface(i), nullptr);
+    std::shared_ptr<XmlDocument> document;
+    state.GetConfigDocument(document);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->xml(), state.GetInitialConfig());
+    EXPECT_FALSE(state.IsConfigDirty());
+    EXPECT_TRUE(script.questions().empty());
+}
+
+TEST_F(EmbeddedLogonTest, TheDialogIsAskedWithoutCredentials) {
+    script.answerLogon("engineer", "engineer");
+    EXPECT_EQ(state.CreateAppServers(LogonParameters{}), S_OK);
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::Logon);
+    EXPECT_EQ(script.last().caption, "Log On to Configuration");
+    EXPECT_TRUE(state.IsAuthorized());
+}
+
+TEST_F(EmbeddedLogonTest, CancelledDialogEndsWithoutAnything) {
+    script.answer(IDCANCEL);
+    EXPECT_EQ(state.CreateAppServers(LogonParameters{}), S_OK);
+    EXPECT_FALSE(state.IsAuthenticated());
+    std::shared_ptr<XmlDocument> document;
+    state.GetConfigDocument(document);
+    EXPECT_EQ(document, nullptr);
+}
+
+TEST_F(EmbeddedLogonTest, RefusedThenRetriedWithTheDialog) {
+    script.answer(IDYES);
+    script.answerLogon("admin", "trellis");
+    EXPECT_EQ(state.CreateAppServers(withCredentials("admin", "wrong")), S_OK);
+    ASSERT_EQ(script.questions().size(), 2u);
+    EXPECT_EQ(script.questions()[0].text, kLogonFailed);
+    EXPECT_EQ(script.questions()[0].caption, "Security");
+    EXPECT_EQ(script.questions()[0].style, MB_TOUCH_QUESTION);
+    EXPECT_EQ(script.questions()[1].kind, ScriptedPrompter::Kind::Logon);
+    EXPECT_TRUE(state.IsAuthorized());
+}
+
+TEST_F(EmbeddedLogonTest, RefusedAndDeclinedIsAccessDenied) {
+    script.answer(IDNO);
+    EXPECT_EQ(state.CreateAppServers(withCredentials("admin", "wrong")), E_ACCESSDENIED);
+    EXPECT_FALSE(state.IsAuthenticated());
+}
+
+TEST_F(EmbeddedLogonTest, IgnoreGivesAReadOnlyView) {
+    script.answer(IDIGNORE);
+    EXPECT_EQ(state.CreateAppServers(withCredentials("operator", "operator")), S_OK);
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().text, kNoRights);
+    EXPECT_EQ(script.last().style, MB_TOUCH_ABORTRETRYIGNORE);
+    EXPECT_TRUE(state.IsAuthenticated());
+    EXPECT_FALSE(state.IsAuthorized());
+    std::shared_ptr<XmlDocument> document;
+    state.GetConfigDocument(document);
+    EXPECT_NE(document, nullptr);
+}
+
+TEST_F(EmbeddedLogonTest, RetryGoesBackToTheDialogAndAbortQuits) {
+    script.answer(IDRETRY);
+    script.answerLogon("operator", "operator");
+    script.answer(IDABORT);
+    EXPECT_EQ(state.CreateAppServers(withCredentials("operator", "operator")), E_ACCESSDENIED);
+    ASSERT_EQ(script.questions().size(), 3u);
+    EXPECT_EQ(script.questions()[1].kind, ScriptedPrompter::Kind::Logon);
+    EXPECT_EQ(script.questions()[2].text, kNoRights);
+    EXPECT_FALSE(state.IsAuthorized());
+}
+
+TEST_F(FakeLogonTest, LocalhostIsSetAsItIsAndGroupsUseThisComputersName) {
+    fake.connection->memberOf = {};
+    script.answer(IDIGNORE);
+    EXPECT_EQ(state.CreateAppServers(withCredentials("u", "p")), S_OK);
+    EXPECT_EQ(fake.connection->host, "localhost");
+    const std::vector<std::string> expected = {"BUILTIN\\Administrators",
+                                               QSysInfo::machineHostName().toStdString() +
+                                                   "\\TarvoAdministrators"};
+    EXPECT_EQ(fake.connection->groupsAsked, expected);
+}
+
+TEST_F(FakeLogonTest, NotConnectedFailsWithoutAQuestion) {
+    fake.connection->connected = false;
+    EXPECT_TRUE(FAILED(state.CreateAppServers(withCredentials("u", "p"))));
+    EXPECT_FALSE(state.IsAuthenticated());
+    EXPECT_TRUE(script.questions().empty());
+}
+
+TEST_F(FakeLogonTest, NoApplicationServerLeavesAnAuthenticatedUserWithoutDocument) {
+    fake.connection->appServerStatus = E_NOINTERFACE;
+    EXPECT_EQ(state.CreateAppServers(withCredentials("u", "p")), E_NOINTERFACE);
+    EXPECT_TRUE(state.IsAuthenticated());
+    EXPECT_FALSE(state.IsConnected());
+    std::shared_ptr<XmlDocument> document;
+    state.GetConfigDocument(document);
+    EXPECT_EQ(document, nullptr);
+}
+
+TEST_F(FakeLogonTest, ThreeChannelsFillThreeSlots) {
+    fake.connection->appServer->configServer->configuration = configurationWithChannels(3, false);
+    EXPECT_EQ(state.CreateAppServers(withCredentials("u", "p")), S_OK);
+    EXPECT_EQ(state.GetChannelCount(), 3);
+    EXPECT_NE(state.GetChannelInterface(2), nullptr);
+    EXPECT_EQ(state.GetChannelInterface(3), nullptr);
+    EXPECT_FALSE(state.IsProPanel());
+}
+
+TEST_F(FakeLogonTest, AFifthChannelIsLeftOutAndReported) {
+    fake.connection->appServer->configServer->configuration = configurationWithChannels(5);
+    EXPECT_TRUE(SUCCEEDED(state.CreateAppServers(withCredentials("u", "p"))));
+    EXPECT_EQ(state.GetChannelCount(), 4);
+    EXPECT_EQ(fake.connection->appServer->channelRequests, (std::vector<int>{0, 1, 2, 3}));
+    const auto reports = fake.connection->appServer->log->reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].text, "The configuration has 5 channels; only the first 4 are used");
+}
+
+TEST_F(FakeLogonTest, AnUnreadableDocumentIsReported) {
+    fake.connection->appServer->configServer->configuration = "<Config><Channel>";
+    EXPECT_EQ(state.CreateAppServers(withCredentials("u", "p")), E_FAIL);
+    const auto reports = fake.connection->appServer->log->reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].text.rfind("Error loading XML document", 0), 0u);
+}
+
+TEST(LogonWithoutServer, NoFactoryIsAFailureNotACrash) {
+    CConfigState state;
+    EXPECT_EQ(state.CreateAppServers(LogonParameters{}), E_NOINTERFACE);
+}
