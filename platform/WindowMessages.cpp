@@ -1,6 +1,19 @@
 #include "WindowMessages.h"
 
 #include <QCoreApplication>
+#include <QPointer>
+
+namespace {
+QPointer<QObject> g_mainWindow;
+}
+
+QObject* MainWindow() {
+    return g_mainWindow.data();
+}
+
+void SetMainWindow(QObject* window) {
+    g_mainWindow = window;
+}
 
 QEvent::Type ConfigMessageEvent::eventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());

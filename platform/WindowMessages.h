@@ -51,6 +51,10 @@ bool PostMessage(QObject* target, unsigned message, WPARAM wParam = 0, LPARAM lP
 // Delivers the message at once and returns the receiver's answer (0 without a target).
 LRESULT SendMessage(QObject* target, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+// The application's main window, which receives WM_CONFIG_RESTART; null until set.
+QObject* MainWindow();
+void SetMainWindow(QObject* window);
+
 template <class T> LPARAM ToLParam(T* pointer) {
     return reinterpret_cast<LPARAM>(pointer);
 }

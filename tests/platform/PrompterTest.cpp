@@ -174,3 +174,21 @@ TEST(ScriptedPrompter, ADialogMayAskQuestionsOfItsOwn) {
     EXPECT_EQ(seen, "yes");
     EXPECT_EQ(script.questions().size(), 2u);
 }
+
+TEST(QtPrompter, LogonDialogHidesThePassword) {
+    QtPrompter qt;
+    whenModal([](QWidget* widget) {
+        const auto edits = widget->findChildren<QLineEdit*>();
+        ASSERT_EQ(edits.size(), 3);
+        EXPECT_EQ(edits[1]->echoMode(), QLineEdit::Password);
+        for (QLineEdit* edit : edits)
+            EXPECT_GE(edit->minimumHeight(), TouchTargetHeight());
+        edits[0]->setText("admin");
+        edits[1]->setText("trellis");
+        static_cast<QDialog*>(widget)->accept();
+    });
+    const LogonAnswer answer = qt.logon("Log On to Configuration", nullptr);
+    EXPECT_EQ(answer.result, IDOK);
+    EXPECT_EQ(answer.userName, "admin");
+    EXPECT_EQ(answer.domain, "");
+}

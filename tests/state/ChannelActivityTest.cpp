@@ -1,6 +1,6 @@
-#include "FakeConnection.h"
 #include "platform/ScriptedPrompter.h"
 #include "state/ConfigState.h"
+#include "support/FakeConnection.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "state/ConfigState.h"
-#include "FakeServices.h"
 #include "platform/XmlDocument.h"
 #include "state/XPathAccess.h"
+#include "support/FakeServices.h"
 
 #include <QLocale>
 

@@ -1,4 +1,3 @@
-#include "FakeConnection.h"
 #include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
 #include "server/embedded/ConfigRules.h"
@@ -6,6 +5,7 @@
 #include "server/embedded/EmbeddedServices.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
+#include "support/FakeConnection.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "state/TraceScope.h"
-#include "FakeServices.h"
 #include "state/ConfigState.h"
+#include "support/FakeServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #pragma once
 // A scripted server for logon tests: each answer can be set, each call is recorded.
 
-#include "FakeServices.h"
 #include "server/IAppServer.h"
 #include "server/IChannel.h"
 #include "server/IConnection.h"
 #include "server/ServiceFactory.h"
+#include "support/FakeServices.h"
 
 #include <algorithm>
 #include <array>

@@ -1,0 +1,71 @@
+#include "ConfigChoiceItem.h"
+
+#include "platform/Prompter.h"
+#include "platform/StringTable.h"
+
+CConfigChoiceItem::CConfigChoiceItem(int labelId, std::string elementXPath,
+                                     std::string attributeName, std::uint32_t flags, QObject* owner)
+    : CConfigItem(labelId, std::move(elementXPath), std::move(attributeName), flags, owner) {}
+
+CConfigChoiceItem::CConfigChoiceItem(std::string labelText, std::string elementXPath,
+                                     std::string attributeName, std::uint32_t flags, QObject* owner)
+    : CConfigItem(std::move(labelText), std::move(elementXPath), std::move(attributeName), flags,
+                  owner) {}
+
+std::string CConfigChoiceItem::Choice::label() const {
+    return labelId == NO_LABEL_ID ? labelText : LoadString(labelId);
+}
+
+void CConfigChoiceItem::AddChoice(int labelId, const Variant& value) {
+    m_choices.push_back({labelId, std::string(), value});
+}
+
+void CConfigChoiceItem::AddChoice(const std::string& labelText, const Variant& value) {
+    m_choices.push_back({NO_LABEL_ID, labelText, value});
+}
+
+void CConfigChoiceItem::RemoveAllChoices() {
+    m_choices.clear();
+}
+
+int CConfigChoiceItem::GetValueText(std::string& text) {
+    Variant current;
+    GetAttributeValue(current);
+    // Values compare as text; a float choice's text is the en-US form the document holds.
+    for (const Choice& choice : m_choices) {
+        if (current.equalsAsText(choice.value)) {
+            text = choice.label();
+            break;
+        }
+    }
+    return 0;
+}
+
+bool CConfigChoiceItem::TrackPopup(QPoint point) {
+    if (!Owner())
+        return false;
+    // A value no node answers leaves the previous value as it was.
+    Variant previous;
+    GetPreviousValue(previous);
+    GetAttributeValue(previous);
+    setPreviousValue(previous);
+
+    std::vector<MenuEntry> menu;
+    menu.reserve(m_choices.size());
+    for (std::size_t i = 0; i < m_choices.size(); ++i) {
+        menu.push_back(MenuEntry{static_cast<int>(i + 1), m_choices[i].label(),
+                                 previous.equalsAsText(m_choices[i].value), true});
+    }
+    const int command = prompter().popupMenu(menu, ToScreen(point), Owner());
+    if (command <= 0 || command > static_cast<int>(m_choices.size()))
+        return false;
+    const Variant picked = m_choices[static_cast<std::size_t>(command - 1)].value;
+    if (picked.equalsAsText(previous))
+        return false;
+    if (!CheckInterlocks())
+        return false;
+    PutAttributeValue(picked);
+    PostChangeMessages();
+    SetNeedsRedraw(true);
+    return true;
+}

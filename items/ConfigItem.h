@@ -1,0 +1,152 @@
+#pragma once
+// One row of a configuration page: a label and the value of one attribute of the
+// configuration document, bound by an element XPath and an attribute name. The list
+// control owns, lays out, draws and hit-tests items; a user change writes the value and
+// posts change messages to the owner page, whose rules react.
+
+#include "platform/Variant.h"
+#include "state/ConfigState.h"
+
+#include <QPoint>
+#include <QRect>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QObject;
+class QPainter;
+class QWidget;
+class XmlDocument;
+
+// Item flags.
+constexpr std::uint32_t ITEM_RELAYOUT = 0x01;  // the owner lays its list out again after a change
+constexpr std::uint32_t ITEM_LOCAL = 0x02;     // the value is held by the item, not the document
+constexpr std::uint32_t ITEM_LIVE = 0x04;      // a change also goes to the server at once
+constexpr std::uint32_t ITEM_SEPARATOR = 0x08; // a line above the row
+constexpr std::uint32_t ITEM_UNBOUND = 0x10;   // bound to nothing; label in italics
+constexpr std::uint32_t ITEM_INDENT = 0x20;    // a child row under a heading
+
+// Interlock flags: the checks run before a change is written.
+constexpr std::uint32_t INTERLOCK_REFERENCE_STANDARD = 0x01;
+constexpr std::uint32_t INTERLOCK_RECORD_ANY = 0x02;
+constexpr std::uint32_t INTERLOCK_RECORD_CHANNEL = 0x04;
+constexpr std::uint32_t INTERLOCK_PLAY_ANY = 0x08;
+constexpr std::uint32_t INTERLOCK_PLAY_CHANNEL = 0x10;
+constexpr std::uint32_t INTERLOCK_LOADED_CHANNEL = 0x20;
+
+// The label id of an item made with a label text.
+constexpr int NO_LABEL_ID = -1;
+
+class CConfigItem;
+
+// Custom value accessors, for values that are not a single attribute. The document is
+// null when none is loaded.
+using ItemGetAccessor = std::function<HRESULT(XmlDocument* document, CConfigItem& item,
+                                              std::intptr_t context, Variant& localValue)>;
+using ItemPutAccessor = std::function<HRESULT(const Variant& value, XmlDocument* document,
+                                              CConfigItem& item, std::intptr_t context)>;
+
+class CConfigItem {
+public:
+    CConfigItem(int labelId, std::string elementXPath, std::string attributeName,
+                std::uint32_t flags, QObject* owner);
+    CConfigItem(std::string labelText, std::string elementXPath, std::string attributeName,
+                std::uint32_t flags, QObject* owner);
+    virtual ~CConfigItem();
+    CConfigItem(const CConfigItem&) = delete;
+    CConfigItem& operator=(const CConfigItem&) = delete;
+
+    // Draws the row: label, and the value in blue (purple when selected), underlined.
+    virtual void Draw(QPainter& painter, const QRect& row);
+    // Reads the value; a value no node answers is left as passed in.
+    virtual HRESULT GetAttributeValue(Variant& value);
+    // The text shown for the value; empty for an empty value.
+    virtual int GetValueText(std::string& text);
+    // Whether a touch at the point (list coordinates) is on the value.
+    virtual bool HitTest(QPoint point) const;
+    virtual HRESULT PutAttributeValue(const Variant& value);
+    // Lets the user change the value; true when it changed.
+    virtual bool TrackPopup(QPoint point);
+    // Refreshes a live value; true when the row must be repainted.
+    virtual bool UpdateStatus();
+
+    void GetLabel(std::string& text) const;
+    std::string Label() const;
+    int GetLabelId() const { return m_labelId; }
+    void GetXPath(std::string& element, std::string& attribute) const;
+    void GetPreviousValue(Variant& value) const { value = m_previousValue; }
+    void SetLocalValue(const Variant& value) { m_localValue = value; }
+    const Variant& LocalValue() const { return m_localValue; }
+    void SetInterlock(std::uint32_t interlockFlags, int channelIndex);
+    std::uint32_t InterlockFlags() const { return m_interlockFlags; }
+    int InterlockChannel() const { return m_channelIndex; }
+    void SetGetCallback(ItemGetAccessor accessor, std::intptr_t context);
+    void SetPutCallback(ItemPutAccessor accessor, std::intptr_t context);
+    void SetSeparator(bool separator);
+    void SetSelected(bool selected);
+    bool IsSelected() const { return m_selected; }
+    std::uint32_t Flags() const { return m_flags; }
+    QObject* Owner() const { return m_owner; }
+    bool NeedsRedraw() const { return m_needsRedraw; }
+    void SetNeedsRedraw(bool needsRedraw) { m_needsRedraw = needsRedraw; }
+    const QRect& ValueRect() const { return m_valueRect; }
+
+    // Visibility: every required condition must hold and, when there are alternatives,
+    // at least one of them. A condition names an attribute by a full XPath.
+    bool IsVisible();
+    void ShowIf(const std::string& attributeXPath, const Variant& value);
+    void ShowIfNot(const std::string& attributeXPath, const Variant& value);
+    void ShowIfAny(const std::string& attributeXPath, const Variant& value);
+    void ShowIfAnyNot(const std::string& attributeXPath, const Variant& value);
+
+    // Runs the interlock checks of this item; true when the change may go ahead. At most
+    // one message box is shown.
+    bool CheckInterlocks();
+
+protected:
+    // Posts the change message, the relayout when asked for and, for the reference
+    // standard, the restart to the main window.
+    void PostChangeMessages();
+    // The owner as a widget, to parent popups and place them.
+    QWidget* OwnerWidget() const;
+    QPoint ToScreen(QPoint point) const;
+    // Draws the label part of a row and returns its rectangle.
+    QRect DrawLabel(QPainter& painter, const QRect& row);
+
+    void setFinal(bool final) { m_final = final; }
+    void setPreviousValue(const Variant& value) { m_previousValue = value; }
+    void addFlags(std::uint32_t flags) { m_flags |= flags; }
+    CConfigState& state() { return m_state; }
+
+private:
+    struct Condition {
+        std::string attributeXPath;
+        Variant value;
+        bool required;
+        bool negated;
+    };
+
+    int m_labelId;
+    QObject* m_owner;
+    bool m_needsRedraw = false;
+    std::string m_elementXPath;
+    std::string m_attributeName;
+    std::uint32_t m_flags;
+    std::uint32_t m_interlockFlags = 0;
+    int m_channelIndex = -1;
+    bool m_selected = false;
+    bool m_separator;
+    bool m_final = true;
+    CConfigState m_state;
+    Variant m_localValue;
+    Variant m_previousValue;
+    std::string m_labelText;
+    QRect m_valueRect;
+    std::vector<Condition> m_conditions;
+    std::intptr_t m_getContext = 0;
+    std::intptr_t m_putContext = 0;
+    ItemGetAccessor m_getAccessor;
+    ItemPutAccessor m_putAccessor;
+};

@@ -1,0 +1,300 @@
+#include "ConfigListCtrl.h"
+
+#include "TouchScrollButtons.h"
+#include "platform/Metrics.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+CConfigListCtrl::CConfigListCtrl(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
+    setPalette(background);
+    setAttribute(Qt::WA_AcceptTouchEvents, false); // touches arrive as mouse presses
+}
+
+CConfigListCtrl::~CConfigListCtrl() = default;
+
+int CConfigListCtrl::RowHeight() {
+    return FrmwkGetMetrics(METRIC_ROW_HEIGHT) + FrmwkGetMetrics(METRIC_ROW_PADDING);
+}
+
+void CConfigListCtrl::AddItem(CConfigItem* item) {
+    m_items.emplace_back(item);
+}
+
+CConfigItem* CConfigListCtrl::FindItem(int labelId, POSITION* position) const {
+    for (const auto& item : m_items) {
+        if (item->GetLabelId() == labelId) {
+            if (position)
+                *position = item.get();
+            return item.get();
+        }
+    }
+    if (position)
+        *position = nullptr;
+    return nullptr;
+}
+
+std::size_t CConfigListCtrl::indexOf(POSITION position) const {
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].get() == position)
+            return i;
+    }
+    return m_items.size();
+}
+
+void CConfigListCtrl::InsertItemAfter(POSITION position, CConfigItem* item) {
+    const std::size_t index = indexOf(position);
+    const std::size_t at = index < m_items.size() ? index + 1 : m_items.size();
+    m_items.emplace(m_items.begin() + static_cast<std::ptrdiff_t>(at), item);
+}
+
+void CConfigListCtrl::InsertItemBefore(POSITION position, CConfigItem* item) {
+    const std::size_t index = indexOf(position);
+    const std::size_t at = index < m_items.size() ? index : 0;
+    m_items.emplace(m_items.begin() + static_cast<std::ptrdiff_t>(at), item);
+}
+
+CConfigItem* CConfigListCtrl::RemoveItem(POSITION position, bool relayout) {
+    const std::size_t index = indexOf(position);
+    if (index >= m_items.size())
+        return nullptr;
+    for (Row& row : m_rows) {
+        if (row.item == position)
+            setRowItem(row, nullptr);
+    }
+    CConfigItem* item = m_items[index].release();
+    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+    if (relayout)
+        Relayout(true);
+    return item;
+}
+
+void CConfigListCtrl::SetFrozen(bool frozen) {
+    m_frozen = frozen;
+    if (!frozen)
+        Relayout(false);
+}
+
+void CConfigListCtrl::SetScrollButtons(CTouchScrollBtn* buttons) {
+    if (m_scrollButtons)
+        disconnect(m_scrollButtons, nullptr, this, nullptr);
+    m_scrollButtons = buttons;
+    if (buttons)
+        connect(buttons, &CTouchScrollBtn::scrollRequested, this, &CConfigListCtrl::Scroll);
+}
+
+void CConfigListCtrl::BuildRows() {
+    for (Row& row : m_rows)
+        setRowItem(row, nullptr);
+    m_rows.clear();
+    const int height = RowHeight();
+    for (QRect rect(0, 0, width(), height); rect.top() + height <= this->height();
+         rect.translate(0, height))
+        m_rows.push_back(Row{rect, nullptr});
+    Relayout(false);
+    setFocus();
+}
+
+void CConfigListCtrl::setRowItem(Row& row, CConfigItem* item) {
+    if (row.item != item) {
+        row.item = item;
+        update(row.rect);
+    }
+}
+
+bool CConfigListCtrl::Relayout(bool redraw) {
+    if (m_frozen)
+        return false;
+    m_visibleCount = 0;
+    std::size_t top = m_items.size();
+    std::size_t lastSeen = m_items.size();
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        if (!m_items[i]->IsVisible())
+            continue;
+        ++m_visibleCount;
+        if (m_visibleCount - 1 == m_first) {
+            top = i;
+            break;
+        }
+        lastSeen = i;
+    }
+    // Scrolled past the end (items were hidden): the last visible item goes on top.
+    if (top == m_items.size() && lastSeen < m_items.size()) {
+        top = lastSeen;
+        m_first = m_visibleCount - 1;
+    }
+
+    std::size_t pending = top;
+    for (Row& row : m_rows) {
+        if (pending < m_items.size()) {
+            setRowItem(row, m_items[pending].get());
+            std::size_t next = pending + 1;
+            while (next < m_items.size() && !m_items[next]->IsVisible())
+                ++next;
+            if (next < m_items.size())
+                ++m_visibleCount;
+            pending = next;
+        } else {
+            setRowItem(row, nullptr);
+        }
+        if (redraw)
+            update(row.rect);
+    }
+    if (pending < m_items.size()) {
+        for (std::size_t i = pending + 1; i < m_items.size(); ++i) {
+            if (m_items[i]->IsVisible())
+                ++m_visibleCount;
+        }
+    }
+
+    if (m_scrollButtons) {
+        m_scrollButtons->EnableButton(0, m_first > 0);
+        m_scrollButtons->EnableButton(1, m_first < m_visibleCount - RowCount());
+    }
+    return UpdateStatusAll();
+}
+
+bool CConfigListCtrl::UpdateStatusAll() {
+    bool changed = false;
+    for (const auto& item : m_items) {
+        if (item->UpdateStatus())
+            changed = true;
+    }
+    if (changed)
+        repaintChangedRows();
+    return changed;
+}
+
+void CConfigListCtrl::repaintChangedRows() {
+    for (Row& row : m_rows) {
+        if (row.item && row.item->NeedsRedraw()) {
+            row.item->SetNeedsRedraw(false);
+            update(row.rect);
+        }
+    }
+}
+
+void CConfigListCtrl::clampFirst() {
+    if (m_first < 0)
+        m_first = 0;
+    if (m_first > m_visibleCount - RowCount())
+        m_first = std::max(0, m_visibleCount - RowCount());
+}
+
+void CConfigListCtrl::Scroll(int request) {
+    switch (request) {
+    case SB_LINEUP:
+        --m_first;
+        break;
+    case SB_LINEDOWN:
+        ++m_first;
+        break;
+    case SB_PAGEUP:
+        m_first -= std::max(1, RowCount());
+        break;
+    case SB_PAGEDOWN:
+        m_first += std::max(1, RowCount());
+        break;
+    case SB_TOP:
+        m_first = 0;
+        break;
+    case SB_BOTTOM:
+        m_first = m_visibleCount;
+        break;
+    default:
+        return;
+    }
+    clampFirst();
+    Relayout(false);
+}
+
+CConfigItem* CConfigListCtrl::RowItem(int row) const {
+    return row >= 0 && row < RowCount() ? m_rows[static_cast<std::size_t>(row)].item : nullptr;
+}
+
+QRect CConfigListCtrl::RowRect(int row) const {
+    return row >= 0 && row < RowCount() ? m_rows[static_cast<std::size_t>(row)].rect : QRect();
+}
+
+void CConfigListCtrl::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    for (const Row& row : m_rows) {
+        if (row.item && event->rect().intersects(row.rect))
+            row.item->Draw(painter, row.rect);
+    }
+}
+
+void CConfigListCtrl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    BuildRows();
+}
+
+void CConfigListCtrl::touch(QPoint point) {
+    auto hit = std::find_if(m_rows.begin(), m_rows.end(),
+                            [&](const Row& row) { return row.rect.contains(point); });
+    if (hit == m_rows.end() || !hit->item || !hit->item->HitTest(point))
+        return;
+    CConfigItem* item = hit->item;
+    const QRect rect = hit->rect;
+    setFocus();
+    for (const auto& each : m_items)
+        each->SetSelected(false);
+    item->SetSelected(true);
+    repaintChangedRows();
+    if (item->TrackPopup(point)) {
+        item->SetNeedsRedraw(false);
+        update(rect);
+    }
+    repaintChangedRows();
+}
+
+void CConfigListCtrl::mousePressEvent(QMouseEvent* event) {
+    // Left, right and double clicks all act as one touch.
+    touch(event->position().toPoint());
+    QWidget::mousePressEvent(event);
+}
+
+void CConfigListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click is one more touch; the default handling would
+    // turn it into a press and touch twice.
+    touch(event->position().toPoint());
+    event->accept();
+}
+
+void CConfigListCtrl::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Up:
+        Scroll(SB_LINEUP);
+        break;
+    case Qt::Key_Down:
+        Scroll(SB_LINEDOWN);
+        break;
+    case Qt::Key_PageUp:
+        Scroll(SB_PAGEUP);
+        break;
+    case Qt::Key_PageDown:
+        Scroll(SB_PAGEDOWN);
+        break;
+    case Qt::Key_Home:
+        Scroll(SB_TOP);
+        break;
+    case Qt::Key_End:
+        Scroll(SB_BOTTOM);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CConfigListCtrl::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 120;
+    for (int i = 0; i < std::abs(steps); ++i)
+        Scroll(steps > 0 ? SB_LINEUP : SB_LINEDOWN);
+    event->accept();
+}

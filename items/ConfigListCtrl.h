@@ -1,0 +1,79 @@
+#pragma once
+// The list window of a page: owns the page's items, splits its height into whole rows,
+// shows the visible items from a scroll position, paints each row through its item, and
+// turns a touch on an item's value into a selection and the item's popup.
+
+#include "ConfigItem.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class CTouchScrollBtn;
+
+// Where an item stands in a list: the item itself, or null.
+using POSITION = const CConfigItem*;
+
+class CConfigListCtrl : public QWidget {
+    Q_OBJECT
+public:
+    explicit CConfigListCtrl(QWidget* parent = nullptr);
+    ~CConfigListCtrl() override;
+
+    // The list takes ownership of items given to it.
+    void AddItem(CConfigItem* item);
+    CConfigItem* FindItem(int labelId, POSITION* position = nullptr) const;
+    void InsertItemAfter(POSITION position, CConfigItem* item);
+    void InsertItemBefore(POSITION position, CConfigItem* item);
+    // Takes the item out of the list without deleting it; the caller owns it again.
+    CConfigItem* RemoveItem(POSITION position, bool relayout);
+    // Puts visible items into rows; returns whether a status item changed.
+    bool Relayout(bool redraw);
+    void SetFrozen(bool frozen);
+    bool IsFrozen() const { return m_frozen; }
+    void SetScrollButtons(CTouchScrollBtn* buttons);
+    bool UpdateStatusAll();
+    // Rebuilds the rows from the height; runs on every size change.
+    virtual void BuildRows();
+
+    // Scroll requests, as the scroll buttons and keys send them.
+    void Scroll(int request);
+
+    // What is shown, for the page and for tests.
+    int First() const { return m_first; }
+    int VisibleCount() const { return m_visibleCount; }
+    int RowCount() const { return static_cast<int>(m_rows.size()); }
+    CConfigItem* RowItem(int row) const;
+    QRect RowRect(int row) const;
+    std::size_t ItemCount() const { return m_items.size(); }
+    CConfigItem* ItemAt(std::size_t index) const { return m_items[index].get(); }
+    static int RowHeight();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    struct Row {
+        QRect rect;
+        CConfigItem* item = nullptr;
+    };
+
+    void touch(QPoint point);
+    void setRowItem(Row& row, CConfigItem* item);
+    void repaintChangedRows();
+    void clampFirst();
+    std::size_t indexOf(POSITION position) const;
+
+    CTouchScrollBtn* m_scrollButtons = nullptr;
+    int m_first = 0;
+    int m_visibleCount = 0;
+    bool m_frozen = false;
+    std::vector<std::unique_ptr<CConfigItem>> m_items;
+    std::vector<Row> m_rows;
+};

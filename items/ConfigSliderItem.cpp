@@ -1,0 +1,269 @@
+#include "ConfigSliderItem.h"
+
+#include "platform/Metrics.h"
+#include "platform/Prompter.h"
+#include "platform/TouchWidgets.h"
+#include "platform/WindowMessages.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimerEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kApplyDelayMs = 100;
+
+std::int32_t asInteger(const Variant& value) {
+    std::int32_t number = 0;
+    value.toInt32(number);
+    return number;
+}
+
+} // namespace
+
+CConfigSliderDlg::CConfigSliderDlg() {
+    resize(FrmwkGetMetrics(METRIC_WIDE_DIALOG_WIDTH),
+           FrmwkGetMetrics(METRIC_WIDE_DIALOG_HEIGHT) - 2 * FrmwkGetMetrics(METRIC_CAPTION_HEIGHT));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
+    setPalette(background);
+    setStyleSheet(touchStyleSheet());
+
+    auto* column = new QVBoxLayout(this);
+    auto* valueRow = new QHBoxLayout;
+    m_down = makeTouchButton(QStringLiteral("\u25C0"), this);
+    m_edit = makeTouchEdit(this);
+    m_edit->setReadOnly(true);
+    m_edit->setAlignment(Qt::AlignCenter);
+    m_up = makeTouchButton(QStringLiteral("\u25B6"), this);
+    valueRow->addWidget(m_down);
+    valueRow->addWidget(m_edit, 1);
+    valueRow->addWidget(m_up);
+    column->addLayout(valueRow);
+
+    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider->setMinimumHeight(TouchTargetHeight());
+    m_slider->setTickPosition(QSlider::TicksBelow);
+    column->addWidget(m_slider);
+
+    auto* labelRow = new QHBoxLayout;
+    const Qt::Alignment alignments[3] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    for (int i = 0; i < 3; ++i) {
+        m_labels[i] = new QLabel(this);
+        m_labels[i]->setFont(FrmwkGetFont(FONT_SMALL));
+        m_labels[i]->setAlignment(alignments[i] | Qt::AlignBottom);
+        labelRow->addWidget(m_labels[i], 1);
+    }
+    column->addLayout(labelRow);
+    column->addStretch();
+
+    auto* buttons = new QHBoxLayout;
+    QPushButton* ok = makeTouchButton(QStringLiteral("OK"), this);
+    QPushButton* reset = makeTouchButton(QStringLiteral("Default"), this);
+    QPushButton* cancel = makeTouchButton(QStringLiteral("Cancel"), this);
+    buttons->addWidget(ok);
+    buttons->addStretch();
+    buttons->addWidget(reset);
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    column->addLayout(buttons);
+
+    connect(ok, &QPushButton::clicked, this, [this] { done(IDOK); });
+    connect(cancel, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
+    connect(reset, &QPushButton::clicked, this, &CConfigSliderDlg::RestoreDefault);
+    connect(m_down, &QPushButton::clicked, this, &CConfigSliderDlg::StepDown);
+    connect(m_up, &QPushButton::clicked, this, &CConfigSliderDlg::StepUp);
+    connect(m_slider, &QSlider::sliderMoved, this, &CConfigSliderDlg::MoveTo);
+    connect(m_slider, &QSlider::actionTriggered, this, [this](int action) {
+        // Clicks on the groove and keys move by the slider's own steps.
+        if (action != QSlider::SliderMove && action != QSlider::SliderNoAction)
+            MoveTo(m_slider->sliderPosition());
+    });
+}
+
+std::int32_t CConfigSliderDlg::Minimum() const {
+    return asInteger(m_minimum);
+}
+std::int32_t CConfigSliderDlg::Maximum() const {
+    return asInteger(m_maximum);
+}
+
+void CConfigSliderDlg::SetRange(const Variant& minimum, const Variant& defaultValue,
+                                const Variant& maximum) {
+    m_minimum = minimum;
+    m_default = defaultValue;
+    m_maximum = maximum;
+}
+
+void CConfigSliderDlg::SetRangeLabels(const std::string& minimum, const std::string& middle,
+                                      const std::string& maximum) {
+    m_minimumLabel = minimum;
+    m_middleLabel = middle;
+    m_maximumLabel = maximum;
+}
+
+void CConfigSliderDlg::SetCurrent(const Variant& value) {
+    m_current = Variant(asInteger(value));
+}
+
+void CConfigSliderDlg::Prepare() {
+    m_slider->setRange(0, Maximum() - Minimum());
+    if (m_tickFrequency != -1)
+        m_slider->setTickInterval(m_tickFrequency);
+    m_labels[0]->setText(QString::fromStdString(m_minimumLabel));
+    m_labels[1]->setText(QString::fromStdString(m_middleLabel));
+    m_labels[2]->setText(QString::fromStdString(m_maximumLabel));
+    m_down->setEnabled(true);
+    m_up->setEnabled(true);
+    showValue();
+}
+
+void CConfigSliderDlg::showValue() {
+    const QSignalBlocker blocker(m_slider);
+    m_slider->setRange(0, Maximum() - Minimum());
+    m_slider->setValue(asInteger(m_current) - Minimum());
+    m_edit->setText(QString::fromStdString(m_current.toText()));
+}
+
+void CConfigSliderDlg::setCurrent(std::int32_t value) {
+    m_current = Variant(value);
+    showValue();
+}
+
+void CConfigSliderDlg::StepDown() {
+    const std::int32_t current = asInteger(m_current);
+    if (current <= Minimum()) {
+        hitLimit(false);
+        return;
+    }
+    setCurrent(current - 1);
+    changed();
+}
+
+void CConfigSliderDlg::StepUp() {
+    const std::int32_t current = asInteger(m_current);
+    if (current >= Maximum()) {
+        hitLimit(true);
+        return;
+    }
+    setCurrent(current + 1);
+    changed();
+}
+
+void CConfigSliderDlg::MoveTo(int position) {
+    setCurrent(Minimum() + position);
+    changed();
+}
+
+void CConfigSliderDlg::RestoreDefault() {
+    m_current = m_default;
+    showValue();
+    apply();
+}
+
+void CConfigSliderDlg::hitLimit(bool above) {
+    apply();
+    const WPARAM wParam = (static_cast<WPARAM>(m_item ? m_item->GetLabelId() : 0) & 0xFFFF) |
+                          (static_cast<WPARAM>(above ? 1 : 0) << 16);
+    // A nonzero answer: the owner has moved the item to the adjacent range.
+    if (SendMessage(m_owner, WM_CONFIG_RANGE_LIMIT, wParam, ToLParam(m_item)) != 0)
+        setCurrent(above ? Minimum() : Maximum());
+}
+
+void CConfigSliderDlg::changed() {
+    if (m_stepTimer == 0)
+        m_stepTimer = startTimer(kApplyDelayMs);
+}
+
+void CConfigSliderDlg::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_stepTimer) {
+        QDialog::timerEvent(event);
+        return;
+    }
+    killTimer(m_stepTimer);
+    m_stepTimer = 0;
+    apply();
+}
+
+void CConfigSliderDlg::apply() {
+    if (m_item && m_owner) {
+        m_item->PutAttributeValue(m_current);
+        PostMessage(m_owner, WM_CONFIG_ITEM_CHANGED, static_cast<WPARAM>(m_item->GetLabelId()),
+                    ToLParam(m_item));
+    }
+    showValue();
+}
+
+void CConfigSliderDlg::done(int result) {
+    // The timer never outlives a run.
+    if (m_stepTimer != 0) {
+        killTimer(m_stepTimer);
+        m_stepTimer = 0;
+    }
+    QDialog::done(result);
+}
+
+CConfigSliderItem::CConfigSliderItem(int labelId, std::string elementXPath,
+                                     std::string attributeName, std::uint32_t flags, QObject* owner)
+    : CConfigItem(labelId, std::move(elementXPath), std::move(attributeName), flags, owner),
+      m_dialog(std::make_unique<CConfigSliderDlg>()) {
+    m_dialog->setWindowTitle(QString::fromStdString(Label()));
+    m_dialog->SetItem(this);
+    m_dialog->SetOwner(owner);
+}
+
+CConfigSliderItem::~CConfigSliderItem() = default;
+
+void CConfigSliderItem::SetRange(const Variant& minimum, const Variant& defaultValue,
+                                 const Variant& maximum) {
+    m_dialog->SetRange(minimum, defaultValue, maximum);
+}
+
+void CConfigSliderItem::SetRangeLabels(const std::string& minimum, const std::string& middle,
+                                       const std::string& maximum) {
+    m_dialog->SetRangeLabels(minimum, middle, maximum);
+}
+
+void CConfigSliderItem::SetTickFrequency(int frequency) {
+    m_dialog->SetTickFrequency(frequency);
+}
+
+int CConfigSliderItem::GetValueText(std::string& text) {
+    CConfigItem::GetValueText(text);
+    if (!m_units.empty())
+        text += " " + m_units;
+    return 0;
+}
+
+bool CConfigSliderItem::TrackPopup(QPoint) {
+    if (!Owner())
+        return false;
+    Variant previous;
+    GetPreviousValue(previous);
+    GetAttributeValue(previous);
+    setPreviousValue(previous);
+    m_dialog->SetCurrent(previous);
+    m_dialog->Prepare();
+
+    // Live writes made while the dialog runs are not final.
+    setFinal(false);
+    const int result = prompter().runDialog(*m_dialog);
+    setFinal(true);
+
+    const Variant chosen = m_dialog->Current();
+    if (chosen.equalsAsText(previous))
+        return false;
+    if (result == IDOK && CheckInterlocks()) {
+        PutAttributeValue(chosen);
+        PostChangeMessages();
+        SetNeedsRedraw(true);
+        return true;
+    }
+    // Cancelled or refused: undo what the dialog applied while it ran.
+    PutAttributeValue(previous);
+    return false;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Text rows: a display-only row (also the heading row), a name typed on the on-screen
+// keyboard and a timecode typed on the keypad.
+
+#include "ConfigItem.h"
+
+// Shows its value and offers nothing. An unbound one holds an empty text, so only its
+// label shows, in italics.
+class CConfigTextItem : public CConfigItem {
+public:
+    CConfigTextItem(int labelId, std::string elementXPath, std::string attributeName,
+                    std::uint32_t flags, QObject* owner);
+    CConfigTextItem(std::string labelText, std::string elementXPath, std::string attributeName,
+                    std::uint32_t flags, QObject* owner);
+
+    bool TrackPopup(QPoint point) override;
+
+protected:
+    // Whether a touch may edit the text: an owner to ask on behalf of, and a binding.
+    bool canEdit() const;
+    // Writes the new text and tells the owner.
+    void commitText(const std::string& text);
+};
+
+// A name: at most 50 characters, none of * [ ] \ | / < > : " ? % ' &.
+class CConfigNameItem : public CConfigTextItem {
+public:
+    using CConfigTextItem::CConfigTextItem;
+    bool TrackPopup(QPoint point) override;
+
+    static bool IsValidName(const std::string& name);
+};
+
+// A timecode: at most 11 characters of digits, ":", ";" and ".", normalised by the
+// server's timecode object for the reference standard.
+class CConfigTimecodeItem : public CConfigTextItem {
+public:
+    using CConfigTextItem::CConfigTextItem;
+    bool TrackPopup(QPoint point) override;
+
+    static bool IsValidTimecode(const std::string& text);
+};

@@ -1,0 +1,191 @@
+#include "items/ConfigListCtrl.h"
+#include "ItemFixture.h"
+#include "items/ConfigChoiceItem.h"
+#include "items/ConfigPairItem.h"
+#include "items/ConfigTextItems.h"
+#include "items/TouchScrollButtons.h"
+#include "platform/StringIds.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+namespace {
+
+const std::string kAssigned1 = "//Channel[@channelIndex=\"0\"]/Audio[@index=\"1\"]/@assigned";
+
+class ListTest : public ItemTest {
+protected:
+    void SetUp() override {
+        ItemTest::SetUp();
+        list.SetScrollButtons(&buttons);
+        list.show(); // a shown list builds its rows at every size change
+    }
+    // Ten rows of text items labelled "Item 0" to "Item 9"; the odd ones only show while
+    // audio track 1 is assigned.
+    void fill() {
+        list.SetFrozen(true);
+        for (int i = 0; i < 10; ++i) {
+            auto* item =
+                new CConfigTextItem("Item " + std::to_string(i), "", "", ITEM_UNBOUND, &page);
+            if (i % 2)
+                item->ShowIf(kAssigned1, Variant("true"));
+            list.AddItem(item);
+        }
+        list.SetFrozen(false);
+    }
+    void setAssigned1(const char* value) {
+        document->documentNode().selectSingleNode(kAssigned1).setValue(value);
+    }
+    std::string top() const { return list.RowItem(0) ? list.RowItem(0)->Label() : "(empty)"; }
+    void click(QPoint point, Qt::MouseButton button = Qt::LeftButton, bool twice = false) {
+        QMouseEvent press(twice ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress, point,
+                          list.mapToGlobal(point), button, button, Qt::NoModifier);
+        QApplication::sendEvent(&list, &press);
+    }
+
+    CConfigListCtrl list;
+    CTouchScrollBtn buttons;
+};
+
+} // namespace
+
+TEST_F(ListTest, RowsAreWholeRowsOfTheHeight) {
+    const int h = CConfigListCtrl::RowHeight();
+    list.resize(300, 3 * h + h / 2);
+    EXPECT_EQ(list.RowCount(), 3);
+    EXPECT_EQ(list.RowRect(2), QRect(0, 2 * h, 300, h));
+    list.resize(300, h - 1);
+    EXPECT_EQ(list.RowCount(), 0);
+    fill();
+    click(QPoint(10, 5));
+    EXPECT_TRUE(script.questions().empty());
+}
+
+TEST_F(ListTest, MoreRowsThanItemsLeavesRowsEmptyAndDownDisabled) {
+    list.resize(300, 12 * CConfigListCtrl::RowHeight());
+    fill(); // five visible
+    EXPECT_EQ(list.VisibleCount(), 5);
+    EXPECT_EQ(list.RowItem(4)->Label(), "Item 8");
+    EXPECT_EQ(list.RowItem(5), nullptr);
+    EXPECT_FALSE(buttons.IsButtonEnabled(0));
+    EXPECT_FALSE(buttons.IsButtonEnabled(1));
+}
+
+TEST_F(ListTest, ScrollingAndClampingWhenItemsHide) {
+    setAssigned1("true");
+    list.resize(300, 3 * CConfigListCtrl::RowHeight());
+    fill();
+    EXPECT_EQ(list.VisibleCount(), 10);
+    EXPECT_TRUE(buttons.IsButtonEnabled(1));
+    for (int i = 0; i < 9; ++i)
+        buttons.Press(1);
+    EXPECT_EQ(list.First(), 7); // clamped to the last full page
+    EXPECT_EQ(top(), "Item 7");
+    EXPECT_TRUE(buttons.IsButtonEnabled(0));
+    EXPECT_FALSE(buttons.IsButtonEnabled(1));
+
+    // Hiding the odd items leaves first past the end: the last visible item goes on top.
+    setAssigned1("false");
+    list.Relayout(true);
+    EXPECT_EQ(list.VisibleCount(), 5);
+    EXPECT_EQ(list.First(), 4);
+    EXPECT_EQ(top(), "Item 8");
+    EXPECT_EQ(list.RowItem(1), nullptr);
+    list.Scroll(SB_LINEDOWN);
+    EXPECT_EQ(list.First(), 2);
+    EXPECT_EQ(top(), "Item 4");
+    list.Scroll(SB_LINEUP);
+    EXPECT_EQ(top(), "Item 2");
+}
+
+TEST_F(ListTest, KeysAndWheelScroll) {
+    setAssigned1("true");
+    list.resize(300, 3 * CConfigListCtrl::RowHeight());
+    fill();
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(&list, &down);
+    EXPECT_EQ(list.First(), 1);
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(&list, &end);
+    EXPECT_EQ(list.First(), 7);
+    QWheelEvent wheel(QPointF(5, 5), list.mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 240),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&list, &wheel);
+    EXPECT_EQ(list.First(), 5);
+}
+
+TEST_F(ListTest, AFrozenListIgnoresRelayout) {
+    list.resize(300, 3 * CConfigListCtrl::RowHeight());
+    list.SetFrozen(true);
+    list.AddItem(new CConfigTextItem("Heading", "", "", ITEM_UNBOUND, &page));
+    EXPECT_FALSE(list.Relayout(true));
+    EXPECT_EQ(list.RowItem(0), nullptr);
+    list.SetFrozen(false);
+    EXPECT_EQ(top(), "Heading");
+}
+
+TEST_F(ListTest, FindInsertAndRemove) {
+    list.resize(300, 5 * CConfigListCtrl::RowHeight());
+    list.AddItem(new CConfigTextItem(IDS_REFERENCE_STANDARD, "", "", ITEM_UNBOUND, &page));
+    list.AddItem(new CConfigTextItem("Texted", "", "", ITEM_UNBOUND, &page));
+    POSITION position = nullptr;
+    EXPECT_EQ(list.FindItem(-1, &position)->Label(), "Texted");
+    EXPECT_NE(position, nullptr);
+    EXPECT_EQ(list.FindItem(999, &position), nullptr);
+    EXPECT_EQ(position, nullptr);
+
+    list.FindItem(IDS_REFERENCE_STANDARD, &position);
+    list.InsertItemAfter(position, new CConfigTextItem("After", "", "", ITEM_UNBOUND, &page));
+    list.InsertItemBefore(position, new CConfigTextItem("Before", "", "", ITEM_UNBOUND, &page));
+    list.Relayout(false);
+    EXPECT_EQ(top(), "Before");
+    EXPECT_EQ(list.RowItem(2)->Label(), "After");
+
+    std::unique_ptr<CConfigItem> removed(list.RemoveItem(position, true));
+    ASSERT_NE(removed, nullptr);
+    EXPECT_EQ(removed->Label(), "Reference standard:"); // alive for the caller
+    EXPECT_EQ(list.ItemCount(), 3u);
+    EXPECT_EQ(list.RowItem(1)->Label(), "After");
+}
+
+TEST_F(ListTest, ATouchOnTheValueSelectsAndOpensTheItem) {
+    list.resize(600, 3 * CConfigListCtrl::RowHeight());
+    auto* item =
+        new CConfigChoiceItem(IDS_REFERENCE_STANDARD, "./Config/System/SystemVideoReference",
+                              "referenceStandard", 0, &page);
+    item->AddChoice(IDS_NTSC_59_94_HZ, Variant("Format525_29_97Hz_2To1"));
+    item->AddChoice(IDS_PAL_50_HZ, Variant("Format625_25Hz_2To1"));
+    list.AddItem(item);
+    list.Relayout(true);
+    list.grab(); // paints, which places the value
+
+    const QRect row = list.RowRect(0);
+    click(QPoint(row.left() + 5, row.center().y())); // on the label
+    EXPECT_FALSE(item->IsSelected());
+    EXPECT_TRUE(script.questions().empty());
+
+    const QPoint onValue = item->ValueRect().center();
+    for (auto button : {Qt::LeftButton, Qt::RightButton}) {
+        script.answer(0);
+        click(onValue, button);
+    }
+    script.answer(0);
+    click(onValue, Qt::LeftButton, true);
+    EXPECT_EQ(script.questions().size(), 3u);
+    EXPECT_TRUE(item->IsSelected());
+}
+
+TEST_F(ListTest, APairRowIsHitAnywhere) {
+    list.resize(600, 3 * CConfigListCtrl::RowHeight());
+    auto* first = new CConfigPairItem("studio-a", "12", 0, &page);
+    auto* second = new CConfigPairItem("studio-b", "14", 0, &page);
+    list.AddItem(first);
+    list.AddItem(second);
+    list.Relayout(true);
+    click(list.RowRect(1).topLeft() + QPoint(2, 2));
+    EXPECT_TRUE(second->IsSelected());
+    click(list.RowRect(0).center());
+    EXPECT_TRUE(first->IsSelected());
+    EXPECT_FALSE(second->IsSelected());
+    EXPECT_TRUE(script.questions().empty());
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Items over a small document, with four scripted channels, a recording owner page and a
+// recording main window.
+
+#include "platform/ScriptedPrompter.h"
+#include "platform/XmlDocument.h"
+#include "state/ConfigState.h"
+#include "state/XPathAccess.h"
+#include "support/FakeConnection.h"
+#include "support/MessageRecorder.h"
+
+#include <gtest/gtest.h>
+
+constexpr const char* kItemDocument = R"(<Config>
+  <System>
+    <SystemVideoReference referenceStandard="Format525_29_97Hz_2To1"/>
+    <TimeOfDay timeOfDaySource="Windows" ltcInputId=""/>
+    <SystemAudioReference audioUnityLevel="4"/>
+  </System>
+  <Channel channelIndex="0" id="C1">
+    <Audio index="0" assigned="true"/>
+    <Audio index="1" assigned="false"/>
+  </Channel>
+  <Panel varSetting="0.5" jogSpeedMax="3"/>
+  <GpiOutput id="GpiOut1" controlIndex="2" triggerName="Tally1"/>
+  <GpiOutput id="GpiOut2" triggerName="Tally2"/>
+  <GpiOutput id="GpiOut3" triggerOffset="00:00:10:00"/>
+  <AudioInput id="AI1"><AudioInputAnalog trim="0"/></AudioInput>
+</Config>)";
+
+class ItemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        document = std::make_shared<XmlDocument>();
+        ASSERT_EQ(document->loadXml(kItemDocument), S_OK);
+        state.SetDocument(document);
+        state.SetServices(server, log);
+        state.SetLogonFlags(true, true);
+        std::array<std::shared_ptr<IChannel>, kMaxChannels> interfaces;
+        for (int i = 0; i < kMaxChannels; ++i) {
+            channels[i] = std::make_shared<FakeChannel>();
+            channels[i]->values = {{"portstate", Variant(std::int32_t{0})},
+                                   {"assetname", Variant("")},
+                                   {"referencePresent", Variant(true)}};
+            interfaces[static_cast<std::size_t>(i)] = channels[i];
+        }
+        state.SetChannelInterfaces(interfaces, kMaxChannels);
+        script.install();
+        SetMainWindow(&mainWindow);
+    }
+    void TearDown() override { SetMainWindow(nullptr); }
+
+    std::string read(const std::string& xpath) const {
+        std::string text;
+        ReadXPathValue(document->documentNode(), xpath, text);
+        return text;
+    }
+    void setPortState(int channel, int portState) {
+        channels[channel]->values["portstate"] = Variant(static_cast<std::int32_t>(portState));
+    }
+
+    std::shared_ptr<XmlDocument> document;
+    std::shared_ptr<FakeConfigServer> server = std::make_shared<FakeConfigServer>();
+    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
+    std::shared_ptr<FakeChannel> channels[kMaxChannels];
+    CConfigState state;
+    ScriptedPrompter script;
+    MessageRecorder page;
+    MessageRecorder mainWindow;
+};
