@@ -1,0 +1,171 @@
+#include "TouchPropertySheet.h"
+
+#include "Metrics.h"
+#include "TouchWidgets.h"
+
+#include <QHBoxLayout>
+#include <QLayoutItem>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+CTouchPropertyPage::CTouchPropertyPage(const QString& text) : m_text(text), m_name(text) {
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
+    setPalette(background);
+}
+
+bool CTouchPropertyPage::Create(QWidget* parent) {
+    if (m_created)
+        return true;
+    setParent(parent);
+    m_created = true;
+    OnInitDialog();
+    return true;
+}
+
+int CTouchPropertyPage::AddWizardButton(const QString& text) {
+    m_buttons << text;
+    emit wizardButtonsChanged();
+    return ID_WIZARD_BUTTON_FIRST + static_cast<int>(m_buttons.size()) - 1;
+}
+
+bool CTouchPropertyPage::OnWizardButton(int) {
+    return false;
+}
+
+bool CTouchPropertyPage::OnInitDialog() {
+    return true;
+}
+
+LRESULT CTouchPropertyPage::OnConfigMessage(unsigned, WPARAM, LPARAM) {
+    return 0;
+}
+
+bool CTouchPropertyPage::event(QEvent* event) {
+    if (ConfigMessageEvent* message = asConfigMessage(event)) {
+        message->setResult(
+            OnConfigMessage(message->message(), message->wParam(), message->lParam()));
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(caption);
+    resize(size);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
+    setPalette(background);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, FrmwkGetMetrics(METRIC_MARGIN));
+    m_tabs = new QTabBar(this);
+    m_tabs->setExpanding(true);
+    m_tabs->setDrawBase(false);
+    m_tabs->setFont(FrmwkGetFont(FONT_SMALL));
+    m_tabs->setStyleSheet(
+        QStringLiteral(
+            "QTabBar::tab { min-height: %1px; min-width: 60px; background: %2; color: %3;"
+            " padding: 0 8px; border: 1px solid %4; }"
+            "QTabBar::tab:selected { background: %5; color: %6; }")
+            .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT))
+            .arg(FrmwkGetColor(COLOR_TAB).name(), FrmwkGetColor(COLOR_TEXT_DIM).name(),
+                 FrmwkGetColor(COLOR_BACKGROUND).name(), FrmwkGetColor(COLOR_TAB_SELECTED).name(),
+                 FrmwkGetColor(COLOR_TEXT).name()));
+    column->addWidget(m_tabs);
+    m_stack = new QStackedWidget(this);
+    column->addWidget(m_stack, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(FrmwkGetMetrics(METRIC_MARGIN), 0, FrmwkGetMetrics(METRIC_MARGIN),
+                               0);
+    m_pageButtons = new QHBoxLayout;
+    bottom->addLayout(m_pageButtons);
+    bottom->addStretch();
+    m_ok = makeTouchButton(QStringLiteral("OK"), this);
+    m_cancel = makeTouchButton(QStringLiteral("Cancel"), this);
+    m_ok->setMinimumWidth(2 * TouchTargetHeight());
+    m_cancel->setMinimumWidth(2 * TouchTargetHeight());
+    m_ok->setAutoDefault(false);
+    m_cancel->setAutoDefault(false);
+    bottom->addWidget(m_cancel);
+    bottom->addWidget(m_ok);
+    column->addLayout(bottom);
+
+    connect(m_ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+    connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0 && index < GetPageCount()) {
+            m_stack->setCurrentWidget(m_pages[static_cast<std::size_t>(index)]);
+            showPageButtons();
+        }
+    });
+}
+
+void CTouchPropertySheet::AddPage(CTouchPropertyPage* page) {
+    m_pages.push_back(page);
+    m_stack->addWidget(page);
+    connect(page, &CTouchPropertyPage::wizardButtonsChanged, this, [this, page] {
+        if (page == GetActivePage())
+            showPageButtons();
+    });
+    m_tabs->addTab(page->PageName());
+}
+
+void CTouchPropertySheet::SetActivePage(CTouchPropertyPage* page) {
+    for (int i = 0; i < GetPageCount(); ++i) {
+        if (m_pages[static_cast<std::size_t>(i)] == page)
+            SetActivePage(i);
+    }
+}
+
+void CTouchPropertySheet::SetActivePage(int index) {
+    if (index < 0 || index >= GetPageCount())
+        return;
+    m_tabs->setCurrentIndex(index);
+    m_stack->setCurrentWidget(m_pages[static_cast<std::size_t>(index)]);
+    showPageButtons();
+}
+
+CTouchPropertyPage* CTouchPropertySheet::GetActivePage() const {
+    const int index = m_tabs->currentIndex();
+    return index >= 0 && index < GetPageCount() ? m_pages[static_cast<std::size_t>(index)]
+                                                : nullptr;
+}
+
+CTouchPropertyPage* CTouchPropertySheet::GetPage(int index) const {
+    return index >= 0 && index < GetPageCount() ? m_pages[static_cast<std::size_t>(index)]
+                                                : nullptr;
+}
+
+void CTouchPropertySheet::PressWizardButton(int index) {
+    const CTouchPropertyPage* page = GetActivePage();
+    if (page && index >= 0 && index < page->WizardButtons().size())
+        OnWizardButtons(ID_WIZARD_BUTTON_FIRST + index);
+}
+
+void CTouchPropertySheet::showPageButtons() {
+    while (QLayoutItem* item = m_pageButtons->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const CTouchPropertyPage* page = GetActivePage();
+    if (!page)
+        return;
+    for (int i = 0; i < page->WizardButtons().size(); ++i) {
+        QPushButton* button = makeTouchButton(page->WizardButtons()[i], this);
+        button->setAutoDefault(false);
+        button->setMinimumWidth(2 * TouchTargetHeight());
+        connect(button, &QPushButton::clicked, this,
+                [this, i] { OnWizardButtons(ID_WIZARD_BUTTON_FIRST + i); });
+        m_pageButtons->addWidget(button);
+    }
+}
+
+void CTouchPropertySheet::reject() {
+    OnCancel();
+}
