@@ -44,7 +44,7 @@ public:
     std::function<void(const QUrl&)> openHelp;
 
 private:
-    QString m_hostName;
+    QString m_hostName = QStringLiteral("localhost");
     std::unique_ptr<CTrellisFramework> m_framework;
     QString m_paneId;
     QString m_moduleDirectory;

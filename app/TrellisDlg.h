@@ -1,27 +1,57 @@
 #pragma once
-// The main configuration sheet: logs on when it is first shown and keeps the configuration
-// state alive for its whole run. Its pages come with their own pieces.
+// The main configuration sheet: logs on when first shown, creates the pages, handles the
+// page buttons Save, Load and Restore, commits on OK (waiting while channels restart) and
+// offers to discard changes on Cancel.
 
-#include <QDialog>
+#include "CommitProgress.h"
+#include "platform/TouchPropertySheet.h"
 
 #include <memory>
 
 class CConfigState;
+class CSystemPage;
+class CChannelPage;
+class CGangPage;
+class CGpiPage;
+class CPanelPage;
+class CRemotePage;
+class CSecurityPage;
 
-class CTrellisDlg : public QDialog {
+class CTrellisDlg : public CTouchPropertySheet {
     Q_OBJECT
 public:
     CTrellisDlg(const QString& caption, QSize size, QWidget* parent = nullptr);
     ~CTrellisDlg() override;
 
     CConfigState* GetConfigState() const { return m_state.get(); }
+    CSystemPage* SystemPage() const { return m_systemPage.get(); }
+    // How the wait after a commit polls; tests shorten it.
+    void SetCommitProgressSettings(CommitProgressSettings settings) {
+        m_progressSettings = settings;
+    }
+    // Whether the last OK showed the progress dialog.
+    bool ShowedProgress() const { return m_showedProgress; }
 
 protected:
     bool event(QEvent* event) override;
+    void OnWizardButtons(int commandId) override;
+    void OnOK() override;
+    void OnCancel() override;
 
 private:
-    // Connects and logs on; a refused logon closes the sheet.
     long OnStartup();
+    void OnRestart();
+    void createPages();
+    void endModal();
 
+    std::unique_ptr<CSystemPage> m_systemPage;
+    std::unique_ptr<CChannelPage> m_channelPage;
+    std::unique_ptr<CGangPage> m_gangPage;
+    std::unique_ptr<CGpiPage> m_gpiPage;
+    std::unique_ptr<CPanelPage> m_panelPage;
+    std::unique_ptr<CRemotePage> m_remotePage;
+    std::unique_ptr<CSecurityPage> m_securityPage;
     std::unique_ptr<CConfigState> m_state;
+    CommitProgressSettings m_progressSettings;
+    bool m_showedProgress = false;
 };

@@ -1,0 +1,93 @@
+#pragma once
+// The application and its sheet against the embedded server in a fresh state directory,
+// every question answered by the scripted prompter.
+
+#include "app/TrellisApp.h"
+#include "app/TrellisDlg.h"
+#include "items/ConfigListCtrl.h"
+#include "pages/SystemPage.h"
+#include "platform/ScriptedPrompter.h"
+#include "platform/XmlDocument.h"
+#include "server/embedded/EmbeddedServer.h"
+#include "server/embedded/EmbeddedServices.h"
+#include "state/ConfigState.h"
+#include "state/XPathAccess.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+class SheetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        script.install();
+        installServiceFactory(&factory);
+        server = EmbeddedServer::forDirectory(dir.path());
+        server->setRestartDelay(0);
+    }
+    void TearDown() override { installServiceFactory(nullptr); }
+
+    // Starts the utility; the body runs inside the sheet's modal run, after its start-up.
+    // Answers are given to the questions the start-up asks.
+    void run(const QStringList& arguments, std::function<void(CTrellisDlg&)> body,
+             const std::vector<int>& startupAnswers = {}) {
+        script.answerDialog([this, body](QDialog& dialog) {
+            auto& sheet = static_cast<CTrellisDlg&>(dialog);
+            sheet.SetCommitProgressSettings({10, 240});
+            QCoreApplication::sendPostedEvents(&sheet);
+            caption = sheet.windowTitle();
+            if (sheet.result() == 0 && body)
+                body(sheet);
+            result = sheet.result();
+            return result;
+        });
+        for (int answer : startupAnswers)
+            script.answer(answer);
+        app.InitInstance(arguments);
+    }
+    void runAsAdmin(std::function<void(CTrellisDlg&)> body) {
+        run({"localhost", "admin", "trellis"}, body);
+    }
+
+    std::string committed() const {
+        std::string text;
+        EmbeddedServer(dir.path()).configuration(text);
+        return text;
+    }
+    static std::string read(const std::string& xpath) {
+        std::shared_ptr<XmlDocument> document;
+        CConfigState().GetConfigDocument(document);
+        std::string text;
+        if (document)
+            ReadXPathValue(document->documentNode(), xpath, text);
+        return text;
+    }
+    static void write(const std::string& element, const char* attribute, const char* value) {
+        CConfigState().PutAttributeValue(element, attribute, Variant(value), false, true);
+    }
+    // The System page's item with the label id.
+    static CConfigItem* systemItem(CTrellisDlg& sheet, int labelId) {
+        return sheet.SystemPage()->List()->FindItem(labelId);
+    }
+    // Commits a variation of the default configuration before the utility starts.
+    void storeConfiguration(const std::function<void(XmlDocument&)>& change) {
+        std::string text;
+        server->configuration(text);
+        XmlDocument document;
+        document.loadXml(text);
+        change(document);
+        ASSERT_EQ(server->commit(ServerSession{"admin", "", true}, document.xml()), S_OK);
+    }
+
+    QTemporaryDir dir;
+    QTemporaryDir files;
+    EmbeddedServiceFactory factory{dir.path()};
+    std::shared_ptr<EmbeddedServer> server;
+    ScriptedPrompter script;
+    CTrellisApp app;
+    QString caption;
+    int result = -1;
+};

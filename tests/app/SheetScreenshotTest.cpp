@@ -1,0 +1,23 @@
+// Pictures of the sheet as a person sees it, for the documentation.
+
+#include "SheetFixture.h"
+#include "platform/StringIds.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
+
+TEST_F(SheetTest, ScreenshotOfTheSystemPage) {
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        sheet.show();
+        sheet.SystemPage()->List()->FindItem(IDS_REFERENCE_STANDARD)->SetSelected(true);
+        sheet.SystemPage()->List()->UpdateStatusAll();
+        QCoreApplication::processEvents();
+        const QImage image = sheet.grab().toImage();
+        EXPECT_EQ(image.size(), QSize(620, 460));
+        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-system.png")));
+        sheet.CancelButton()->click();
+    });
+}
