@@ -44,11 +44,7 @@ int CConfigChoiceItem::GetValueText(std::string& text) {
 bool CConfigChoiceItem::TrackPopup(QPoint point) {
     if (!Owner())
         return false;
-    // A value no node answers leaves the previous value as it was.
-    Variant previous;
-    GetPreviousValue(previous);
-    GetAttributeValue(previous);
-    setPreviousValue(previous);
+    const Variant previous = RefreshPreviousValue();
 
     std::vector<MenuEntry> menu;
     menu.reserve(m_choices.size());

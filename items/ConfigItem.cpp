@@ -245,3 +245,8 @@ void CConfigItem::Draw(QPainter& painter, const QRect& row) {
     }
     painter.restore();
 }
+
+Variant CConfigItem::RefreshPreviousValue() {
+    GetAttributeValue(m_previousValue);
+    return m_previousValue;
+}

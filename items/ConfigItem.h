@@ -115,8 +115,11 @@ protected:
     // Draws the label part of a row and returns its rectangle.
     QRect DrawLabel(QPainter& painter, const QRect& row);
 
+    // Reads the current value into the previous value, as a popup does when it opens; a
+    // value no node answers leaves the previous value as it was.
+    Variant RefreshPreviousValue();
+
     void setFinal(bool final) { m_final = final; }
-    void setPreviousValue(const Variant& value) { m_previousValue = value; }
     void addFlags(std::uint32_t flags) { m_flags |= flags; }
     CConfigState& state() { return m_state; }
 

@@ -35,10 +35,7 @@ int CConfigMaskItem::GetValueText(std::string& text) {
 bool CConfigMaskItem::TrackPopup(QPoint) {
     if (!Owner())
         return false;
-    Variant previous;
-    GetPreviousValue(previous);
-    GetAttributeValue(previous);
-    setPreviousValue(previous);
+    const Variant previous = RefreshPreviousValue();
     std::int32_t mask = 0;
     previous.toInt32(mask);
 

@@ -242,10 +242,7 @@ int CConfigSliderItem::GetValueText(std::string& text) {
 bool CConfigSliderItem::TrackPopup(QPoint) {
     if (!Owner())
         return false;
-    Variant previous;
-    GetPreviousValue(previous);
-    GetAttributeValue(previous);
-    setPreviousValue(previous);
+    const Variant previous = RefreshPreviousValue();
     m_dialog->SetCurrent(previous);
     m_dialog->Prepare();
 

@@ -64,10 +64,7 @@ bool CConfigNameItem::IsValidName(const std::string& name) {
 bool CConfigNameItem::TrackPopup(QPoint) {
     if (!canEdit())
         return false;
-    Variant previous;
-    GetPreviousValue(previous);
-    GetAttributeValue(previous);
-    setPreviousValue(previous);
+    const Variant previous = RefreshPreviousValue();
     const std::string current = previous.toText();
 
     std::string text = current;
@@ -104,10 +101,7 @@ bool CConfigTimecodeItem::IsValidTimecode(const std::string& text) {
 bool CConfigTimecodeItem::TrackPopup(QPoint) {
     if (!canEdit())
         return false;
-    Variant previous;
-    GetPreviousValue(previous);
-    GetAttributeValue(previous);
-    setPreviousValue(previous);
+    const Variant previous = RefreshPreviousValue();
     const std::string current = previous.toText();
 
     std::string text = current;

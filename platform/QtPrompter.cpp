@@ -1,6 +1,7 @@
 #include "QtPrompter.h"
 
 #include "LogonDialog.h"
+#include "Metrics.h"
 #include "TouchEntryDialog.h"
 #include "TouchWidgets.h"
 
@@ -113,6 +114,7 @@ FileAnswer QtPrompter::fileDialog(FileDialogKind kind, const std::string& title,
                                   const std::string& filter, QObject* owner) {
     QFileDialog dialog(ownerWidget(owner), qs(title), QString(), qs(filter));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.resize(IsWorkstationMode() ? QSize(480, 305) : QSize(528, 345));
     dialog.setStyleSheet(touchStyleSheet());
     dialog.setAcceptMode(kind == FileDialogKind::Save ? QFileDialog::AcceptSave
                                                       : QFileDialog::AcceptOpen);
