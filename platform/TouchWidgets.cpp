@@ -37,6 +37,7 @@ QHBoxLayout* makeOkCancelRow(QDialog* dialog) {
 QString touchStyleSheet() {
     const int height = TouchTargetHeight();
     return QStringLiteral("QPushButton { min-height: %1px; min-width: %2px; font-size: 16px; }"
+                          "QLabel { font-size: 16px; }"
                           "QMenu { font-size: 16px; }"
                           "QMenu::item { padding: %3px 32px %3px 32px; }")
         .arg(height)
