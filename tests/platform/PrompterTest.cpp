@@ -1,10 +1,12 @@
 #include "platform/Metrics.h"
+#include "platform/ProgressDlg.h"
 #include "platform/QtPrompter.h"
 #include "platform/ScriptedPrompter.h"
 #include "platform/TouchEntryDialog.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -191,4 +193,18 @@ TEST(QtPrompter, LogonDialogHidesThePassword) {
     EXPECT_EQ(answer.result, IDOK);
     EXPECT_EQ(answer.userName, "admin");
     EXPECT_EQ(answer.domain, "");
+}
+
+TEST(ProgressDlg, OnlyClosesWhenTold) {
+    CProgressDlg progress("Please wait......", "Saving Configuration Settings");
+    progress.show();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&progress, &escape);
+    EXPECT_TRUE(progress.isVisible());
+    progress.SetPos(35);
+    progress.Close(); // as the progress thread does, queued
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(progress.Position(), 35);
+    EXPECT_FALSE(progress.isVisible());
+    EXPECT_EQ(progress.result(), IDOK);
 }

@@ -257,3 +257,10 @@ TEST_F(FakeLifecycleTest, WithoutAConnectionNothingHappens) {
     EXPECT_EQ(path, "/nonexistent/x"); // nothing to do, so nothing appended
     EXPECT_TRUE(script.questions().empty());
 }
+
+TEST_F(FakeLifecycleTest, AFailingTestModeWriteDoesNotStopTheOthers) {
+    logOn(true);
+    server()->changeResult = E_FAIL;
+    state.reset();
+    EXPECT_EQ(server()->changes.size(), 3u);
+}
