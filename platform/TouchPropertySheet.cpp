@@ -149,8 +149,12 @@ void CTouchPropertySheet::PressWizardButton(int index) {
 }
 
 void CTouchPropertySheet::showPageButtons() {
+    // A button may be the one whose click led here: it goes once the click is over.
     while (QLayoutItem* item = m_pageButtons->takeAt(0)) {
-        delete item->widget();
+        if (QWidget* button = item->widget()) {
+            button->hide();
+            button->deleteLater();
+        }
         delete item;
     }
     const CTouchPropertyPage* page = GetActivePage();
