@@ -250,3 +250,22 @@ Variant CConfigItem::RefreshPreviousValue() {
     GetAttributeValue(m_previousValue);
     return m_previousValue;
 }
+
+namespace {
+
+template <class T> void readDocument(CConfigState& state, const std::string& xpath, T& value) {
+    std::shared_ptr<XmlDocument> document;
+    state.GetConfigDocument(document);
+    if (document)
+        ReadXPathTypedValue(document->documentNode(), xpath, value);
+}
+
+} // namespace
+
+void CConfigItem::ReadDocumentValue(const std::string& xpath, std::int32_t& value) {
+    readDocument(m_state, xpath, value);
+}
+
+void CConfigItem::ReadDocumentValue(const std::string& xpath, std::string& value) {
+    readDocument(m_state, xpath, value);
+}

@@ -115,6 +115,11 @@ protected:
     // Draws the label part of a row and returns its rectangle.
     QRect DrawLabel(QPainter& painter, const QRect& row);
 
+    // Reads an attribute of the configuration document by a full XPath; a missing node or
+    // document leaves the value as it was.
+    void ReadDocumentValue(const std::string& xpath, std::int32_t& value);
+    void ReadDocumentValue(const std::string& xpath, std::string& value);
+
     // Reads the current value into the previous value, as a popup does when it opens; a
     // value no node answers leaves the previous value as it was.
     Variant RefreshPreviousValue();

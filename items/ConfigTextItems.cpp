@@ -1,10 +1,8 @@
 #include "ConfigTextItems.h"
 
 #include "platform/Prompter.h"
-#include "platform/XmlDocument.h"
 #include "server/ITimecode.h"
 #include "server/ServiceFactory.h"
-#include "state/XPathAccess.h"
 
 #include <fmt/printf.h>
 
@@ -46,8 +44,23 @@ bool CConfigTextItem::TrackPopup(QPoint) {
     return false;
 }
 
-bool CConfigTextItem::canEdit() const {
-    return Owner() && !(Flags() & ITEM_UNBOUND);
+std::optional<std::string> CConfigTextItem::editText(const TextEntry& entry) {
+    // Only a bound row with an owner to ask on behalf of can be edited.
+    if (!Owner() || (Flags() & ITEM_UNBOUND))
+        return std::nullopt;
+    const std::string current = RefreshPreviousValue().toText();
+    std::string text = current;
+    if (entry.ask(text) != IDOK)
+        return std::nullopt;
+    if (text.empty())
+        text = entry.whenEmpty();
+    if (text == current)
+        return std::nullopt;
+    if (!entry.valid(text)) {
+        prompter().messageBox(entry.refusal, entry.caption, MB_TOUCH_ERROR, Owner());
+        return std::nullopt;
+    }
+    return text;
 }
 
 void CConfigTextItem::commitText(const std::string& text) {
@@ -62,34 +75,23 @@ bool CConfigNameItem::IsValidName(const std::string& name) {
 }
 
 bool CConfigNameItem::TrackPopup(QPoint) {
-    if (!canEdit())
+    const std::optional<std::string> text = editText(
+        {[this](std::string& entered) { return prompter().keyboard(entered, Label(), Owner()); },
+         [this] {
+             // A cleared name goes back to the default made from the element's control index.
+             std::string element, attribute;
+             GetXPath(element, attribute);
+             std::int32_t controlIndex = 0;
+             ReadDocumentValue(element + "/@controlIndex", controlIndex);
+             return fmt::sprintf("GPI-Out-%d", controlIndex + 1);
+         },
+         IsValidName,
+         "Failed to edit trigger name. The name entered was too long or contained illegal "
+         "characters.",
+         "Rename Error"});
+    if (!text)
         return false;
-    const Variant previous = RefreshPreviousValue();
-    const std::string current = previous.toText();
-
-    std::string text = current;
-    if (prompter().keyboard(text, Label(), Owner()) != IDOK)
-        return false;
-    if (text.empty()) {
-        // A cleared name goes back to the default made from the element's control index.
-        std::int32_t controlIndex = 0;
-        std::string element, attribute;
-        GetXPath(element, attribute);
-        std::shared_ptr<XmlDocument> document;
-        state().GetConfigDocument(document);
-        if (document)
-            ReadXPathTypedValue(document->documentNode(), element + "/@controlIndex", controlIndex);
-        text = fmt::sprintf("GPI-Out-%d", controlIndex + 1);
-    }
-    if (text == current)
-        return false;
-    if (!IsValidName(text)) {
-        prompter().messageBox("Failed to edit trigger name. The name entered was too long or "
-                              "contained illegal characters.",
-                              "Rename Error", MB_TOUCH_ERROR, Owner());
-        return false;
-    }
-    commitText(text);
+    commitText(*text);
     return true;
 }
 
@@ -99,31 +101,19 @@ bool CConfigTimecodeItem::IsValidTimecode(const std::string& text) {
 }
 
 bool CConfigTimecodeItem::TrackPopup(QPoint) {
-    if (!canEdit())
+    const std::optional<std::string> text = editText(
+        {[this](std::string& entered) {
+             return prompter().keypad(entered, Label(), Owner(), 1, 0);
+         },
+         [] { return std::string("00:00:00.00"); }, IsValidTimecode,
+         "Failed to edit timecode value. The time entered was too long or contained illegal "
+         "characters.",
+         "Timecode Error"});
+    if (!text)
         return false;
-    const Variant previous = RefreshPreviousValue();
-    const std::string current = previous.toText();
-
-    std::string text = current;
-    if (prompter().keypad(text, Label(), Owner(), 1, 0) != IDOK)
-        return false;
-    if (text.empty())
-        text = "00:00:00.00";
-    if (text == current)
-        return false;
-    if (!IsValidTimecode(text)) {
-        prompter().messageBox("Failed to edit timecode value. The time entered was too long or "
-                              "contained illegal characters.",
-                              "Timecode Error", MB_TOUCH_ERROR, Owner());
-        return false;
-    }
 
     std::string standard = "Format525_29_97Hz_2To1";
-    std::shared_ptr<XmlDocument> document;
-    state().GetConfigDocument(document);
-    if (document)
-        ReadXPathTypedValue(document->documentNode(),
-                            "Config/System/SystemVideoReference/@referenceStandard", standard);
+    ReadDocumentValue("Config/System/SystemVideoReference/@referenceStandard", standard);
     IServiceFactory* factory = serviceFactory();
     const std::shared_ptr<ITimecode> timecode = factory ? factory->CreateTimecode() : nullptr;
     if (!timecode)
@@ -131,7 +121,7 @@ bool CConfigTimecodeItem::TrackPopup(QPoint) {
     // The object's own statuses are not checked: what it gives back is written.
     timecode->SetStandard(standard);
     timecode->SetFlag(true);
-    timecode->SetText(text);
+    timecode->SetText(*text);
     std::string normalised;
     timecode->GetText(normalised);
     commitText(normalised);

@@ -4,6 +4,9 @@
 
 #include "ConfigItem.h"
 
+#include <functional>
+#include <optional>
+
 // Shows its value and offers nothing. An unbound one holds an empty text, so only its
 // label shows, in italics.
 class CConfigTextItem : public CConfigItem {
@@ -16,8 +19,17 @@ public:
     bool TrackPopup(QPoint point) override;
 
 protected:
-    // Whether a touch may edit the text: an owner to ask on behalf of, and a binding.
-    bool canEdit() const;
+    // How a text row asks for and checks a new text.
+    struct TextEntry {
+        std::function<int(std::string& text)> ask;     // keyboard or keypad
+        std::function<std::string()> whenEmpty;        // what a cleared entry becomes
+        std::function<bool(const std::string&)> valid; // the length and character rules
+        const char* refusal;                           // message text when not valid
+        const char* caption;                           // and its caption
+    };
+    // Asks for a new text; returns it when it differs from the current one and is valid,
+    // else nothing (a refusal has been shown).
+    std::optional<std::string> editText(const TextEntry& entry);
     // Writes the new text and tells the owner.
     void commitText(const std::string& text);
 };
