@@ -2,6 +2,7 @@
 
 #include "TouchScrollButtons.h"
 #include "platform/Metrics.h"
+#include "platform/TouchWidgets.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -11,9 +12,7 @@
 CConfigListCtrl::CConfigListCtrl(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
-    setPalette(background);
+    applyTouchBackground(this);
     setAttribute(Qt::WA_AcceptTouchEvents, false); // touches arrive as mouse presses
 }
 

@@ -59,9 +59,7 @@ CConfigMaskDlg::CConfigMaskDlg(std::int32_t mask, QWidget* owner)
         resize(315, 128);
     else
         resize(FrmwkGetMetrics(METRIC_WIDE_DIALOG_WIDTH), FrmwkGetMetrics(METRIC_DIALOG_HEIGHT));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
-    setPalette(background);
+    applyTouchBackground(this);
     auto* column = new QVBoxLayout(this);
     m_boxLayout = new QVBoxLayout;
     column->addLayout(m_boxLayout);

@@ -28,9 +28,7 @@ std::int32_t asInteger(const Variant& value) {
 CConfigSliderDlg::CConfigSliderDlg() {
     resize(FrmwkGetMetrics(METRIC_WIDE_DIALOG_WIDTH),
            FrmwkGetMetrics(METRIC_WIDE_DIALOG_HEIGHT) - 2 * FrmwkGetMetrics(METRIC_CAPTION_HEIGHT));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
-    setPalette(background);
+    applyTouchBackground(this);
     setStyleSheet(touchStyleSheet());
 
     auto* column = new QVBoxLayout(this);

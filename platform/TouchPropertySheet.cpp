@@ -10,11 +10,21 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+namespace {
+
+// A button along the bottom of the sheet: wide, and never pressed by Enter on its own.
+QPushButton* sheetButton(const QString& text, QWidget* sheet) {
+    QPushButton* button = makeTouchButton(text, sheet);
+    button->setMinimumWidth(2 * TouchTargetHeight());
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
 CTouchPropertyPage::CTouchPropertyPage(const QString& text) : m_text(text), m_name(text) {
     setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
-    setPalette(background);
+    applyTouchBackground(this);
 }
 
 bool CTouchPropertyPage::Create(QWidget* parent) {
@@ -57,9 +67,7 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
     : QDialog(parent) {
     setWindowTitle(caption);
     resize(size);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
-    setPalette(background);
+    applyTouchBackground(this);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, FrmwkGetMetrics(METRIC_MARGIN));
@@ -86,12 +94,8 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
     m_pageButtons = new QHBoxLayout;
     bottom->addLayout(m_pageButtons);
     bottom->addStretch();
-    m_ok = makeTouchButton(QStringLiteral("OK"), this);
-    m_cancel = makeTouchButton(QStringLiteral("Cancel"), this);
-    m_ok->setMinimumWidth(2 * TouchTargetHeight());
-    m_cancel->setMinimumWidth(2 * TouchTargetHeight());
-    m_ok->setAutoDefault(false);
-    m_cancel->setAutoDefault(false);
+    m_ok = sheetButton(QStringLiteral("OK"), this);
+    m_cancel = sheetButton(QStringLiteral("Cancel"), this);
     bottom->addWidget(m_cancel);
     bottom->addWidget(m_ok);
     column->addLayout(bottom);
@@ -161,9 +165,7 @@ void CTouchPropertySheet::showPageButtons() {
     if (!page)
         return;
     for (int i = 0; i < page->WizardButtons().size(); ++i) {
-        QPushButton* button = makeTouchButton(page->WizardButtons()[i], this);
-        button->setAutoDefault(false);
-        button->setMinimumWidth(2 * TouchTargetHeight());
+        QPushButton* button = sheetButton(page->WizardButtons()[i], this);
         connect(button, &QPushButton::clicked, this,
                 [this, i] { OnWizardButtons(ID_WIZARD_BUTTON_FIRST + i); });
         m_pageButtons->addWidget(button);

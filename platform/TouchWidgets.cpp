@@ -34,6 +34,12 @@ QHBoxLayout* makeOkCancelRow(QDialog* dialog) {
     return row;
 }
 
+void applyTouchBackground(QWidget* widget) {
+    QPalette background = widget->palette();
+    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
+    widget->setPalette(background);
+}
+
 QString touchStyleSheet() {
     const int height = TouchTargetHeight();
     return QStringLiteral("QPushButton { min-height: %1px; min-width: %2px; font-size: 16px; }"

@@ -12,6 +12,7 @@
 #include "items/TouchScrollButtons.h"
 #include "platform/Metrics.h"
 #include "platform/StringIds.h"
+#include "platform/TouchWidgets.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -22,9 +23,7 @@ using ScreenshotTest = ItemTest;
 TEST_F(ScreenshotTest, EveryItemKindInOneList) {
     QWidget window;
     window.resize(620, 13 * CConfigListCtrl::RowHeight());
-    QPalette background = window.palette();
-    background.setColor(QPalette::Window, FrmwkGetColor(COLOR_BACKGROUND));
-    window.setPalette(background);
+    applyTouchBackground(&window);
     auto* row = new QHBoxLayout(&window);
     row->setContentsMargins(0, 0, 0, 0);
     auto* list = new CConfigListCtrl(&window);
