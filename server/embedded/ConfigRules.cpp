@@ -13,12 +13,15 @@ namespace {
 
 const std::set<std::string> kChannelTypes = {"Player", "Recorder", "PlayerRecorder"};
 
-// The channel's element and the components it references, keyed by channel index.
-std::map<int, std::string> channelParts(const std::string& text) {
-    std::map<int, std::string> parts;
+ChannelParts partsOfText(const std::string& text) {
     XmlDocument document;
-    if (document.loadXml(text) != S_OK)
-        return parts;
+    return document.loadXml(text) == S_OK ? ChannelPartsOf(document) : ChannelParts();
+}
+
+} // namespace
+
+ChannelParts ChannelPartsOf(const XmlDocument& document) {
+    ChannelParts parts;
     const XmlNode root = document.documentNode();
     for (const XmlNode& channel : root.selectNodes("/Config/Channel")) {
         std::string part = channel.xml();
@@ -35,8 +38,6 @@ std::map<int, std::string> channelParts(const std::string& text) {
     }
     return parts;
 }
-
-} // namespace
 
 const std::vector<std::string>& ReferenceStandards() {
     static const std::vector<std::string> standards = {"Format525_29_97Hz_2To1",
@@ -60,6 +61,10 @@ bool IsUsableConfiguration(const std::string& text, std::string& reason) {
         reason = "the text is not well-formed XML";
         return false;
     }
+    return IsUsableConfiguration(document, reason);
+}
+
+bool IsUsableConfiguration(const XmlDocument& document, std::string& reason) {
     const XmlNode config = document.documentElement();
     if (config.name() != "Config") {
         reason = "the root element is not Config";
@@ -109,8 +114,10 @@ bool IsUsableConfiguration(const std::string& text, std::string& reason) {
 }
 
 std::vector<int> ChangedChannels(const std::string& before, const std::string& after) {
-    const std::map<int, std::string> old = channelParts(before);
-    const std::map<int, std::string> now = channelParts(after);
+    return ChangedChannels(partsOfText(before), partsOfText(after));
+}
+
+std::vector<int> ChangedChannels(const ChannelParts& old, const ChannelParts& now) {
     std::vector<int> changed;
     for (const auto& [index, part] : now) {
         const auto found = old.find(index);

@@ -51,18 +51,20 @@ void EmbeddedServer::loadRunning() {
     if (m_loaded)
         return;
     m_loaded = true;
-    std::string reason;
+    std::string reason = "it is not well-formed XML";
     const std::optional<QByteArray> stored = m_files.read(kConfigFile);
-    if (stored && IsUsableConfiguration(stored->toStdString(), reason)) {
-        m_running.loadXml(stored->toStdString());
-    } else {
+    const bool usable =
+        stored &&
+        m_running.loadXml(std::string_view(stored->constData(), stored->size())) == S_OK &&
+        IsUsableConfiguration(m_running, reason);
+    if (!usable) {
         if (stored)
             log(HRESULT_INVALID_DATA, 4, "config.xml", 0, 0,
                 "The stored configuration is not usable (" + reason + "); the default is used.");
         m_running.loadXml(DefaultConfigurationText(ReferenceStandards().front()));
         m_files.write(kConfigFile, QByteArray::fromStdString(m_running.xml()));
     }
-    m_committed = m_running.xml();
+    m_committedParts = ChannelPartsOf(m_running);
 }
 
 bool EmbeddedServer::verifyAccount(const std::string& user, const std::string& password,
@@ -97,22 +99,23 @@ HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& 
     loadRunning();
     if (!session.authorized)
         return E_ACCESSDENIED;
-    std::string reason;
-    if (!IsUsableConfiguration(text, reason)) {
+    // Parsed once: checked, stored, compared per channel and run from the same document.
+    XmlDocument document;
+    std::string reason = "the text is not well-formed XML";
+    if (document.loadXml(text) != S_OK || !IsUsableConfiguration(document, reason)) {
         log(HRESULT_INVALID_DATA, 4, "config.xml", 0, 0, "Commit refused: " + reason);
         return HRESULT_INVALID_DATA;
     }
-    XmlDocument document;
-    document.loadXml(text);
     const std::string canonical = document.xml();
     const HRESULT hr = m_files.write(kConfigFile, QByteArray::fromStdString(canonical));
     if (FAILED(hr))
         return hr;
     const QDateTime until = QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs);
-    for (int channel : ChangedChannels(m_committed, canonical))
+    ChannelParts parts = ChannelPartsOf(document);
+    for (int channel : ChangedChannels(m_committedParts, parts))
         m_channels.takeOffline(channel, until);
-    m_running.loadXml(canonical);
-    m_committed = canonical;
+    m_running.replaceContent(std::move(document));
+    m_committedParts = std::move(parts);
     return S_OK;
 }
 

@@ -5,6 +5,7 @@
 
 #include "Accounts.h"
 #include "ChannelStates.h"
+#include "ConfigRules.h"
 #include "StateFiles.h"
 #include "platform/Variant.h"
 #include "platform/XmlDocument.h"
@@ -75,7 +76,7 @@ private:
     Accounts m_accounts;
     ChannelStates m_channels;
     XmlDocument m_running;
-    std::string m_committed;
+    ChannelParts m_committedParts; // each channel's part of the committed configuration
     bool m_loaded = false;
     int m_restartDelayMs;
     PermissionsPresenter m_presenter;
