@@ -1,6 +1,9 @@
 #include "ChannelStates.h"
 
+#include <QFile>
 #include <QJsonArray>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -47,7 +50,21 @@ QStringList ChannelStates::names() {
     return kTextNames + kIntegerNames + kBoolNames;
 }
 
+std::optional<ChannelStates::FileStamp> ChannelStates::stamp() const {
+    struct stat info {};
+    if (::stat(QFile::encodeName(m_files.path(kFile)).constData(), &info) != 0)
+        return std::nullopt;
+    return FileStamp{static_cast<quint64>(info.st_ino),
+                     static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                     static_cast<qint64>(info.st_size)};
+}
+
 QJsonObject ChannelStates::load() const {
+    // Every write replaces the file, so an unchanged stamp means unchanged content: the
+    // status polls then cost one stat instead of a read and a parse.
+    const std::optional<FileStamp> current = stamp();
+    if (current && m_cachedStamp && *current == *m_cachedStamp)
+        return m_cached;
     QJsonObject state = defaults();
     const QJsonObject stored = m_files.readJson(kFile);
     for (auto it = stored.begin(); it != stored.end(); ++it)
@@ -56,7 +73,27 @@ QJsonObject ChannelStates::load() const {
     while (channels.size() < kChannels)
         channels.append(defaults().value(QStringLiteral("channels")).toArray().first());
     state.insert(QStringLiteral("channels"), channels);
+    m_cached = state;
+    m_cachedStamp = current;
     return state;
+}
+
+HRESULT ChannelStates::save(const QJsonObject& state) {
+    const HRESULT hr = m_files.writeJson(kFile, state);
+    m_cachedStamp.reset();
+    return hr;
+}
+
+HRESULT ChannelStates::updateChannel(int channel, const std::function<void(QJsonObject&)>& change) {
+    if (channel < 0 || channel >= kChannels)
+        return E_INVALIDARG;
+    QJsonObject state = load();
+    QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
+    QJsonObject own = channels.at(channel).toObject();
+    change(own);
+    channels.replace(channel, own);
+    state.insert(QStringLiteral("channels"), channels);
+    return save(state);
 }
 
 HRESULT ChannelStates::status(int channel, const std::string& name, Variant& value) const {
@@ -88,7 +125,6 @@ HRESULT ChannelStates::status(int channel, const std::string& name, Variant& val
 HRESULT ChannelStates::set(int channel, const QString& name, const QString& value) {
     if (!names().contains(name))
         return E_INVALIDARG;
-    QJsonObject state = load();
     QJsonValue stored;
     if (kTextNames.contains(name)) {
         stored = value;
@@ -105,30 +141,20 @@ HRESULT ChannelStates::set(int channel, const QString& name, const QString& valu
         stored = *flag;
     }
     if (kSystemNames.contains(name)) {
+        QJsonObject state = load();
         state.insert(name, stored);
-    } else {
-        if (channel < 0 || channel >= kChannels)
-            return E_INVALIDARG;
-        QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
-        QJsonObject own = channels.at(channel).toObject();
+        return save(state);
+    }
+    return updateChannel(channel, [&](QJsonObject& own) {
         own.insert(name, stored);
         // Setting the offline flag by hand also ends a restart in progress.
         if (name == QLatin1String("channelOffline"))
             own.insert(QStringLiteral("offlineUntil"), 0);
-        channels.replace(channel, own);
-        state.insert(QStringLiteral("channels"), channels);
-    }
-    return m_files.writeJson(kFile, state);
+    });
 }
 
 HRESULT ChannelStates::takeOffline(int channel, const QDateTime& until) {
-    if (channel < 0 || channel >= kChannels)
-        return E_INVALIDARG;
-    QJsonObject state = load();
-    QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
-    QJsonObject own = channels.at(channel).toObject();
-    own.insert(QStringLiteral("offlineUntil"), until.toMSecsSinceEpoch());
-    channels.replace(channel, own);
-    state.insert(QStringLiteral("channels"), channels);
-    return m_files.writeJson(kFile, state);
+    return updateChannel(channel, [&](QJsonObject& own) {
+        own.insert(QStringLiteral("offlineUntil"), until.toMSecsSinceEpoch());
+    });
 }

@@ -9,6 +9,9 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 // Port states as the server reports them.
 enum PortState : int {
     PORT_IDLE = 0,
@@ -39,7 +42,19 @@ public:
     static QStringList names();
 
 private:
+    // What identifies one version of the file: atomic writes give each a new inode.
+    struct FileStamp {
+        quint64 inode;
+        qint64 modifiedNs;
+        qint64 size;
+        bool operator==(const FileStamp&) const = default;
+    };
+    std::optional<FileStamp> stamp() const;
     QJsonObject load() const;
+    HRESULT save(const QJsonObject& state);
+    HRESULT updateChannel(int channel, const std::function<void(QJsonObject&)>& change);
 
     const StateFiles& m_files;
+    mutable QJsonObject m_cached;
+    mutable std::optional<FileStamp> m_cachedStamp;
 };

@@ -262,3 +262,15 @@ TEST_F(EmbeddedServerTest, SafeFromTwoThreads) {
     server->GetConfiguration(last);
     EXPECT_TRUE(last.find("timeOfDaySource=\"Ltc\"") != std::string::npos);
 }
+
+TEST_F(EmbeddedServerTest, ChangesFromTheToolAreSeenAtOnce) {
+    const auto running = EmbeddedServer::forDirectory(dir.path());
+    EmbeddedServer tool(dir.path()); // as the command-line tool, over the same directory
+    for (int state = 0; state < 5; ++state) {
+        Variant value;
+        running->channelStatus(0, "portstate", value); // read, so that a cached copy exists
+        ASSERT_EQ(tool.setChannelStatus(0, "portstate", QString::number(state)), S_OK);
+        running->channelStatus(0, "portstate", value);
+        EXPECT_EQ(value, Variant(static_cast<std::int32_t>(state)));
+    }
+}
