@@ -8,7 +8,7 @@
 namespace {
 
 // System texts of the statuses this program raises or receives.
-constexpr std::array<std::pair<std::uint32_t, const char*>, 20> kSystemTexts{{
+constexpr std::array<std::pair<std::uint32_t, const char*>, 21> kSystemTexts{{
     {0x00000000, "The operation completed successfully."},
     {0x00000001, "Incorrect function."},
     {0x80004001, "Not implemented"},
@@ -27,6 +27,8 @@ constexpr std::array<std::pair<std::uint32_t, const char*>, 20> kSystemTexts{{
     {0x8007000E, "Not enough memory resources are available to complete this operation."},
     {0x8007001D, "The system cannot write to the specified device."},
     {0x8007001E, "The system cannot read from the specified device."},
+    {0x80070021, "The process cannot access the file because another process has locked a "
+                 "portion of the file."},
     {0x80070057, "The parameter is incorrect."},
     {0x800700DF, "The file size exceeds the limit allowed and cannot be saved."},
 }};

@@ -2,13 +2,49 @@
 
 #include <QCryptographicHash>
 #include <QJsonArray>
-#include <QRandomGenerator>
 #include <QSysInfo>
+
+#include <sodium.h>
+
+#include <iterator>
 
 namespace {
 
 const QString kFile = QStringLiteral("accounts.json");
-constexpr int kHashRounds = 20000;
+constexpr int kOldHashRounds = 20000;
+const QByteArray kCurrentHashPrefix = "$argon2id$";
+
+bool sodiumReady() {
+    static const bool ready = sodium_init() >= 0;
+    return ready;
+}
+
+// A password's UTF-8 bytes, wiped when done with.
+class Secret {
+public:
+    explicit Secret(const QString& password) : m_bytes(password.toUtf8()) {}
+    ~Secret() { sodium_memzero(m_bytes.data(), static_cast<std::size_t>(m_bytes.size())); }
+    Secret(const Secret&) = delete;
+    Secret& operator=(const Secret&) = delete;
+    const char* data() const { return m_bytes.constData(); }
+    unsigned long long size() const { return static_cast<unsigned long long>(m_bytes.size()); }
+
+private:
+    QByteArray m_bytes;
+};
+
+// The older form, checked on logon and never written: SHA-256 iterated over the salt.
+bool matchesOldHash(const Account& account, const QString& password) {
+    QByteArray digest = (account.salt + QLatin1Char(':') + password).toUtf8();
+    for (int round = 0; round < kOldHashRounds; ++round)
+        digest =
+            QCryptographicHash::hash(digest + account.salt.toLatin1(), QCryptographicHash::Sha256);
+    const QByteArray computed = digest.toHex();
+    const QByteArray stored = account.hash.toLatin1();
+    return computed.size() == stored.size() &&
+           sodium_memcmp(computed.constData(), stored.constData(),
+                         static_cast<std::size_t>(computed.size())) == 0;
+}
 
 bool sameText(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -18,12 +54,6 @@ bool isLocalDomain(const QString& domain) {
     return domain.isEmpty() || domain == QLatin1String(".") ||
            sameText(domain, QStringLiteral("localhost")) ||
            sameText(domain, QSysInfo::machineHostName());
-}
-
-QString newSalt() {
-    QByteArray salt(16, '\0');
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), 4);
-    return QString::fromLatin1(salt.toHex());
 }
 
 Account fromJson(const QJsonObject& object) {
@@ -38,11 +68,20 @@ Account fromJson(const QJsonObject& object) {
 }
 
 QJsonObject toJson(const Account& account) {
-    return QJsonObject{{QStringLiteral("user"), account.user},
+    QJsonObject object{{QStringLiteral("user"), account.user},
                        {QStringLiteral("domain"), account.domain},
-                       {QStringLiteral("salt"), account.salt},
                        {QStringLiteral("hash"), account.hash},
                        {QStringLiteral("groups"), QJsonArray::fromStringList(account.groups)}};
+    if (!account.salt.isEmpty())
+        object.insert(QStringLiteral("salt"), account.salt);
+    return object;
+}
+
+std::vector<Account> accountsOf(const QJsonObject& stored) {
+    std::vector<Account> accounts;
+    for (const QJsonValue& value : stored.value(QStringLiteral("accounts")).toArray())
+        accounts.push_back(fromJson(value.toObject()));
+    return accounts;
 }
 
 } // namespace
@@ -50,25 +89,28 @@ QJsonObject toJson(const Account& account) {
 Accounts::Accounts(const StateFiles& files) : m_files(files) {}
 
 HRESULT Accounts::ensureDefaults() {
-    if (m_files.read(kFile))
+    if (m_files.exists(kFile))
         return S_OK;
-    HRESULT hr = setAccount(QStringLiteral("admin"), QStringLiteral("trellis"), QString(),
-                            {QStringLiteral("Administrators")});
-    if (SUCCEEDED(hr))
-        hr = setAccount(QStringLiteral("engineer"), QStringLiteral("engineer"), QString(),
-                        {QStringLiteral("TarvoAdministrators")});
-    if (SUCCEEDED(hr))
-        hr = setAccount(QStringLiteral("operator"), QStringLiteral("operator"), QString(),
-                        {QStringLiteral("Users")});
-    return hr;
+    const std::pair<const char*, const char*> defaults[] = {
+        {"admin", "trellis"}, {"engineer", "engineer"}, {"operator", "operator"}};
+    const QStringList groups[] = {{QStringLiteral("Administrators")},
+                                  {QStringLiteral("TarvoAdministrators")},
+                                  {QStringLiteral("Users")}};
+    return update([&](std::vector<Account>& accounts) {
+        if (m_files.exists(kFile))
+            return S_FALSE; // another process made them meanwhile
+        for (std::size_t i = 0; i < std::size(defaults); ++i) {
+            const QString hash = hashPassword(QString::fromLatin1(defaults[i].second));
+            if (hash.isEmpty())
+                return E_OUTOFMEMORY;
+            accounts.push_back({QString::fromLatin1(defaults[i].first), {}, {}, hash, groups[i]});
+        }
+        return S_OK;
+    });
 }
 
 std::vector<Account> Accounts::list() const {
-    std::vector<Account> accounts;
-    for (const QJsonValue& value :
-         m_files.readJson(kFile).value(QStringLiteral("accounts")).toArray())
-        accounts.push_back(fromJson(value.toObject()));
-    return accounts;
+    return accountsOf(m_files.readJson(kFile));
 }
 
 std::optional<Account> Accounts::find(const QString& user, const QString& domain) const {
@@ -81,46 +123,78 @@ std::optional<Account> Accounts::find(const QString& user, const QString& domain
     return std::nullopt;
 }
 
-bool Accounts::verify(const QString& user, const QString& password, const QString& domain) const {
+Verification Accounts::verify(const QString& user, const QString& password, const QString& domain) {
     const std::optional<Account> account = find(user, domain);
-    return account && hashPassword(password, account->salt) == account->hash;
+    if (!account || !sodiumReady())
+        return {};
+    const QByteArray stored = account->hash.toLatin1();
+    if (stored.startsWith(kCurrentHashPrefix)) {
+        const Secret secret(password);
+        if (crypto_pwhash_str_verify(stored.constData(), secret.data(), secret.size()) != 0)
+            return {};
+        if (crypto_pwhash_str_needs_rehash(stored.constData(), kOpsLimit, kMemLimit) == 0)
+            return {true, std::nullopt};
+    } else if (!matchesOldHash(*account, password)) {
+        return {};
+    }
+    // Right, but stored in an older form or with other costs: store it anew, unless the
+    // account changed since it was read.
+    const QString hash = hashPassword(password);
+    if (hash.isEmpty())
+        return {true, E_OUTOFMEMORY};
+    return {true, update([&](std::vector<Account>& accounts) {
+                for (Account& own : accounts) {
+                    if (sameText(own.user, account->user) && own.domain == account->domain &&
+                        own.hash == account->hash) {
+                        own.hash = hash;
+                        own.salt.clear();
+                        return S_OK;
+                    }
+                }
+                return S_FALSE;
+            })};
 }
 
 HRESULT Accounts::setAccount(const QString& user, const QString& password, const QString& domain,
                              const QStringList& groups) {
     if (user.trimmed().isEmpty())
         return E_INVALIDARG;
-    std::vector<Account> accounts = list();
-    Account updated{user, domain, newSalt(), QString(), groups};
-    updated.hash = hashPassword(password, updated.salt);
-    bool replaced = false;
-    for (Account& account : accounts) {
-        if (sameText(account.user, user)) {
-            account = updated;
-            replaced = true;
+    const Account updated{user, domain, QString(), hashPassword(password), groups};
+    if (updated.hash.isEmpty())
+        return E_OUTOFMEMORY;
+    return update([&](std::vector<Account>& accounts) {
+        bool replaced = false;
+        for (Account& account : accounts) {
+            if (sameText(account.user, user)) {
+                account = updated;
+                replaced = true;
+            }
         }
-    }
-    if (!replaced)
-        accounts.push_back(updated);
-    return save(accounts);
+        if (!replaced)
+            accounts.push_back(updated);
+        return S_OK;
+    });
 }
 
 HRESULT Accounts::setGroups(const QString& user, const QStringList& groups) {
-    std::vector<Account> accounts = list();
-    for (Account& account : accounts) {
-        if (sameText(account.user, user)) {
-            account.groups = groups;
-            return save(accounts);
+    return update([&](std::vector<Account>& accounts) {
+        for (Account& account : accounts) {
+            if (sameText(account.user, user)) {
+                account.groups = groups;
+                return S_OK;
+            }
         }
-    }
-    return E_INVALIDARG;
+        return E_INVALIDARG;
+    });
 }
 
 HRESULT Accounts::remove(const QString& user) {
-    std::vector<Account> accounts = list();
-    const auto size = accounts.size();
-    std::erase_if(accounts, [&](const Account& account) { return sameText(account.user, user); });
-    return accounts.size() == size ? S_FALSE : save(accounts);
+    return update([&](std::vector<Account>& accounts) {
+        const auto size = accounts.size();
+        std::erase_if(accounts,
+                      [&](const Account& account) { return sameText(account.user, user); });
+        return accounts.size() == size ? S_FALSE : S_OK;
+    });
 }
 
 bool Accounts::isMember(const Account& account, const QString& group) {
@@ -136,16 +210,26 @@ bool Accounts::isMember(const Account& account, const QString& group) {
     return false;
 }
 
-QString Accounts::hashPassword(const QString& password, const QString& salt) {
-    QByteArray digest = (salt + QLatin1Char(':') + password).toUtf8();
-    for (int round = 0; round < kHashRounds; ++round)
-        digest = QCryptographicHash::hash(digest + salt.toLatin1(), QCryptographicHash::Sha256);
-    return QString::fromLatin1(digest.toHex());
+QString Accounts::hashPassword(const QString& password) {
+    if (!sodiumReady())
+        return {};
+    const Secret secret(password);
+    char text[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str(text, secret.data(), secret.size(), kOpsLimit, kMemLimit) != 0)
+        return {};
+    return QString::fromLatin1(text);
 }
 
-HRESULT Accounts::save(const std::vector<Account>& accounts) {
-    QJsonArray array;
-    for (const Account& account : accounts)
-        array.append(toJson(account));
-    return m_files.writeJson(kFile, QJsonObject{{QStringLiteral("accounts"), array}});
+HRESULT Accounts::update(const std::function<HRESULT(std::vector<Account>&)>& change) {
+    return m_files.updateJson(kFile, [&](QJsonObject& stored) {
+        std::vector<Account> accounts = accountsOf(stored);
+        const HRESULT hr = change(accounts);
+        if (hr == S_OK) {
+            QJsonArray array;
+            for (const Account& account : accounts)
+                array.append(toJson(account));
+            stored.insert(QStringLiteral("accounts"), array);
+        }
+        return hr;
+    });
 }

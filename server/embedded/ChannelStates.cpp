@@ -1,9 +1,8 @@
 #include "ChannelStates.h"
 
-#include <QFile>
 #include <QJsonArray>
 
-#include <sys/stat.h>
+#include <algorithm>
 
 namespace {
 
@@ -33,6 +32,18 @@ QJsonObject defaults() {
                        {QStringLiteral("channels"), channels}};
 }
 
+// The stored state over the defaults: whatever the file lacks reads as on a new server.
+QJsonObject withDefaults(const QJsonObject& stored) {
+    QJsonObject state = defaults();
+    for (auto it = stored.begin(); it != stored.end(); ++it)
+        state.insert(it.key(), it.value());
+    QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
+    while (channels.size() < ChannelStates::kChannels)
+        channels.append(defaults().value(QStringLiteral("channels")).toArray().first());
+    state.insert(QStringLiteral("channels"), channels);
+    return state;
+}
+
 std::optional<bool> parseBool(const QString& text) {
     if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || text == QLatin1String("1"))
         return true;
@@ -50,36 +61,23 @@ QStringList ChannelStates::names() {
     return kTextNames + kIntegerNames + kBoolNames;
 }
 
-std::optional<ChannelStates::FileStamp> ChannelStates::stamp() const {
-    struct stat info {};
-    if (::stat(QFile::encodeName(m_files.path(kFile)).constData(), &info) != 0)
-        return std::nullopt;
-    return FileStamp{static_cast<quint64>(info.st_ino),
-                     static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-                     static_cast<qint64>(info.st_size)};
-}
-
 QJsonObject ChannelStates::load() const {
     // Every write replaces the file, so an unchanged stamp means unchanged content: the
     // status polls then cost one stat instead of a read and a parse.
-    const std::optional<FileStamp> current = stamp();
+    const std::optional<FileStamp> current = m_files.stamp(kFile);
     if (current && m_cachedStamp && *current == *m_cachedStamp)
         return m_cached;
-    QJsonObject state = defaults();
-    const QJsonObject stored = m_files.readJson(kFile);
-    for (auto it = stored.begin(); it != stored.end(); ++it)
-        state.insert(it.key(), it.value());
-    QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
-    while (channels.size() < kChannels)
-        channels.append(defaults().value(QStringLiteral("channels")).toArray().first());
-    state.insert(QStringLiteral("channels"), channels);
-    m_cached = state;
+    m_cached = withDefaults(m_files.readJson(kFile));
     m_cachedStamp = current;
-    return state;
+    return m_cached;
 }
 
-HRESULT ChannelStates::save(const QJsonObject& state) {
-    const HRESULT hr = m_files.writeJson(kFile, state);
+HRESULT ChannelStates::update(const std::function<void(QJsonObject&)>& change) {
+    const HRESULT hr = m_files.updateJson(kFile, [&](QJsonObject& state) {
+        state = withDefaults(state);
+        change(state);
+        return S_OK;
+    });
     m_cachedStamp.reset();
     return hr;
 }
@@ -87,13 +85,13 @@ HRESULT ChannelStates::save(const QJsonObject& state) {
 HRESULT ChannelStates::updateChannel(int channel, const std::function<void(QJsonObject&)>& change) {
     if (channel < 0 || channel >= kChannels)
         return E_INVALIDARG;
-    QJsonObject state = load();
-    QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
-    QJsonObject own = channels.at(channel).toObject();
-    change(own);
-    channels.replace(channel, own);
-    state.insert(QStringLiteral("channels"), channels);
-    return save(state);
+    return update([&](QJsonObject& state) {
+        QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
+        QJsonObject own = channels.at(channel).toObject();
+        change(own);
+        channels.replace(channel, own);
+        state.insert(QStringLiteral("channels"), channels);
+    });
 }
 
 HRESULT ChannelStates::status(int channel, const std::string& name, Variant& value) const {
@@ -140,11 +138,8 @@ HRESULT ChannelStates::set(int channel, const QString& name, const QString& valu
             return DISP_E_TYPEMISMATCH;
         stored = *flag;
     }
-    if (kSystemNames.contains(name)) {
-        QJsonObject state = load();
-        state.insert(name, stored);
-        return save(state);
-    }
+    if (kSystemNames.contains(name))
+        return update([&](QJsonObject& state) { state.insert(name, stored); });
     return updateChannel(channel, [&](QJsonObject& own) {
         own.insert(name, stored);
         // Setting the offline flag by hand also ends a restart in progress.
@@ -154,7 +149,9 @@ HRESULT ChannelStates::set(int channel, const QString& name, const QString& valu
 }
 
 HRESULT ChannelStates::takeOffline(int channel, const QDateTime& until) {
+    // Restarts that overlap end with the later one, whichever process recorded it first.
     return updateChannel(channel, [&](QJsonObject& own) {
-        own.insert(QStringLiteral("offlineUntil"), until.toMSecsSinceEpoch());
+        const qint64 current = own.value(QStringLiteral("offlineUntil")).toInteger();
+        own.insert(QStringLiteral("offlineUntil"), std::max(current, until.toMSecsSinceEpoch()));
     });
 }

@@ -3,6 +3,7 @@
 // flags and the signal lights. Kept in a file so that the command-line tool and a
 // running utility see the same channels.
 
+#include "ConfigRules.h"
 #include "StateFiles.h"
 #include "platform/Variant.h"
 
@@ -23,7 +24,7 @@ enum PortState : int {
 
 class ChannelStates {
 public:
-    static constexpr int kChannels = 4;
+    static constexpr int kChannels = kChannelSlots;
 
     explicit ChannelStates(const StateFiles& files);
 
@@ -35,23 +36,17 @@ public:
     // "referenceLocked") ignore the channel.
     HRESULT set(int channel, const QString& name, const QString& value);
 
-    // Takes the channel offline until the given time, as a restart does.
+    // Takes the channel offline until the given time, as a restart does; an offline time
+    // already later stays.
     HRESULT takeOffline(int channel, const QDateTime& until);
 
     // Every status name the server answers.
     static QStringList names();
 
 private:
-    // What identifies one version of the file: atomic writes give each a new inode.
-    struct FileStamp {
-        quint64 inode;
-        qint64 modifiedNs;
-        qint64 size;
-        bool operator==(const FileStamp&) const = default;
-    };
-    std::optional<FileStamp> stamp() const;
     QJsonObject load() const;
-    HRESULT save(const QJsonObject& state);
+    // Changes the whole state, or one channel's, under the file's lock.
+    HRESULT update(const std::function<void(QJsonObject&)>& change);
     HRESULT updateChannel(int channel, const std::function<void(QJsonObject&)>& change);
 
     const StateFiles& m_files;

@@ -6,12 +6,10 @@
 
 #include <fmt/format.h>
 
-#include <map>
+#include <charconv>
 #include <set>
 
 namespace {
-
-const std::set<std::string> kChannelTypes = {"Player", "Recorder", "PlayerRecorder"};
 
 ChannelParts partsOfText(const std::string& text) {
     XmlDocument document;
@@ -20,10 +18,26 @@ ChannelParts partsOfText(const std::string& text) {
 
 } // namespace
 
+std::optional<int> ChannelSlot(const XmlNode& channel) {
+    const std::string text = channel.attribute("channelIndex");
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return std::nullopt;
+    const char* end = text.data() + text.find_last_not_of(" \t\r\n") + 1;
+    int slot = -1;
+    const auto [stop, error] = std::from_chars(text.data() + first, end, slot);
+    if (error != std::errc() || stop != end || slot < 0 || slot >= kChannelSlots)
+        return std::nullopt;
+    return slot;
+}
+
 ChannelParts ChannelPartsOf(const XmlDocument& document) {
     ChannelParts parts;
     const XmlNode root = document.documentNode();
     for (const XmlNode& channel : root.selectNodes("/Config/Channel")) {
+        const std::optional<int> slot = ChannelSlot(channel);
+        if (!slot)
+            continue;
         std::string part = channel.xml();
         std::set<std::string> seen;
         for (const XmlNode& reference : channel.selectNodes(".//*[@id]")) {
@@ -34,7 +48,7 @@ ChannelParts ChannelPartsOf(const XmlDocument& document) {
                  root.selectNodes("/Config/*[@id=" + XPathLiteral(id) + "]"))
                 part += component.xml();
         }
-        parts[std::atoi(channel.attribute("channelIndex", "-1").c_str())] = part;
+        parts[*slot] = ChannelPart{channel.attribute("id"), std::move(part)};
     }
     return parts;
 }
@@ -70,44 +84,29 @@ bool IsUsableConfiguration(const XmlDocument& document, std::string& reason) {
         reason = "the root element is not Config";
         return false;
     }
-    const std::string standard =
-        config.selectSingleNode("System/SystemVideoReference/@referenceStandard").value();
-    const auto& standards = ReferenceStandards();
-    if (std::find(standards.begin(), standards.end(), standard) == standards.end()) {
-        reason = "the reference standard is missing or unknown";
-        return false;
-    }
     const XmlNodeList channels = config.selectNodes("Channel");
-    if (channels.empty() || channels.size() > 4) {
-        reason = fmt::format("a configuration has one to four channels, not {}", channels.size());
+    if (channels.empty()) {
+        reason = "it has no Channel element";
         return false;
     }
-    std::set<std::string> indexes;
-    std::set<std::string> ids;
+    if (channels.size() > kChannelSlots) {
+        reason = fmt::format("it has {} channels; the server has {} channel slots", channels.size(),
+                             kChannelSlots);
+        return false;
+    }
+    std::set<int> taken;
     for (const XmlNode& channel : channels) {
-        const std::string index = channel.attribute("channelIndex");
-        const std::string id = channel.attribute("id");
-        if (index.size() != 1 || index[0] < '0' ||
-            index[0] >= static_cast<char>('0' + channels.size()) || !indexes.insert(index).second) {
-            reason = fmt::format("channel '{}' has a missing, repeated or out-of-range index", id);
+        const std::optional<int> slot = ChannelSlot(channel);
+        if (!slot) {
+            const std::string id = channel.attribute("id");
+            reason = fmt::format("{} has the channelIndex '{}', not a slot from 0 to {}",
+                                 id.empty() ? "a channel without id" : "channel '" + id + "'",
+                                 channel.attribute("channelIndex"), kChannelSlots - 1);
             return false;
         }
-        if (id.empty() || !ids.insert(id).second) {
-            reason = "a channel id is missing or repeated";
+        if (!taken.insert(*slot).second) {
+            reason = fmt::format("two channels have the channelIndex {}", *slot);
             return false;
-        }
-        if (!kChannelTypes.count(channel.attribute("channelType"))) {
-            reason = fmt::format("channel '{}' has no valid channel type", id);
-            return false;
-        }
-        for (const XmlNode& reference : channel.selectNodes(
-                 ".//*[substring(name(), string-length(name()) - 8) = 'Component'][@id]")) {
-            const std::string target = reference.attribute("id");
-            if (config.selectSingleNode("*[@id=" + XPathLiteral(target) + "]").isNull()) {
-                reason =
-                    fmt::format("channel '{}' refers to the missing component '{}'", id, target);
-                return false;
-            }
         }
     }
     return true;
@@ -117,12 +116,16 @@ std::vector<int> ChangedChannels(const std::string& before, const std::string& a
     return ChangedChannels(partsOfText(before), partsOfText(after));
 }
 
-std::vector<int> ChangedChannels(const ChannelParts& old, const ChannelParts& now) {
-    std::vector<int> changed;
-    for (const auto& [index, part] : now) {
-        const auto found = old.find(index);
-        if (found == old.end() || found->second != part)
-            changed.push_back(index);
+std::vector<int> ChangedChannels(const ChannelParts& before, const ChannelParts& after) {
+    std::set<int> changed;
+    for (const auto& [slot, part] : after) {
+        const auto found = before.find(slot);
+        if (found == before.end() || found->second.text != part.text)
+            changed.insert(slot);
     }
-    return changed;
+    for (const auto& [slot, part] : before) {
+        if (!after.count(slot))
+            changed.insert(slot);
+    }
+    return {changed.begin(), changed.end()};
 }

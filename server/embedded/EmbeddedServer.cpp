@@ -1,6 +1,7 @@
 #include "EmbeddedServer.h"
 
 #include "ConfigRules.h"
+#include "server/ILog.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -12,7 +13,6 @@
 
 namespace {
 
-const QString kConfigFile = QStringLiteral("config.xml");
 const QString kLogFile = QStringLiteral("server.log");
 const QString kProtocolUsersFile = QStringLiteral("protocol-users.json");
 const QString kRemoteHostsFile = QStringLiteral("vellhosts.xml");
@@ -40,38 +40,45 @@ std::shared_ptr<EmbeddedServer> EmbeddedServer::forDirectory(const QString& dire
 
 EmbeddedServer::EmbeddedServer(const QString& directory)
     : m_files(directory), m_accounts(m_files), m_channels(m_files),
+      m_committed(m_files, m_channels,
+                  [this](HRESULT status, const std::string& text) {
+                      log(status, LOG_KIND_REPORT, "config.xml", 0, 0, text);
+                  }),
       m_restartDelayMs(restartDelayFromEnvironment()) {
     m_files.ensureDirectory();
-    m_accounts.ensureDefaults();
-    if (!m_files.read(kRemoteHostsFile))
-        m_files.write(kRemoteHostsFile, "<?xml version=\"1.0\"?>\n<RemoteHosts/>\n");
+    const HRESULT accounts = m_accounts.ensureDefaults();
+    if (FAILED(accounts))
+        log(accounts, LOG_KIND_REPORT, "accounts.json", 0, 0,
+            "The first-run accounts could not be created: " + ComErrorText(accounts));
+    const HRESULT hosts = m_files.locked(kRemoteHostsFile, [this] {
+        return m_files.exists(kRemoteHostsFile)
+                   ? S_FALSE
+                   : m_files.write(kRemoteHostsFile, "<?xml version=\"1.0\"?>\n<RemoteHosts/>\n");
+    });
+    if (FAILED(hosts))
+        log(hosts, LOG_KIND_REPORT, "vellhosts.xml", 0, 0,
+            "The remote hosts file could not be created: " + ComErrorText(hosts));
 }
 
-void EmbeddedServer::loadRunning() {
-    if (m_loaded)
-        return;
-    m_loaded = true;
-    std::string reason = "it is not well-formed XML";
-    const std::optional<QByteArray> stored = m_files.read(kConfigFile);
-    const bool usable =
-        stored &&
-        m_running.loadXml(std::string_view(stored->constData(), stored->size())) == S_OK &&
-        IsUsableConfiguration(m_running, reason);
-    if (!usable) {
-        if (stored)
-            log(HRESULT_INVALID_DATA, 4, "config.xml", 0, 0,
-                "The stored configuration is not usable (" + reason + "); the default is used.");
-        m_running.loadXml(DefaultConfigurationText(ReferenceStandards().front()));
-        m_files.write(kConfigFile, QByteArray::fromStdString(m_running.xml()));
-    }
-    m_committedParts = ChannelPartsOf(m_running);
+HRESULT EmbeddedServer::refreshRunning() {
+    return m_committed.changedOnDisk() ? m_committed.load(m_running) : S_OK;
 }
 
 bool EmbeddedServer::verifyAccount(const std::string& user, const std::string& password,
                                    const std::string& domain) {
-    std::lock_guard lock(m_mutex);
-    return m_accounts.verify(QString::fromStdString(user), QString::fromStdString(password),
-                             QString::fromStdString(domain));
+    // The accounts file is read and changed under its own lock, and a hash takes tens of
+    // milliseconds: the status poll of another thread does not wait for it.
+    const Verification verified =
+        m_accounts.verify(QString::fromStdString(user), QString::fromStdString(password),
+                          QString::fromStdString(domain));
+    if (verified.rewritten && *verified.rewritten == S_OK)
+        log(S_OK, LOG_KIND_REPORT, "accounts.json", 0, 0,
+            "The password hash of user '" + user + "' is stored anew in the current form.");
+    else if (verified.rewritten && FAILED(*verified.rewritten))
+        log(*verified.rewritten, LOG_KIND_REPORT, "accounts.json", 0, 0,
+            "The password hash of user '" + user +
+                "' could not be stored in the current form: " + ComErrorText(*verified.rewritten));
+    return verified.valid;
 }
 
 bool EmbeddedServer::isMember(const ServerSession& session, const std::string& group) {
@@ -89,34 +96,40 @@ bool EmbeddedServer::isAdministrator(const std::string& user, const std::string&
 
 HRESULT EmbeddedServer::configuration(std::string& text) {
     std::lock_guard lock(m_mutex);
-    loadRunning();
+    const HRESULT hr = refreshRunning();
+    if (FAILED(hr))
+        return hr;
     text = m_running.xml();
     return S_OK;
 }
 
+std::optional<RejectedConfiguration> EmbeddedServer::rejectedConfiguration() {
+    std::lock_guard lock(m_mutex);
+    refreshRunning();
+    return m_committed.rejection();
+}
+
+HRESULT EmbeddedServer::refuseCommit(const ServerSession& session, HRESULT status,
+                                     const std::string& why) {
+    log(status, LOG_KIND_REPORT, "config.xml", 0, 0,
+        "Commit by user '" + session.user + "' refused: " + why);
+    return status;
+}
+
 HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& text) {
     std::lock_guard lock(m_mutex);
-    loadRunning();
     if (!session.authorized)
-        return E_ACCESSDENIED;
+        return refuseCommit(session, E_ACCESSDENIED, "the user may not change the configuration");
     // Parsed once: checked, stored, compared per channel and run from the same document.
     XmlDocument document;
     std::string reason = "the text is not well-formed XML";
-    if (document.loadXml(text) != S_OK || !IsUsableConfiguration(document, reason)) {
-        log(HRESULT_INVALID_DATA, 4, "config.xml", 0, 0, "Commit refused: " + reason);
-        return HRESULT_INVALID_DATA;
-    }
-    const std::string canonical = document.xml();
-    const HRESULT hr = m_files.write(kConfigFile, QByteArray::fromStdString(canonical));
-    if (FAILED(hr))
-        return hr;
-    const QDateTime until = QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs);
-    ChannelParts parts = ChannelPartsOf(document);
-    for (int channel : ChangedChannels(m_committedParts, parts))
-        m_channels.takeOffline(channel, until);
-    m_running.replaceContent(std::move(document));
-    m_committedParts = std::move(parts);
-    return S_OK;
+    if (document.loadXml(text) != S_OK || !IsUsableConfiguration(document, reason))
+        return refuseCommit(session, HRESULT_INVALID_DATA, reason);
+    const HRESULT hr = m_committed.commit(
+        session.user, document, QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs));
+    if (SUCCEEDED(hr))
+        m_running.replaceContent(std::move(document));
+    return hr;
 }
 
 HRESULT EmbeddedServer::attributeChange(const ServerSession& session,
@@ -124,15 +137,17 @@ HRESULT EmbeddedServer::attributeChange(const ServerSession& session,
                                         const std::string& attributeName,
                                         const std::string& value) {
     std::lock_guard lock(m_mutex);
-    loadRunning();
     if (!session.authorized)
         return E_ACCESSDENIED;
-    XmlNode attribute;
-    const HRESULT hr =
-        m_running.documentNode().selectSingleNode(elementXPath + "/@" + attributeName, attribute);
+    HRESULT hr = refreshRunning();
     if (FAILED(hr))
         return hr;
-    // A live change applies to the running configuration only; a commit makes it stay.
+    XmlNode attribute;
+    hr = m_running.documentNode().selectSingleNode(elementXPath + "/@" + attributeName, attribute);
+    if (FAILED(hr))
+        return hr;
+    // A live change applies to the running configuration only; a commit makes it stay, and
+    // another process's commit replaces it.
     if (attribute.isAttribute())
         attribute.setValue(value);
     return S_OK;
@@ -140,21 +155,20 @@ HRESULT EmbeddedServer::attributeChange(const ServerSession& session,
 
 HRESULT EmbeddedServer::log(HRESULT status, int kind, const std::string& file, int line,
                             std::uint32_t elapsedMs, const std::string& text) {
-    std::lock_guard lock(m_mutex);
-    const QString path = m_files.path(kLogFile);
-    QFile logFile(path);
-    if (logFile.size() > kLogLimit) {
-        QFile::remove(path + QStringLiteral(".1"));
-        QFile::rename(path, path + QStringLiteral(".1"));
-    }
-    if (!logFile.open(QIODevice::Append | QIODevice::Text))
-        return E_ACCESSDENIED;
     const std::string entry =
         fmt::format("{} 0x{:08X} kind={} {}({}) {}ms: {}\n",
                     QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toStdString(),
                     static_cast<std::uint32_t>(status), kind, file, line, elapsedMs, text);
-    logFile.write(entry.data(), static_cast<qint64>(entry.size()));
-    return S_OK;
+    return m_files.locked(kLogFile, [&] {
+        QByteArray content = QByteArray::fromStdString(entry);
+        const QString path = m_files.path(kLogFile);
+        if (QFile(path).size() > kLogLimit) {
+            QFile::remove(path + QStringLiteral(".1"));
+            if (!QFile::rename(path, path + QStringLiteral(".1")))
+                content.prepend("The log could not be rotated; it keeps growing.\n");
+        }
+        return m_files.append(kLogFile, content);
+    });
 }
 
 HRESULT EmbeddedServer::channelStatus(int channel, const std::string& name, Variant& value) {
@@ -184,15 +198,16 @@ HRESULT EmbeddedServer::setProtocolUser(const ServerSession& session, int channe
         return E_ACCESSDENIED;
     if (channel < 0 || channel >= ChannelStates::kChannels)
         return E_INVALIDARG;
-    QJsonObject stored = m_files.readJson(kProtocolUsersFile);
-    QJsonArray channels = stored.value(QStringLiteral("channels")).toArray();
-    while (channels.size() < ChannelStates::kChannels)
-        channels.append(QJsonObject());
-    QJsonObject own = channels.at(channel).toObject();
-    own.insert(QLatin1String(field), QString::fromStdString(value));
-    channels.replace(channel, own);
-    stored.insert(QStringLiteral("channels"), channels);
-    return m_files.writeJson(kProtocolUsersFile, stored);
+    return m_files.updateJson(kProtocolUsersFile, [&](QJsonObject& stored) {
+        QJsonArray channels = stored.value(QStringLiteral("channels")).toArray();
+        while (channels.size() < ChannelStates::kChannels)
+            channels.append(QJsonObject());
+        QJsonObject own = channels.at(channel).toObject();
+        own.insert(QLatin1String(field), QString::fromStdString(value));
+        channels.replace(channel, own);
+        stored.insert(QStringLiteral("channels"), channels);
+        return S_OK;
+    });
 }
 
 void EmbeddedServer::setRestartDelay(int milliseconds) {

@@ -5,6 +5,7 @@
 
 #include "Accounts.h"
 #include "ChannelStates.h"
+#include "CommittedConfiguration.h"
 #include "ConfigRules.h"
 #include "StateFiles.h"
 #include "platform/Variant.h"
@@ -37,11 +38,14 @@ public:
     bool isMember(const ServerSession& session, const std::string& group);
     bool isAdministrator(const std::string& user, const std::string& domain);
 
-    // Configuration.
+    // Configuration. The running configuration is the committed one, re-read whenever
+    // another process commits, with the live attribute changes made since.
     HRESULT configuration(std::string& text);
     HRESULT commit(const ServerSession& session, const std::string& text);
     HRESULT attributeChange(const ServerSession& session, const std::string& elementXPath,
                             const std::string& attributeName, const std::string& value);
+    // Set while a stored configuration was rejected and the default is in use.
+    std::optional<RejectedConfiguration> rejectedConfiguration();
 
     // Log.
     HRESULT log(HRESULT status, int kind, const std::string& file, int line,
@@ -68,16 +72,17 @@ public:
     HRESULT showPermissions(int channel, const std::string& channelId);
 
 private:
-    // Loads the committed configuration, creating it from the default on first use.
-    void loadRunning();
+    // Loads the committed configuration when it is not loaded yet or changed on disk.
+    HRESULT refreshRunning();
+    // Logs a commit that is refused.
+    HRESULT refuseCommit(const ServerSession& session, HRESULT status, const std::string& why);
 
     std::recursive_mutex m_mutex;
     StateFiles m_files;
     Accounts m_accounts;
     ChannelStates m_channels;
+    CommittedConfiguration m_committed;
     XmlDocument m_running;
-    ChannelParts m_committedParts; // each channel's part of the committed configuration
-    bool m_loaded = false;
     int m_restartDelayMs;
     PermissionsPresenter m_presenter;
 };

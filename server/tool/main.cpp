@@ -17,7 +17,9 @@ namespace {
 constexpr const char* kUsage = R"(usage: trellis-server [--dir DIR] COMMAND ...
 
 Commands:
-  status                         every channel's status
+  status                         every channel's status; first, while a stored
+                                 configuration the server could not use was set aside
+                                 and the default is in use, which file, when and why
   set CHANNEL NAME VALUE         set a status; CHANNEL is 1 to 4 (ignored for the
                                  system-wide names systemOffline, referencePresent and
                                  referenceLocked); NAME is one of: %1
@@ -47,6 +49,15 @@ int failed(HRESULT hr, const QString& what) {
 }
 
 int showStatus(EmbeddedServer& server) {
+    if (const std::optional<RejectedConfiguration> rejected = server.rejectedConfiguration()) {
+        std::printf("configuration: the stored configuration was rejected at %s (%s); %s; the "
+                    "default configuration is in use\n",
+                    rejected->time.toString(Qt::ISODate).toLocal8Bit().constData(),
+                    rejected->reason.c_str(),
+                    rejected->keptAs.isEmpty()
+                        ? "it could not be kept aside and config.xml is left as it is"
+                        : ("it is kept as " + rejected->keptAs).toLocal8Bit().constData());
+    }
     const QStringList names = ChannelStates::names();
     for (int channel = 0; channel < ChannelStates::kChannels; ++channel) {
         std::printf("channel %d:", channel + 1);
@@ -122,7 +133,9 @@ int main(int argc, char* argv[]) {
     }
     if (command == QLatin1String("config") && args.isEmpty()) {
         std::string text;
-        server.configuration(text);
+        const HRESULT hr = server.configuration(text);
+        if (FAILED(hr))
+            return failed(hr, QStringLiteral("config"));
         std::fputs(text.c_str(), stdout);
         return 0;
     }

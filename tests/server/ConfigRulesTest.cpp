@@ -11,10 +11,14 @@ std::string withChannels(const std::string& channels, const std::string& compone
            "\"/></System>" + channels + components + "</Config>";
 }
 
-std::string channel(int index, const std::string& id, const std::string& inner = "",
+std::string channel(const std::string& index, const std::string& id, const std::string& inner = "",
                     const std::string& type = "Player") {
-    return "<Channel channelIndex=\"" + std::to_string(index) + "\" id=\"" + id +
-           "\" channelType=\"" + type + "\">" + inner + "</Channel>";
+    return "<Channel channelIndex=\"" + index + "\" id=\"" + id + "\" channelType=\"" + type +
+           "\">" + inner + "</Channel>";
+}
+
+std::string channel(int index, const std::string& id, const std::string& inner = "") {
+    return channel(std::to_string(index), id, inner);
 }
 
 bool usable(const std::string& text) {
@@ -32,26 +36,31 @@ TEST(ConfigRules, TheDefaultsAreUsable) {
     EXPECT_TRUE(DefaultConfigurationText("Format1080_25Hz_2To1").empty());
 }
 
-TEST(ConfigRules, RefusesWhatTheServerCannotRun) {
+TEST(ConfigRules, RefusesOnlyWhatTheServerCannotHold) {
     EXPECT_FALSE(usable("not xml at all"));
     EXPECT_FALSE(usable(""));
     EXPECT_FALSE(usable("<RemoteHosts/>"));
     EXPECT_FALSE(usable(withChannels("")));
-    EXPECT_FALSE(usable(withChannels(channel(0, "C1"), "", "Format1080_25Hz_2To1")));
     EXPECT_FALSE(usable(withChannels(channel(0, "C1") + channel(0, "C2"))));
-    EXPECT_FALSE(usable(withChannels(channel(0, "C1") + channel(2, "C2"))));
-    EXPECT_FALSE(usable(withChannels(channel(0, "C1") + channel(1, "C1"))));
-    EXPECT_FALSE(usable(withChannels(channel(0, "C1", "", "Camera"))));
-    EXPECT_FALSE(
-        usable(withChannels(channel(0, "C1", "<Video><VideoInputComponent id=\"VI9\"/></Video>"))));
+    EXPECT_FALSE(usable(withChannels(channel(0, "C1") + channel(" 0", "C2"))));
+    for (const char* index : {"4", "-1", "one", "", "1.5", "0x1"})
+        EXPECT_FALSE(usable(withChannels(channel(index, "C1")))) << index;
+    EXPECT_FALSE(usable("<Config><Channel id=\"C1\"/></Config>"));
     std::string five;
     for (int i = 0; i < 5; ++i)
-        five += channel(i, "C" + std::to_string(i + 1));
+        five += channel(i % 4, "C" + std::to_string(i + 1));
     EXPECT_FALSE(usable(withChannels(five)));
+}
 
+// Values, ids and references are the utility's to judge; the server holds them as they are.
+TEST(ConfigRules, AcceptsEveryShapeTheServerCanHold) {
+    EXPECT_TRUE(usable(withChannels(channel(0, "C1"), "", "Format1080_25Hz_2To1")));
+    EXPECT_TRUE(usable("<Config><Channel channelIndex=\"2\"/></Config>"));
+    EXPECT_TRUE(usable(withChannels(channel("0", "C1", "", "Camera"))));
     EXPECT_TRUE(
-        usable(withChannels(channel(0, "C1", "<Video><VideoInputComponent id=\"VI1\"/></Video>"),
-                            "<VideoInput id=\"VI1\"/>")));
+        usable(withChannels(channel(0, "C1", "<Video><VideoInputComponent id=\"VI9\"/></Video>"))));
+    EXPECT_TRUE(usable(withChannels(channel(3, "C1") + channel(0, "C1"))));
+    EXPECT_TRUE(usable(withChannels(channel(" 1 ", "") + channel(2, "C3") + channel(0, "C1"))));
 }
 
 TEST(ConfigRules, ChangedChannelsFollowTheirComponents) {
@@ -70,4 +79,10 @@ TEST(ConfigRules, ChangedChannelsFollowTheirComponents) {
     std::string system = before;
     system.replace(system.find("Format525"), 9, "Format625");
     EXPECT_TRUE(ChangedChannels(before, system).empty());
+
+    // A channel that goes, or comes, changes its slot.
+    const std::string fewer = withChannels(
+        channel(0, "C1", "<Video><VideoInputComponent id=\"VI1\"/></Video>"), components);
+    EXPECT_EQ(ChangedChannels(before, fewer), std::vector<int>{1});
+    EXPECT_EQ(ChangedChannels(fewer, before), std::vector<int>{1});
 }

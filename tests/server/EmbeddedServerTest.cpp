@@ -1,4 +1,5 @@
 #include "server/embedded/EmbeddedServer.h"
+#include "DocumentEdits.h"
 #include "platform/XmlDocument.h"
 #include "server/IAppServer.h"
 #include "server/IChannel.h"
@@ -52,14 +53,6 @@ protected:
     QTemporaryDir dir;
     EmbeddedServiceFactory factory{dir.path()};
 };
-
-std::string withAttribute(const std::string& text, const std::string& xpath,
-                          const std::string& value) {
-    XmlDocument document;
-    document.loadXml(text);
-    document.documentNode().selectSingleNode(xpath).setValue(value);
-    return document.xml();
-}
 
 } // namespace
 
@@ -124,7 +117,7 @@ TEST_F(EmbeddedServerTest, CommitPersistsAcrossARestart) {
     auto server = configServer("admin", "trellis");
     std::string text;
     server->GetConfiguration(text);
-    const std::string changed = withAttribute(text, "//TimeOfDay/@timeOfDaySource", "Ltc");
+    const std::string changed = WithAttribute(text, "//TimeOfDay/@timeOfDaySource", "Ltc");
     ASSERT_EQ(server->CommitConfiguration(changed), S_OK);
 
     EmbeddedServer restarted(dir.path());
@@ -138,7 +131,7 @@ TEST_F(EmbeddedServerTest, ReadOnlyUsersCannotCommitOrChangeLive) {
     std::string text;
     server->GetConfiguration(text);
     EXPECT_EQ(
-        server->CommitConfiguration(withAttribute(text, "//TimeOfDay/@timeOfDaySource", "Ltc")),
+        server->CommitConfiguration(WithAttribute(text, "//TimeOfDay/@timeOfDaySource", "Ltc")),
         E_ACCESSDENIED);
     EXPECT_EQ(server->AttributeChange("//TimeOfDay", "timeOfDaySource", "Ltc", true),
               E_ACCESSDENIED);
@@ -178,7 +171,7 @@ TEST_F(EmbeddedServerTest, ACommitTakesTheChangedChannelOfflineForAWhile) {
     auto server = configServer("admin", "trellis");
     std::string text;
     server->GetConfiguration(text);
-    const std::string changed = withAttribute(text,
+    const std::string changed = WithAttribute(text,
                                               "//VideoInput[@id=//Channel[@channelIndex=\"1\"]/"
                                               "Video/VideoInputComponent/@id]/@selectedInput",
                                               "VideoInputAnalogComposite");
@@ -256,7 +249,7 @@ TEST_F(EmbeddedServerTest, SafeFromTwoThreads) {
     });
     for (int i = 0; i < 20; ++i)
         server->CommitConfiguration(
-            withAttribute(text, "//TimeOfDay/@timeOfDaySource", i % 2 ? "Ltc" : "Windows"));
+            WithAttribute(text, "//TimeOfDay/@timeOfDaySource", i % 2 ? "Ltc" : "Windows"));
     poller.join();
     std::string last;
     server->GetConfiguration(last);

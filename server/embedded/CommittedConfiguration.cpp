@@ -1,0 +1,187 @@
+#include "CommittedConfiguration.h"
+
+#include "ConfigRules.h"
+#include "platform/XmlDocument.h"
+
+#include <QCryptographicHash>
+
+#include <fmt/format.h>
+
+namespace {
+
+const QString kFile = QStringLiteral("config.xml");
+const QString kRejectionFile = QStringLiteral("config-rejection.json");
+
+QString digestOf(const QByteArray& content) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
+}
+
+std::string defaultStandard() {
+    return ReferenceStandards().front();
+}
+
+std::string parseFailure(const XmlDocument& document) {
+    const auto& error = document.parseError();
+    if (!error)
+        return "it is not well-formed XML";
+    return fmt::format("it is not well-formed XML: {} at line {}", error->reason, error->line);
+}
+
+} // namespace
+
+CommittedConfiguration::CommittedConfiguration(const StateFiles& files, ChannelStates& channels,
+                                               Report report)
+    : m_files(files), m_channels(channels), m_report(std::move(report)) {}
+
+bool CommittedConfiguration::changedOnDisk() const {
+    return !m_loaded || m_files.stamp(kFile) != m_stamp;
+}
+
+void CommittedConfiguration::noteStored() {
+    m_stamp = m_files.stamp(kFile);
+    m_loaded = true;
+}
+
+HRESULT CommittedConfiguration::load(XmlDocument& document) {
+    return m_files.locked(kFile, [&] {
+        const std::optional<QByteArray> stored = m_files.read(kFile);
+        if (!stored && !m_files.exists(kFile))
+            return storeDefault(document);
+        std::string reason = "it cannot be read";
+        XmlDocument loaded;
+        if (stored) {
+            if (loaded.loadXml(std::string_view(stored->constData(), stored->size())) != S_OK)
+                reason = parseFailure(loaded);
+            else if (IsUsableConfiguration(loaded, reason)) {
+                document.replaceContent(std::move(loaded));
+                noteStored();
+                return S_OK;
+            }
+        }
+        return reject(stored, reason, document);
+    });
+}
+
+HRESULT CommittedConfiguration::storeDefault(XmlDocument& document) {
+    XmlDocument loaded;
+    loaded.loadXml(DefaultConfigurationText(defaultStandard()));
+    const HRESULT hr = m_files.write(kFile, QByteArray::fromStdString(loaded.xml()));
+    if (FAILED(hr))
+        return hr;
+    m_files.remove(kRejectionFile);
+    document.replaceContent(std::move(loaded));
+    noteStored();
+    return S_OK;
+}
+
+HRESULT CommittedConfiguration::reject(const std::optional<QByteArray>& stored,
+                                       const std::string& reason, XmlDocument& document) {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QString keptAs;
+    const HRESULT kept = stored ? keepAside(*stored, now, keptAs) : HRESULT_READ_FAULT;
+    XmlDocument loaded;
+    loaded.loadXml(DefaultConfigurationText(defaultStandard()));
+    const QByteArray text = QByteArray::fromStdString(loaded.xml());
+    // Without a copy aside, config.xml is the only copy: it stays as it is.
+    const HRESULT written = SUCCEEDED(kept) ? m_files.write(kFile, text) : kept;
+
+    std::string said = fmt::format("The stored configuration is not usable ({}). ", reason);
+    if (FAILED(kept))
+        said += fmt::format("It could not be kept aside ({}), so config.xml is left as it is; ",
+                            ComErrorText(kept));
+    else
+        said += fmt::format("It is kept as {}; ", keptAs.toStdString());
+    if (SUCCEEDED(written))
+        said +=
+            fmt::format("the default configuration ({}) is stored and in use.", defaultStandard());
+    else
+        said += fmt::format("the default configuration ({}) is in use but not stored.",
+                            defaultStandard());
+    m_report(HRESULT_INVALID_DATA, said);
+
+    const QJsonObject record{
+        {QStringLiteral("keptAs"), keptAs},
+        {QStringLiteral("time"), now.toString(Qt::ISODate)},
+        {QStringLiteral("reason"), QString::fromStdString(reason)},
+        {QStringLiteral("configSha256"), digestOf(m_files.read(kFile).value_or(QByteArray()))}};
+    const HRESULT recorded = m_files.writeJson(kRejectionFile, record);
+    if (FAILED(recorded))
+        m_report(recorded,
+                 "The rejection could not be recorded for the status: " + ComErrorText(recorded));
+
+    document.replaceContent(std::move(loaded));
+    noteStored();
+    return S_OK;
+}
+
+HRESULT CommittedConfiguration::keepAside(const QByteArray& content, const QDateTime& time,
+                                          QString& name) {
+    const QString base =
+        QStringLiteral("config.rejected-") + time.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    // An earlier rejection in the same second keeps its file: this one takes the next name.
+    for (int copy = 1;; ++copy) {
+        const QString candidate = copy == 1 ? base + QStringLiteral(".xml")
+                                            : QStringLiteral("%1-%2.xml").arg(base).arg(copy);
+        if (m_files.exists(candidate))
+            continue;
+        const HRESULT hr = m_files.create(candidate, content);
+        if (SUCCEEDED(hr))
+            name = candidate;
+        if (SUCCEEDED(hr) || !m_files.exists(candidate))
+            return hr;
+    }
+}
+
+HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocument& document,
+                                       const QDateTime& offlineUntil) {
+    return m_files.locked(kFile, [&] {
+        ChannelParts before;
+        if (const std::optional<QByteArray> stored = m_files.read(kFile)) {
+            XmlDocument committed;
+            if (committed.loadXml(std::string_view(stored->constData(), stored->size())) == S_OK)
+                before = ChannelPartsOf(committed);
+        }
+        const HRESULT hr = m_files.write(kFile, QByteArray::fromStdString(document.xml()));
+        if (FAILED(hr)) {
+            m_report(hr, fmt::format("Commit by user '{}' failed: config.xml could not be written "
+                                     "({})",
+                                     user, ComErrorText(hr)));
+            return hr;
+        }
+        noteStored();
+        m_files.remove(kRejectionFile);
+
+        const ChannelParts after = ChannelPartsOf(document);
+        std::string changed;
+        for (const int slot : ChangedChannels(before, after)) {
+            const ChannelPart& part = after.count(slot) ? after.at(slot) : before.at(slot);
+            changed += fmt::format("{}channel index {} ({})", changed.empty() ? "" : ", ", slot,
+                                   part.id.empty() ? "no id" : "id '" + part.id + "'");
+            if (!after.count(slot))
+                changed += " removed";
+            const HRESULT offline = m_channels.takeOffline(slot, offlineUntil);
+            if (FAILED(offline))
+                m_report(offline, fmt::format("Channel index {} could not be taken offline for "
+                                              "its restart: {}",
+                                              slot, ComErrorText(offline)));
+        }
+        m_report(S_OK, fmt::format("Commit by user '{}': {}", user,
+                                   changed.empty() ? "no channel changed" : "changed " + changed));
+        return S_OK;
+    });
+}
+
+std::optional<RejectedConfiguration> CommittedConfiguration::rejection() const {
+    const QJsonObject record = m_files.readJson(kRejectionFile);
+    if (record.isEmpty())
+        return std::nullopt;
+    // Over once config.xml holds anything else than was put there at the rejection.
+    const QByteArray current = m_files.read(kFile).value_or(QByteArray());
+    if (digestOf(current) != record.value(QStringLiteral("configSha256")).toString())
+        return std::nullopt;
+    return RejectedConfiguration{
+        record.value(QStringLiteral("keptAs")).toString(),
+        QDateTime::fromString(record.value(QStringLiteral("time")).toString(), Qt::ISODate),
+        record.value(QStringLiteral("reason")).toString().toStdString()};
+}
