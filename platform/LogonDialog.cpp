@@ -28,6 +28,12 @@ LogonDialog::LogonDialog(const QString& caption, QWidget* parent) : QDialog(pare
     m_user->setFocus();
 }
 
+void LogonDialog::setUserName(const QString& name) {
+    m_user->setText(name);
+    if (!name.isEmpty())
+        m_password->setFocus();
+}
+
 QString LogonDialog::userName() const {
     return m_user->text();
 }

@@ -10,6 +10,8 @@ class LogonDialog : public QDialog {
 public:
     explicit LogonDialog(const QString& caption, QWidget* parent = nullptr);
 
+    // A name given here is kept and the password field takes the focus.
+    void setUserName(const QString& name);
     QString userName() const;
     QString password() const;
     QString domain() const;

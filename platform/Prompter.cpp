@@ -12,7 +12,7 @@ public:
     int popupMenu(const std::vector<MenuEntry>&, QPoint, QObject*) override { return 0; }
     int keyboard(std::string&, const std::string&, QObject*) override { return IDCANCEL; }
     int keypad(std::string&, const std::string&, QObject*, int, int) override { return IDCANCEL; }
-    LogonAnswer logon(const std::string&, QObject*) override { return {}; }
+    LogonAnswer logon(const std::string&, const std::string&, QObject*) override { return {}; }
     FileAnswer fileDialog(FileDialogKind, const std::string&, const std::string&,
                           QObject*) override {
         return {};
@@ -26,7 +26,7 @@ Prompter* g_installed = nullptr;
 } // namespace
 
 int DeclinedResult(std::uint32_t style) {
-    switch (style) {
+    switch (MessageBoxKind(style)) {
     case MB_TOUCH_QUESTION:
         return IDNO;
     case MB_TOUCH_ABORTRETRYIGNORE:

@@ -31,6 +31,15 @@ enum MessageBoxStyle : std::uint32_t {
     MB_TOUCH_ABORTRETRYIGNORE = 0x280000, // warning, Abort/Retry/Ignore
 };
 
+// Added to a style: the second button (No of Yes/No) is the default answer, the one Enter
+// gives.
+constexpr std::uint32_t MB_DEFBUTTON2 = 0x100;
+
+// The kind of box a style asks for, without its default-button choice.
+constexpr std::uint32_t MessageBoxKind(std::uint32_t style) {
+    return style & ~MB_DEFBUTTON2;
+}
+
 // One popup menu entry; an entry with id 0 and no text is a separator.
 struct MenuEntry {
     int id = 0;
@@ -74,8 +83,10 @@ public:
     virtual int keypad(std::string& text, const std::string& title, QObject* owner, int option1,
                        int option2) = 0;
 
-    // The logon dialog: user name, password (never shown) and domain, or a cancel.
-    virtual LogonAnswer logon(const std::string& caption, QObject* owner) = 0;
+    // The logon dialog: user name, password (never shown) and domain, or a cancel. The user
+    // name field starts with the given name.
+    virtual LogonAnswer logon(const std::string& caption, const std::string& userName,
+                              QObject* owner) = 0;
 
     // The file open or save dialog with one filter entry such as "XML file (*.xml)".
     virtual FileAnswer fileDialog(FileDialogKind kind, const std::string& title,

@@ -44,7 +44,7 @@ int QtPrompter::messageBox(const std::string& text, const std::string& caption, 
     auto add = [&](const char* label, QMessageBox::ButtonRole role, int result) {
         buttons.emplace_back(box.addButton(QString::fromLatin1(label), role), result);
     };
-    switch (style) {
+    switch (MessageBoxKind(style)) {
     case MB_TOUCH_QUESTION:
         box.setIcon(QMessageBox::Question);
         add("Yes", QMessageBox::YesRole, IDYES);
@@ -65,6 +65,9 @@ int QtPrompter::messageBox(const std::string& text, const std::string& caption, 
         add("OK", QMessageBox::AcceptRole, IDOK);
         break;
     }
+    // Enter answers with the default button: the first one unless the style names the second.
+    const std::size_t defaultIndex = (style & MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;
+    box.setDefaultButton(buttons[defaultIndex].first);
     box.exec();
     for (const auto& [button, result] : buttons) {
         if (box.clickedButton() == button)
@@ -101,8 +104,10 @@ int QtPrompter::keypad(std::string& text, const std::string& title, QObject* own
     return entryDialog(TouchEntryDialog::Layout::Keypad, text, title, owner);
 }
 
-LogonAnswer QtPrompter::logon(const std::string& caption, QObject* owner) {
+LogonAnswer QtPrompter::logon(const std::string& caption, const std::string& userName,
+                              QObject* owner) {
     LogonDialog dialog(qs(caption), ownerWidget(owner));
+    dialog.setUserName(qs(userName));
     dialog.setStyleSheet(touchStyleSheet());
     if (dialog.exec() != QDialog::Accepted)
         return {};

@@ -11,7 +11,8 @@ public:
     int keyboard(std::string& text, const std::string& title, QObject* owner) override;
     int keypad(std::string& text, const std::string& title, QObject* owner, int option1,
                int option2) override;
-    LogonAnswer logon(const std::string& caption, QObject* owner) override;
+    LogonAnswer logon(const std::string& caption, const std::string& userName,
+                      QObject* owner) override;
     FileAnswer fileDialog(FileDialogKind kind, const std::string& title, const std::string& filter,
                           QObject* owner) override;
     int runDialog(QDialog& dialog) override;

@@ -103,10 +103,12 @@ int ScriptedPrompter::textEntry(Kind kind, std::string& text, const std::string&
     return a->result;
 }
 
-LogonAnswer ScriptedPrompter::logon(const std::string& caption, QObject*) {
+LogonAnswer ScriptedPrompter::logon(const std::string& caption, const std::string& userName,
+                                    QObject*) {
     Question q;
     q.kind = Kind::Logon;
     q.caption = caption;
+    q.text = userName;
     const Answer* a = take(std::move(q));
     if (!a)
         return {};

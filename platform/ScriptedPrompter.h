@@ -17,7 +17,8 @@ public:
     // What was asked. Passwords are never part of a question.
     struct Question {
         Kind kind = Kind::MessageBox;
-        std::string text;    // message text, or the initial text of keyboard and keypad
+        std::string text;    // message text, the initial text of keyboard and keypad, or the
+                             // user name the logon dialog starts with
         std::string caption; // message caption, dialog title or window title
         std::uint32_t style = 0;
         std::vector<MenuEntry> entries;
@@ -60,7 +61,8 @@ public:
     int keyboard(std::string& text, const std::string& title, QObject* owner) override;
     int keypad(std::string& text, const std::string& title, QObject* owner, int option1,
                int option2) override;
-    LogonAnswer logon(const std::string& caption, QObject* owner) override;
+    LogonAnswer logon(const std::string& caption, const std::string& userName,
+                      QObject* owner) override;
     FileAnswer fileDialog(FileDialogKind kind, const std::string& title, const std::string& filter,
                           QObject* owner) override;
     int runDialog(QDialog& dialog) override;

@@ -4,6 +4,7 @@
 #include "TouchWidgets.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLayoutItem>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -84,6 +85,15 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
             .arg(FrmwkGetColor(COLOR_TAB).name(), FrmwkGetColor(COLOR_TEXT_DIM).name(),
                  FrmwkGetColor(COLOR_BACKGROUND).name(), FrmwkGetColor(COLOR_TAB_SELECTED).name(),
                  FrmwkGetColor(COLOR_TEXT).name()));
+    // A thin strip above the tabs for the sheet's note; it only takes room while shown.
+    m_status = new QLabel(this);
+    m_status->setFont(FrmwkGetFont(FONT_SMALL));
+    m_status->setAlignment(Qt::AlignCenter);
+    m_status->setStyleSheet(QStringLiteral("QLabel { color: %1; background: %2; padding: 2px; }")
+                                .arg(FrmwkGetColor(COLOR_TEXT_SELECTED).name(),
+                                     FrmwkGetColor(COLOR_SELECTION).name()));
+    m_status->hide();
+    column->addWidget(m_status);
     column->addWidget(m_tabs);
     m_stack = new QStackedWidget(this);
     column->addWidget(m_stack, 1);
@@ -170,6 +180,15 @@ void CTouchPropertySheet::showPageButtons() {
                 [this, i] { OnWizardButtons(ID_WIZARD_BUTTON_FIRST + i); });
         m_pageButtons->addWidget(button);
     }
+}
+
+void CTouchPropertySheet::SetStatusText(const QString& text) {
+    m_status->setText(text);
+    m_status->setVisible(!text.isEmpty());
+}
+
+QString CTouchPropertySheet::StatusText() const {
+    return m_status->text();
 }
 
 void CTouchPropertySheet::reject() {

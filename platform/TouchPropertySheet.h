@@ -12,6 +12,7 @@
 #include <vector>
 
 class QHBoxLayout;
+class QLabel;
 class QPushButton;
 class QStackedWidget;
 class QTabBar;
@@ -70,6 +71,10 @@ public:
     CTouchPropertyPage* GetPage(int index) const;
     // Presses a page button of the active page, as a touch would.
     void PressWizardButton(int index);
+    // A note shown inside the sheet, in a strip above the tabs, such as "[Read Only]": on a
+    // kiosk screen the window's title bar is not visible. Empty hides it.
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
     // The OK and Cancel buttons, to press them.
     QPushButton* OkButton() const { return m_ok; }
     QPushButton* CancelButton() const { return m_cancel; }
@@ -88,6 +93,7 @@ private:
     QTabBar* m_tabs = nullptr;
     QStackedWidget* m_stack = nullptr;
     QHBoxLayout* m_pageButtons = nullptr;
+    QLabel* m_status = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 };

@@ -22,10 +22,11 @@ constexpr unsigned WM_CONFIG_RESTART = 0x468;
 class ConfigMessageEvent : public QEvent {
 public:
     ConfigMessageEvent(unsigned message, WPARAM wParam, LPARAM lParam)
-        : QEvent(eventType()), m_message(message), m_wParam(wParam), m_lParam(lParam) {}
+        : QEvent(eventType(message)), m_message(message), m_wParam(wParam), m_lParam(lParam) {}
 
-    // The Qt event type all these messages share.
-    static QEvent::Type eventType();
+    // The Qt event type of one message: each message has its own, so that queued ones can
+    // be withdrawn by message.
+    static QEvent::Type eventType(unsigned message);
 
     unsigned message() const { return m_message; }
     WPARAM wParam() const { return m_wParam; }
@@ -47,6 +48,9 @@ ConfigMessageEvent* asConfigMessage(QEvent* event);
 
 // Queues the message; it is dropped if the target is deleted before it is delivered.
 bool PostMessage(QObject* target, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// Withdraws the messages of that kind queued for the target and not yet delivered.
+void RemovePostedMessages(QObject* target, unsigned message);
 
 // Delivers the message at once and returns the receiver's answer (0 without a target).
 LRESULT SendMessage(QObject* target, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <map>
@@ -14,6 +15,9 @@ namespace {
 // channel indexes and component ids, so the set is bounded by the document; the cap
 // only guards against a run away caller.
 constexpr std::size_t kQueryCacheLimit = 4096;
+
+// The code of a text in the wrong encoding, next to the parser's own codes.
+constexpr HRESULT kInvalidEncoding = MakeHResult(0xC00CE5FFu);
 
 const pugi::xpath_query* compiledQuery(std::string_view xpath) {
     thread_local std::map<std::string, std::unique_ptr<pugi::xpath_query>, std::less<>> cache;
@@ -181,19 +185,56 @@ std::string XmlNode::xml() const {
 }
 
 HRESULT XmlDocument::loadXml(std::string_view text) {
+    return load(text, pugi::encoding_utf8);
+}
+
+HRESULT XmlDocument::loadBytes(std::string_view bytes) {
+    const HRESULT hr = load(bytes, pugi::encoding_auto);
+    if (hr != S_OK)
+        return hr;
+    if (m_loadedEncoding == pugi::encoding_utf8) {
+        // The parser takes undeclared bytes as UTF-8 without checking them.
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        [[maybe_unused]] const QString decoded =
+            decoder.decode(QByteArrayView(bytes.data(), bytes.size()));
+        if (decoder.hasError()) {
+            m_document.reset();
+            keepParseError(bytes, "The text is not UTF-8 and declares no other encoding", 0,
+                           kInvalidEncoding);
+            return S_FALSE;
+        }
+    }
+    // The content is UTF-8 now: a declaration naming the file's encoding would be false.
+    for (pugi::xml_node node = m_document.first_child(); node; node = node.next_sibling()) {
+        if (node.type() == pugi::node_declaration)
+            node.remove_attribute("encoding");
+    }
+    return S_OK;
+}
+
+HRESULT XmlDocument::load(std::string_view text, pugi::xml_encoding encoding) {
     m_parseError.reset();
     const pugi::xml_parse_result result =
-        m_document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+        m_document.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
+    m_loadedEncoding = result.encoding;
     if (result && m_document.document_element())
         return S_OK;
 
-    XmlParseError error;
     const auto status = result ? pugi::status_no_document_element : result.status;
-    // Distinct codes in the parser's error range, one per kind of fault.
-    error.errorCode = MakeHResult(0xC00CE500u + static_cast<std::uint32_t>(status));
-    error.reason = result ? "No document element" : result.description();
     const std::size_t offset = std::min<std::size_t>(
         result ? text.size() : static_cast<std::size_t>(result.offset), text.size());
+    m_document.reset();
+    // Distinct codes in the parser's error range, one per kind of fault.
+    keepParseError(text, result ? "No document element" : result.description(), offset,
+                   MakeHResult(0xC00CE500u + static_cast<std::uint32_t>(status)));
+    return S_FALSE;
+}
+
+void XmlDocument::keepParseError(std::string_view text, std::string reason, std::size_t offset,
+                                 HRESULT code) {
+    XmlParseError error;
+    error.errorCode = code;
+    error.reason = std::move(reason);
     const std::size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
     const std::size_t begin =
         (lineStart == std::string_view::npos || offset == 0) ? 0 : lineStart + 1;
@@ -206,8 +247,11 @@ HRESULT XmlDocument::loadXml(std::string_view text) {
     if (!error.srcText.empty() && error.srcText.back() == '\r')
         error.srcText.pop_back();
     m_parseError = std::move(error);
-    m_document.reset();
-    return S_FALSE;
+}
+
+void XmlDocument::copyFrom(const XmlDocument& other) {
+    m_document.reset(other.m_document);
+    m_parseError.reset();
 }
 
 void XmlDocument::replaceContent(XmlDocument&& other) {

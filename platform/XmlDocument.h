@@ -87,9 +87,17 @@ public:
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
 
-    // Replaces the content with the parsed text. On a parse failure the content is left
-    // empty, the error is kept for parseError() and the result is S_FALSE.
+    // Replaces the content with the parsed UTF-8 text. On a parse failure the content is
+    // left empty, the error is kept for parseError() and the result is S_FALSE.
     HRESULT loadXml(std::string_view text);
+
+    // The same for the bytes of a file, in the encoding the file declares by a byte-order
+    // mark or its XML declaration (bytes that declare none must be UTF-8). The document then
+    // holds UTF-8, and its declaration names no other encoding.
+    HRESULT loadBytes(std::string_view bytes);
+
+    // Replaces the content with a copy of the other document's.
+    void copyFrom(const XmlDocument& other);
 
     // Takes the other document's content; the other is left empty. Nodes of this document
     // held elsewhere are no longer valid.
@@ -108,8 +116,13 @@ public:
     HRESULT save(const QString& path) const;
 
 private:
+    HRESULT load(std::string_view text, pugi::xml_encoding encoding);
+    void keepParseError(std::string_view text, std::string reason, std::size_t offset,
+                        HRESULT code);
+
     pugi::xml_document m_document;
     std::optional<XmlParseError> m_parseError;
+    pugi::xml_encoding m_loadedEncoding = pugi::encoding_utf8;
 };
 
 // Puts any text into an XPath string literal, quotes included, so that a quote in the

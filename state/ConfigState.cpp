@@ -18,6 +18,15 @@ SharedState& shared() {
 }
 } // namespace
 
+XmlDocument* serverCopy(SharedState& state) {
+    if (!state.serverCopy && !state.initialConfiguration.empty()) {
+        auto copy = std::make_unique<XmlDocument>();
+        if (copy->loadXml(state.initialConfiguration) == S_OK)
+            state.serverCopy = std::move(copy);
+    }
+    return state.serverCopy.get();
+}
+
 CConfigState::CConfigState() {
     SharedState& s = shared();
     // A state opened while the last one tears down must not clear what the teardown
@@ -58,8 +67,13 @@ HRESULT CConfigState::PutAttributeValue(const std::string& elementXPath,
         if (FAILED(written))
             scope.RaiseComError(written);
         const std::shared_ptr<IConfigServer> server = shared().configServer;
-        if (sendNow && server && shared().authorized)
+        if (sendNow && server && shared().authorized) {
             scope.Check(server->AttributeChange(elementXPath, attributeName, text, flag));
+            // The server holds the change now: a later commit must not take it for another
+            // session's.
+            if (XmlDocument* copy = serverCopy(shared()))
+                WriteXPathValue(copy->documentNode(), xpath, text);
+        }
     });
 }
 
@@ -68,6 +82,18 @@ bool CConfigState::IsAuthenticated() const {
 }
 bool CConfigState::IsAuthorized() const {
     return shared().authorized;
+}
+bool CConfigState::IsReadOnly() const {
+    return shared().authenticated && !shared().authorized;
+}
+bool CConfigState::HasDocument() const {
+    return shared().document != nullptr;
+}
+std::uint64_t CConfigState::DocumentGeneration() const {
+    return shared().documentGeneration;
+}
+const std::string& CConfigState::GetLogonFailureText() const {
+    return shared().logonFailure;
 }
 bool CConfigState::IsConnected() const {
     return shared().configServer && shared().log;
@@ -105,6 +131,7 @@ std::shared_ptr<ILog> CConfigState::SharedLogInterface() {
 
 void CConfigState::SetDocument(std::shared_ptr<XmlDocument> document) {
     shared().document = std::move(document);
+    ++shared().documentGeneration;
 }
 
 void CConfigState::SetServices(std::shared_ptr<IConfigServer> configServer,
@@ -127,6 +154,7 @@ void CConfigState::SetChannelInterfaces(
 
 void CConfigState::SetInitialConfig(std::string text) {
     shared().initialConfiguration = std::move(text);
+    shared().serverCopy.reset();
 }
 
 void CConfigState::SetProPanel(bool proPanel) {

@@ -50,7 +50,9 @@ public:
     // S_OK, E_ACCESSDENIED when the user gives up, or the status of a failure.
     HRESULT CreateAppServers(const LogonParameters& logon);
 
-    // Whole-configuration operations.
+    // Whole-configuration operations. Commit and RestoreInitial first make sure that no
+    // other session committed since logon; when one did, the user is asked, and declining
+    // gives E_ABORT with nothing sent.
     bool IsConfigDirty();
     HRESULT CommitConfig();
     HRESULT RestoreDefaultConfig();
@@ -72,6 +74,13 @@ public:
 
     bool IsAuthenticated() const;
     bool IsAuthorized() const;
+    // Logged on without the right to change anything: the read-only view.
+    bool IsReadOnly() const;
+    bool HasDocument() const;
+    // Changes whenever the document's content is replaced as a whole (logon, Load, Restore).
+    std::uint64_t DocumentGeneration() const;
+    // Why the logon ended without a usable configuration; empty when it did not.
+    const std::string& GetLogonFailureText() const;
     // Both the configuration server and the log are there.
     bool IsConnected() const;
     bool IsProPanel() const;

@@ -6,12 +6,11 @@
 #include "SharedState.h"
 #include "TraceScope.h"
 #include "XPathAccess.h"
+#include "platform/FileRead.h"
 #include "platform/Prompter.h"
 #include "platform/XmlDocument.h"
 #include "server/IConfigServer.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 #include <fmt/printf.h>
 
@@ -37,6 +36,29 @@ void loadError(const char* format, const std::string& path) {
     prompter().messageBox(fmt::sprintf(format, path), kLoadError, MB_TOUCH_ERROR, nullptr);
 }
 
+// Whether the configuration may be sent: true when the server still holds what this
+// session last knew it to hold, or when the user agrees to overwrite another session's
+// commit. A configuration the server gives that does not parse counts as changed.
+bool mayOverwrite(CTraceScope& scope, IConfigServer& server) {
+    std::string current;
+    scope.Check(server.GetConfiguration(current));
+    const XmlDocument* known = serverCopy(sharedState());
+    XmlDocument now;
+    if (known && now.loadXml(current) == S_OK && now.xml() == known->xml())
+        return true;
+    return prompter().messageBox("The configuration was changed on the server after you logged "
+                                 "on. Your commit would undo those changes.\n\nCommit anyway?",
+                                 "Configuration Changed", MB_TOUCH_QUESTION | MB_DEFBUTTON2,
+                                 nullptr) == IDYES;
+}
+
+// After a commit the server holds the text sent.
+void serverNowHolds(const std::string& text) {
+    auto copy = std::make_unique<XmlDocument>();
+    if (copy->loadXml(text) == S_OK)
+        sharedState().serverCopy = std::move(copy);
+}
+
 } // namespace
 
 bool CConfigState::IsConfigDirty() {
@@ -54,8 +76,15 @@ HRESULT CConfigState::CommitConfig() {
     return scope.Run([&] {
         const auto server = sharedState().configServer;
         const auto document = sharedState().document;
-        if (server && document)
-            scope.Check(server->CommitConfiguration(document->xml()));
+        if (!server || !document)
+            return;
+        const std::string text = document->xml();
+        if (!mayOverwrite(scope, *server)) {
+            scope.SetStatus(E_ABORT);
+            return;
+        }
+        scope.Check(server->CommitConfiguration(text));
+        serverNowHolds(text);
     });
 }
 
@@ -79,6 +108,7 @@ HRESULT CConfigState::RestoreDefaultConfig() {
             scope.Fail(E_FAIL, __FILE__, __LINE__, "%s", error);
         }
         document->replaceContent(std::move(defaults));
+        ++sharedState().documentGeneration;
     });
 }
 
@@ -90,8 +120,18 @@ HRESULT CConfigState::RestoreInitialConfig() {
                                   "Security Message", MB_TOUCH_WARNING, nullptr);
             return;
         }
-        if (const auto server = sharedState().configServer)
-            scope.Check(server->CommitConfiguration(sharedState().initialConfiguration));
+        // Without the configuration fetched at logon there is nothing to give back: sending
+        // an empty or unread text would wipe the server's.
+        const auto server = sharedState().configServer;
+        const std::string initial = sharedState().initialConfiguration;
+        if (!server || !sharedState().document || initial.empty())
+            return;
+        if (!mayOverwrite(scope, *server)) {
+            scope.SetStatus(E_ABORT);
+            return;
+        }
+        scope.Check(server->CommitConfiguration(initial));
+        serverNowHolds(initial);
     });
 }
 
@@ -104,23 +144,21 @@ HRESULT CConfigState::LoadConfig(std::string& path) {
             return;
         appendXmlExtension(path);
 
-        QFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::ReadOnly) || QFileInfo(file).isDir()) {
+        QByteArray content;
+        switch (ReadRegularFile(QString::fromStdString(path), kMaxConfigFileSize, content)) {
+        case FileReadResult::Unreadable:
             loadError("'%s' could not be read.", path);
             return;
-        }
-        if (file.size() > kMaxConfigFileSize) {
+        case FileReadResult::TooLarge:
             loadError("'%s' is too large to be a configuration file.", path);
             return;
-        }
-        const QByteArray content = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            loadError("'%s' could not be read.", path);
-            return;
+        case FileReadResult::Ok:
+            break;
         }
 
+        // The file's own encoding is honoured; the document holds UTF-8 from here on.
         XmlDocument loaded;
-        if (loaded.loadXml(std::string_view(content.constData(), content.size())) != S_OK) {
+        if (loaded.loadBytes(std::string_view(content.constData(), content.size())) != S_OK) {
             loadError("'%s' does not appear to be a valid XML file.", path);
             return;
         }
@@ -132,6 +170,7 @@ HRESULT CConfigState::LoadConfig(std::string& path) {
             return;
         }
         document->replaceContent(std::move(loaded));
+        ++sharedState().documentGeneration;
     });
 }
 
@@ -190,6 +229,8 @@ void CConfigState::teardown() {
         channel.reset();
     s.channelCount = 0;
     s.initialConfiguration.clear();
+    s.serverCopy.reset();
+    s.logonFailure.clear();
     s.proPanel = false;
     s.authenticated = false;
     s.authorized = false;

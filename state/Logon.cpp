@@ -32,8 +32,9 @@ bool sameTextNoCase(const std::string& a, const char* b) {
 
 HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
     CTraceScope scope("CConfigState::CreateAppServers");
-    return scope.Run([&] {
-        SharedState& s = sharedState();
+    SharedState& s = sharedState();
+    s.logonFailure.clear();
+    scope.Run([&] {
         std::string host = logon.hostName;
 
         IServiceFactory* factory = serviceFactory();
@@ -49,18 +50,26 @@ HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
 
         bool credentialsGiven = logon.credentialsGiven;
         bool done = false;
+        // The dialog offers the name last tried, so a retry only needs the password again.
+        std::string lastUser = logon.userName;
         while (!done) {
+            // Each attempt starts from nothing: a cancelled retry must not leave the flags
+            // of an earlier one.
+            s.authenticated = false;
+            s.authorized = false;
             std::string user = logon.userName;
             std::string password = logon.password;
             std::string domain = logon.domain;
             if (!credentialsGiven) {
-                const LogonAnswer answer = prompter().logon("Log On to Configuration", nullptr);
-                if (answer.result == IDCANCEL)
+                const LogonAnswer answer =
+                    prompter().logon("Log On to Configuration", lastUser, nullptr);
+                if (answer.result != IDOK)
                     return;
                 user = answer.userName;
                 password = answer.password;
                 domain = answer.domain;
             }
+            lastUser = user;
             scope.Check(connection->LogOn(user, password, domain, credentialsGiven));
 
             bool connected = false;
@@ -127,17 +136,21 @@ HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
         if (!configServer || !log)
             scope.RaiseComError(E_POINTER);
 
-        auto document = std::make_shared<XmlDocument>();
-        s.document = document;
         std::string text;
         scope.Check(configServer->GetConfiguration(text));
+        // Only a text that parses becomes the document: without one there is nothing to show,
+        // commit or restore.
+        auto document = std::make_shared<XmlDocument>();
         if (document->loadXml(text) != S_OK) {
-            // Without a readable document the pages stay empty; say why in the log.
             std::string error;
             GetXmlErrorText(*document, error);
             scope.Fail(E_FAIL, __FILE__, __LINE__, "%s", error);
         }
+        s.document = document;
+        ++s.documentGeneration;
         s.initialConfiguration = text;
+        s.serverCopy = std::make_unique<XmlDocument>();
+        s.serverCopy->copyFrom(*document);
 
         XmlNode panel;
         const HRESULT panelStatus =
@@ -163,4 +176,7 @@ HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
             s.channels[static_cast<std::size_t>(index)] = channel;
         }
     });
+    if (scope.Failed())
+        s.logonFailure = scope.FailureText();
+    return scope.GetResult();
 }

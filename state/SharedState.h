@@ -2,8 +2,10 @@
 // The static state every CConfigState instance shares; private to the state layer.
 
 #include "ConfigState.h"
+#include "platform/XmlDocument.h"
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -20,6 +22,19 @@ struct SharedState {
     std::string initialConfiguration;
     bool proPanel = false;
     bool tearingDown = false;
+    // The configuration as this session last knew the server to hold it: the text fetched
+    // at logon with the changes this session sent since. A commit compares the server's
+    // configuration with it, to find another session's commit.
+    std::unique_ptr<XmlDocument> serverCopy;
+    // Counts wholesale replacements of the document's content, so that pages built from an
+    // earlier content know to build again.
+    std::uint64_t documentGeneration = 0;
+    // Why the logon did not get as far as a usable configuration.
+    std::string logonFailure;
 };
+
+// The server copy, made from the logon text when there is none yet; null without a
+// usable logon text.
+XmlDocument* serverCopy(SharedState& state);
 
 SharedState& sharedState();

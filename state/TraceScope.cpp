@@ -41,6 +41,10 @@ std::string TraceFileName(std::string_view path) {
 CTraceBase::CTraceBase(std::string functionName)
     : m_functionName(std::move(functionName)), m_startTick(tickCount()) {}
 
+std::string CTraceBase::FailureText() const {
+    return m_message.empty() || m_message == kUnknownError ? ComErrorText(m_status) : m_message;
+}
+
 std::uint32_t CTraceBase::ElapsedMs() const {
     return tickCount() - m_startTick;
 }
@@ -90,6 +94,7 @@ int CTraceScope::ReportMessage(HRESULT status, std::string_view file, int line,
     m_status = status;
     m_reported = true;
     m_line = line;
+    m_message = message;
     const std::uint32_t elapsed = ElapsedMs();
     m_file = TraceFileName(file);
     const std::shared_ptr<ILog> log = CConfigState::SharedLogInterface();

@@ -66,6 +66,10 @@ public:
     bool Failed() const { return FAILED(m_status); }
     bool Succeeded() const { return SUCCEEDED(m_status); }
     const std::string& FunctionName() const { return m_functionName; }
+    // The text of the last report that carried one; empty when none did.
+    const std::string& Message() const { return m_message; }
+    // What the operation's failure says to a person: the report's text, else the status's.
+    std::string FailureText() const;
     const std::string& File() const { return m_file; }
     int Line() const { return m_line; }
 
@@ -74,6 +78,7 @@ protected:
     std::uint32_t ElapsedMs() const;
 
     std::string m_functionName;
+    std::string m_message;
     std::string m_file;
     int m_line = -1;
     std::uint32_t m_startTick = 0;

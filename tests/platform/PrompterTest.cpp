@@ -59,10 +59,11 @@ TEST(ScriptedPrompter, AnswersMenusEntriesLogonAndFiles) {
     EXPECT_EQ(timecode, "01:00:00:00");
     EXPECT_EQ(script.questions()[1].text, "00:00:00:00");
 
-    const LogonAnswer logon = prompter().logon("Log On to Configuration", nullptr);
+    const LogonAnswer logon = prompter().logon("Log On to Configuration", "adm", nullptr);
     EXPECT_EQ(logon.result, IDOK);
     EXPECT_EQ(logon.userName, "admin");
     EXPECT_EQ(script.questions()[2].caption, "Log On to Configuration");
+    EXPECT_EQ(script.questions()[2].text, "adm");
 
     const FileAnswer file =
         prompter().fileDialog(FileDialogKind::Save, "Save As", "XML file (*.xml)", nullptr);
@@ -122,6 +123,25 @@ TEST(QtPrompter, MessageBoxReturnsTheButtonPressed) {
     });
     EXPECT_EQ(qt.messageBox("Log on failed.", "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr),
               IDRETRY);
+}
+
+TEST(QtPrompter, EnterGivesTheDefaultAnswer) {
+    QtPrompter qt;
+    const auto pressEnter = [](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        ASSERT_NE(box, nullptr);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(box, &enter);
+    };
+    whenModal(pressEnter);
+    EXPECT_EQ(qt.messageBox("Reboot the system?", "Reference Standard", MB_TOUCH_QUESTION, nullptr),
+              IDYES);
+    whenModal(pressEnter);
+    EXPECT_EQ(qt.messageBox("Reboot the system?", "Reference Standard",
+                            MB_TOUCH_QUESTION | MB_DEFBUTTON2, nullptr),
+              IDNO);
+    // Nobody answers a box that is closed: the safe answer, whatever the default.
+    EXPECT_EQ(DeclinedResult(MB_TOUCH_QUESTION | MB_DEFBUTTON2), IDNO);
 }
 
 TEST(QtPrompter, KeyboardTakesTypedAndTouchedKeys) {
@@ -189,10 +209,22 @@ TEST(QtPrompter, LogonDialogHidesThePassword) {
         edits[1]->setText("trellis");
         static_cast<QDialog*>(widget)->accept();
     });
-    const LogonAnswer answer = qt.logon("Log On to Configuration", nullptr);
+    const LogonAnswer answer = qt.logon("Log On to Configuration", "", nullptr);
     EXPECT_EQ(answer.result, IDOK);
     EXPECT_EQ(answer.userName, "admin");
     EXPECT_EQ(answer.domain, "");
+}
+
+TEST(QtPrompter, LogonDialogKeepsTheUserNameItIsGiven) {
+    QtPrompter qt;
+    whenModal([](QWidget* widget) {
+        const auto edits = widget->findChildren<QLineEdit*>();
+        ASSERT_EQ(edits.size(), 3);
+        EXPECT_EQ(edits[0]->text(), "admin");
+        EXPECT_TRUE(edits[1]->text().isEmpty());
+        static_cast<QDialog*>(widget)->accept();
+    });
+    EXPECT_EQ(qt.logon("Log On to Configuration", "admin", nullptr).userName, "admin");
 }
 
 TEST(ProgressDlg, OnlyClosesWhenTold) {

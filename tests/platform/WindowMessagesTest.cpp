@@ -55,8 +55,24 @@ TEST(WindowMessages, SentMessagesReturnTheAnswerAtOnce) {
 
 TEST(WindowMessages, MessagesToADeletedTargetAreDropped) {
     auto* receiver = new Receiver;
+    Receiver other;
     PostMessage(receiver, WM_CONFIG_STARTUP);
+    PostMessage(&other, WM_CONFIG_RELAYOUT);
     delete receiver;
+    // The deleted target's message goes nowhere; the queue behind it still arrives.
     QCoreApplication::sendPostedEvents();
-    SUCCEED();
+    ASSERT_EQ(other.seen.size(), 1u);
+    EXPECT_EQ(other.seen[0].message, WM_CONFIG_RELAYOUT);
+}
+
+TEST(WindowMessages, QueuedMessagesOfOneKindCanBeWithdrawn) {
+    Receiver receiver;
+    PostMessage(&receiver, WM_CONFIG_ITEM_CHANGED, 301);
+    PostMessage(&receiver, WM_CONFIG_RESTART);
+    PostMessage(&receiver, WM_CONFIG_RELAYOUT, 301);
+    RemovePostedMessages(&receiver, WM_CONFIG_RESTART);
+    QCoreApplication::sendPostedEvents(&receiver);
+    ASSERT_EQ(receiver.seen.size(), 2u);
+    EXPECT_EQ(receiver.seen[0].message, WM_CONFIG_ITEM_CHANGED);
+    EXPECT_EQ(receiver.seen[1].message, WM_CONFIG_RELAYOUT);
 }

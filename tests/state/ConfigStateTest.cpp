@@ -1,7 +1,7 @@
 #include "state/ConfigState.h"
 #include "platform/XmlDocument.h"
 #include "state/XPathAccess.h"
-#include "support/FakeServices.h"
+#include "support/FakeConnection.h"
 
 #include <QLocale>
 
@@ -160,7 +160,12 @@ TEST_F(ConfigStateTest, FailedForwardIsReportedAfterTheDocumentChanged) {
 }
 
 TEST_F(ConfigStateTest, ChannelTableHasFourSlots) {
+    std::array<std::shared_ptr<IChannel>, kMaxChannels> channels;
+    for (auto& channel : channels)
+        channel = std::make_shared<FakeChannel>();
+    state->SetChannelInterfaces(channels, kMaxChannels);
+    for (int i = 0; i < kMaxChannels; ++i)
+        EXPECT_EQ(state->GetChannelInterface(i), channels[static_cast<std::size_t>(i)]) << i;
     EXPECT_EQ(state->GetChannelInterface(-1), nullptr);
     EXPECT_EQ(state->GetChannelInterface(4), nullptr);
-    EXPECT_EQ(state->GetChannelInterface(0), nullptr);
 }

@@ -9,9 +9,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -263,4 +269,137 @@ TEST_F(FakeLifecycleTest, AFailingTestModeWriteDoesNotStopTheOthers) {
     server()->changeResult = E_FAIL;
     state.reset();
     EXPECT_EQ(server()->changes.size(), 3u);
+}
+
+namespace {
+
+// Another session's commit, made through the same server.
+void commitAsAnotherSession(const QString& directory, const char* source) {
+    std::string text;
+    const auto server = EmbeddedServer::forDirectory(directory);
+    server->configuration(text);
+    XmlDocument other;
+    ASSERT_EQ(other.loadXml(text), S_OK);
+    other.documentNode().selectSingleNode("//TimeOfDay/@timeOfDaySource").setValue(source);
+    ASSERT_EQ(server->commit(ServerSession{"engineer", "", true}, other.xml()), S_OK);
+}
+
+const std::string kChangedOnServer =
+    "The configuration was changed on the server after you logged on. Your commit would undo "
+    "those changes.\n\nCommit anyway?";
+
+} // namespace
+
+TEST_F(LifecycleTest, AnotherSessionsCommitIsNeverUndoneWithoutAsking) {
+    commitAsAnotherSession(dir.path(), "Ltc");
+    state->PutAttributeValue("./Config/System/SystemAudioReference", "audioUnityLevel",
+                             Variant(std::int32_t{8}), false, true);
+    const std::string theirs = committed();
+
+    script.answer(IDNO);
+    EXPECT_EQ(state->CommitConfig(), E_ABORT);
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().text, kChangedOnServer);
+    EXPECT_EQ(script.last().caption, "Configuration Changed");
+    EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
+    EXPECT_TRUE(committed() == theirs);
+
+    script.answer(IDYES);
+    EXPECT_EQ(state->CommitConfig(), S_OK);
+    EXPECT_TRUE(committed() == document->xml());
+    // Once committed, the server holds what this session knows of: no question again.
+    EXPECT_EQ(state->CommitConfig(), S_OK);
+    EXPECT_EQ(script.questions().size(), 2u);
+}
+
+TEST_F(LifecycleTest, ThisSessionsOwnLiveChangesAreNotTakenForAnothers) {
+    state->PutAttributeValue(kSource, "timeOfDaySource", Variant("Ltc"), true, true);
+    state->PutAttributeValue("./Config/System/SystemAudioReference", "audioUnityLevel",
+                             Variant(std::int32_t{0}), false, true);
+    EXPECT_EQ(state->CommitConfig(), S_OK);
+    EXPECT_TRUE(script.questions().empty());
+    EXPECT_TRUE(committed() == document->xml());
+}
+
+TEST_F(LifecycleTest, DiscardingAsksBeforeUndoingAnotherSessionsCommit) {
+    state->PutAttributeValue(kSource, "timeOfDaySource", Variant("Ltc"), true, true);
+    commitAsAnotherSession(dir.path(), "Windows");
+    const std::string theirs = committed();
+    script.answer(IDNO);
+    EXPECT_EQ(state->RestoreInitialConfig(), E_ABORT);
+    EXPECT_EQ(script.last().text, kChangedOnServer);
+    EXPECT_TRUE(committed() == theirs);
+}
+
+TEST_F(LifecycleTest, LoadHonoursTheFilesDeclaredEncoding) {
+    XmlDocument source;
+    ASSERT_EQ(source.loadXml(document->xml()), S_OK);
+    source.documentNode().selectSingleNode("//TimeOfDay/@ltcInputId").setValue("Tür-Eingang");
+    const QString text = QString::fromStdString(source.xml());
+
+    QString utf16 = text;
+    utf16.replace("<?xml version=\"1.0\"?>", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>");
+    QStringEncoder toUtf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    writeFile(file("utf16.xml"), toUtf16(utf16));
+
+    QString latin1 = text;
+    latin1.replace("<?xml version=\"1.0\"?>", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
+    writeFile(file("latin1.xml"), latin1.toLatin1());
+
+    for (const char* name : {"utf16.xml", "latin1.xml"}) {
+        state->PutAttributeValue(kSource, "ltcInputId", Variant("before"), false, true);
+        std::string path = file(name).toStdString();
+        EXPECT_EQ(state->LoadConfig(path), S_OK) << name;
+        EXPECT_TRUE(script.questions().empty()) << name;
+        EXPECT_EQ(read("//TimeOfDay/@ltcInputId"), "Tür-Eingang") << name;
+        // The document holds UTF-8 now and says nothing else about itself.
+        const std::string now = document->xml();
+        EXPECT_EQ(now.find("encoding="), std::string::npos) << name;
+        EXPECT_TRUE(QString::fromStdString(now).contains(QStringLiteral("Tür-Eingang"))) << name;
+    }
+}
+
+TEST_F(LifecycleTest, UndeclaredBytesThatAreNotUtf8AreRefused) {
+    XmlDocument source;
+    ASSERT_EQ(source.loadXml(document->xml()), S_OK);
+    source.documentNode().selectSingleNode("//TimeOfDay/@ltcInputId").setValue("Tür");
+    writeFile(file("raw.xml"), QString::fromStdString(source.xml()).toLatin1());
+    const std::string before = document->xml();
+    std::string path = file("raw.xml").toStdString();
+    EXPECT_EQ(state->LoadConfig(path), S_OK);
+    EXPECT_EQ(script.last().text, "'" + path + "' does not appear to be a valid XML file.");
+    EXPECT_TRUE(document->xml() == before);
+}
+
+TEST_F(LifecycleTest, OnlyRegularFilesAreRead) {
+    ASSERT_TRUE(QFile::link("/dev/zero", file("zero.xml")));
+    ASSERT_TRUE(QDir(files.path()).mkdir("folder.xml"));
+    ASSERT_EQ(mkfifo(file("pipe.xml").toLocal8Bit().constData(), 0600), 0);
+    for (const char* name : {"zero.xml", "folder.xml", "pipe.xml"}) {
+        std::string path = file(name).toStdString();
+        script.clear();
+        // A FIFO must not block the caller: give up on it after a while, then unblock it.
+        auto loading = std::async(std::launch::async, [&] { return state->LoadConfig(path); });
+        if (loading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << name << " blocked the load";
+            QFile writer(file(name));
+            writer.open(QIODevice::WriteOnly);
+        }
+        EXPECT_EQ(loading.get(), S_OK) << name;
+        ASSERT_EQ(script.questions().size(), 1u) << name;
+        EXPECT_EQ(script.last().text, "'" + path + "' could not be read.");
+    }
+    EXPECT_EQ(state->GetChannelCount(), 4);
+}
+
+TEST_F(FakeLifecycleTest, WithoutAUsableDocumentNothingIsCommittedOrRestored) {
+    server()->configuration = "<Config><Channel channelIndex=\"0\">";
+    fake.connection->memberOf = {"BUILTIN\\Administrators"};
+    state = std::make_unique<CConfigState>();
+    EXPECT_EQ(state->CreateAppServers(LogonParameters{"localhost", "u", "p", "", true}), E_FAIL);
+    EXPECT_FALSE(state->HasDocument());
+    EXPECT_EQ(state->CommitConfig(), S_OK);
+    EXPECT_EQ(state->RestoreInitialConfig(), S_OK);
+    EXPECT_TRUE(server()->commits.empty());
+    EXPECT_TRUE(script.questions().empty());
 }

@@ -118,6 +118,29 @@ TEST_F(EmbeddedLogonTest, IgnoreGivesAReadOnlyView) {
     EXPECT_NE(document, nullptr);
 }
 
+TEST_F(EmbeddedLogonTest, CancellingTheDialogAfterRetryLeavesNobodyLoggedOn) {
+    script.answer(IDRETRY);
+    script.answer(IDCANCEL); // the logon dialog
+    EXPECT_EQ(state.CreateAppServers(withCredentials("operator", "operator")), S_OK);
+    ASSERT_EQ(script.questions().size(), 2u);
+    EXPECT_EQ(script.questions()[1].kind, ScriptedPrompter::Kind::Logon);
+    EXPECT_FALSE(state.IsAuthenticated());
+    EXPECT_FALSE(state.IsAuthorized());
+    EXPECT_FALSE(state.HasDocument());
+}
+
+TEST_F(EmbeddedLogonTest, TheDialogKeepsTheUserNameOfTheLastAttempt) {
+    script.answer(IDYES); // retry after the refusal
+    script.answerLogon("admin", "wrong");
+    script.answer(IDYES);
+    script.answerLogon("admin", "trellis");
+    EXPECT_EQ(state.CreateAppServers(withCredentials("admin", "mistyped")), S_OK);
+    ASSERT_EQ(script.questions().size(), 4u);
+    EXPECT_EQ(script.questions()[1].text, "admin");
+    EXPECT_EQ(script.questions()[3].text, "admin");
+    EXPECT_TRUE(state.IsAuthorized());
+}
+
 TEST_F(EmbeddedLogonTest, RetryGoesBackToTheDialogAndAbortQuits) {
     script.answer(IDRETRY);
     script.answerLogon("operator", "operator");
@@ -140,11 +163,13 @@ TEST_F(FakeLogonTest, LocalhostIsSetAsItIsAndGroupsUseThisComputersName) {
     EXPECT_EQ(fake.connection->groupsAsked, expected);
 }
 
-TEST_F(FakeLogonTest, NotConnectedFailsWithoutAQuestion) {
+TEST_F(FakeLogonTest, NotConnectedFailsWithoutAQuestionAndSaysWhy) {
     fake.connection->connected = false;
     EXPECT_TRUE(FAILED(state.CreateAppServers(withCredentials("u", "p"))));
     EXPECT_FALSE(state.IsAuthenticated());
     EXPECT_TRUE(script.questions().empty());
+    EXPECT_EQ(state.GetLogonFailureText(),
+              "Could not connect to host server " + QSysInfo::machineHostName().toStdString());
 }
 
 TEST_F(FakeLogonTest, NoApplicationServerLeavesAnAuthenticatedUserWithoutDocument) {
@@ -176,12 +201,16 @@ TEST_F(FakeLogonTest, AFifthChannelIsLeftOutAndReported) {
     EXPECT_EQ(reports[0].text, "The configuration has 5 channels; only the first 4 are used");
 }
 
-TEST_F(FakeLogonTest, AnUnreadableDocumentIsReported) {
+TEST_F(FakeLogonTest, AnUnreadableDocumentIsReportedAndNeverBecomesTheDocument) {
     fake.connection->appServer->configServer->configuration = "<Config><Channel>";
     EXPECT_EQ(state.CreateAppServers(withCredentials("u", "p")), E_FAIL);
     const auto reports = fake.connection->appServer->log->reports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].text.rfind("Error loading XML document", 0), 0u);
+    EXPECT_EQ(state.GetLogonFailureText(), reports[0].text);
+    EXPECT_TRUE(state.IsAuthenticated());
+    EXPECT_FALSE(state.HasDocument());
+    EXPECT_EQ(state.GetInitialConfig(), "");
 }
 
 TEST(LogonWithoutServer, NoFactoryIsAFailureNotACrash) {

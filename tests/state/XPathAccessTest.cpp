@@ -1,6 +1,5 @@
 #include "state/XPathAccess.h"
 
-#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -94,15 +93,9 @@ TEST(XmlErrorText, NamesTheParsersLineAndCharacter) {
     ASSERT_EQ(document.loadXml("<Config>\n<System attr=\"1>\n</Config>"), S_FALSE);
     std::string text;
     GetXmlErrorText(document, text);
-    const auto& error = *document.parseError();
-    const std::string expected = "Error loading XML document\r\n\t\t\t Error: Code = 0x" +
-                                 fmt::format("{:x}", static_cast<std::uint32_t>(error.errorCode)) +
-                                 "\r\n\t\t\t Source = Line : " + std::to_string(error.line) +
-                                 "; Char : " + std::to_string(error.linePos) +
-                                 "\r\n\t\t\t Description = " + error.reason +
-                                 "\r\n\t\t\t Text = " + error.srcText;
-    EXPECT_EQ(text, expected);
-    EXPECT_NE(text.find("Source = Line : 2; Char : "), std::string::npos);
+    EXPECT_EQ(text, "Error loading XML document\r\n\t\t\t Error: Code = 0xc00ce50c\r\n\t\t\t "
+                    "Source = Line : 2; Char : 15\r\n\t\t\t Description = Error parsing element "
+                    "attribute\r\n\t\t\t Text = <System attr=\"1>");
 }
 
 TEST(XmlErrorText, WithoutAParseErrorTheTextIsGeneric) {
