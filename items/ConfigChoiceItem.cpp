@@ -35,14 +35,16 @@ int CConfigChoiceItem::GetValueText(std::string& text) {
     for (const Choice& choice : m_choices) {
         if (current.equalsAsText(choice.value)) {
             text = choice.label();
-            break;
+            return 0;
         }
     }
+    // A stored value that is none of the choices shows as it is, so it can be seen and mended.
+    text = current.isEmpty() ? std::string() : current.toText();
     return 0;
 }
 
 bool CConfigChoiceItem::TrackPopup(QPoint point) {
-    if (!Owner())
+    if (!BeginChange())
         return false;
     const Variant previous = RefreshPreviousValue();
 
@@ -58,9 +60,8 @@ bool CConfigChoiceItem::TrackPopup(QPoint point) {
     const Variant picked = m_choices[static_cast<std::size_t>(command - 1)].value;
     if (picked.equalsAsText(previous))
         return false;
-    if (!CheckInterlocks())
+    if (!CheckInterlocks() || !WriteChosenValue(picked))
         return false;
-    PutAttributeValue(picked);
     PostChangeMessages();
     SetNeedsRedraw(true);
     return true;

@@ -16,10 +16,11 @@ public:
     void RemoveAllChoices();
     std::size_t ChoiceCount() const { return m_choices.size(); }
 
-    // The label of the choice whose value equals the current one; text is left as it was
-    // when none does.
+    // The label of the choice whose value equals the current one; a value that is none of
+    // the choices shows as its own text.
     int GetValueText(std::string& text) override;
     bool TrackPopup(QPoint point) override;
+    bool OffersChange() const override { return true; }
 
 private:
     struct Choice {

@@ -1,6 +1,7 @@
 #include "ConfigItem.h"
 
 #include "platform/Metrics.h"
+#include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/WindowMessages.h"
 #include "platform/XmlDocument.h"
@@ -111,8 +112,9 @@ HRESULT CConfigItem::PutAttributeValue(const Variant& value) {
         } else if (m_flags & ITEM_LOCAL) {
             m_localValue = value;
         } else {
-            scope.Check(m_state.PutAttributeValue(m_elementXPath, m_attributeName, value,
-                                                  (m_flags & ITEM_LIVE) != 0, m_final));
+            // The state reports its own failures; this one only passes the status on.
+            scope.SetStatus(m_state.PutAttributeValue(m_elementXPath, m_attributeName, value,
+                                                      (m_flags & ITEM_LIVE) != 0, m_final));
         }
     });
 }
@@ -227,7 +229,10 @@ void CConfigItem::Draw(QPainter& painter, const QRect& row) {
         return;
     painter.save();
     const QRect labelRect = DrawLabel(painter, row);
-    const QColor valueColor = m_selected ? kPurple : kBlue;
+    // A read-only view shows its values as text that cannot be used.
+    const QColor valueColor = m_state.IsReadOnly() ? FrmwkGetColor(COLOR_TEXT_DIM)
+                              : m_selected         ? kPurple
+                                                   : kBlue;
     std::string text;
     GetValueText(text);
     if (!text.empty()) {
@@ -242,8 +247,34 @@ void CConfigItem::Draw(QPainter& painter, const QRect& row) {
         m_valueRect = valueRect;
         const int underline = valueRect.bottom() - 7;
         painter.drawLine(valueRect.left(), underline, valueRect.right(), underline);
+    } else if (OffersChange()) {
+        // Nothing to show, but a value can be set: the space after the label takes the touch.
+        m_valueRect = QRect(QPoint(labelRect.right() + 10, labelRect.top()),
+                            QPoint(row.right(), labelRect.bottom()));
     }
     painter.restore();
+}
+
+bool CConfigItem::BeginChange() {
+    if (!m_owner)
+        return false;
+    if (m_state.IsReadOnly()) {
+        prompter().messageBox("You are not authorized to change configuration settings.",
+                              "Security", MB_TOUCH_WARNING, m_owner);
+        return false;
+    }
+    return true;
+}
+
+bool CConfigItem::WriteChosenValue(const Variant& value) {
+    const HRESULT hr = PutAttributeValue(value);
+    if (SUCCEEDED(hr))
+        return true;
+    prompter().messageBox(ComErrorText(hr), Label(), MB_TOUCH_ERROR, m_owner);
+    // A write that reached the document but not the server still changed the document.
+    Variant now;
+    GetAttributeValue(now);
+    return now.equalsAsText(value);
 }
 
 Variant CConfigItem::RefreshPreviousValue() {

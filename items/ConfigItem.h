@@ -71,6 +71,8 @@ public:
     virtual bool TrackPopup(QPoint point);
     // Refreshes a live value; true when the row must be repainted.
     virtual bool UpdateStatus();
+    // Whether a touch on the value may change it (a read-only view refuses such touches).
+    virtual bool OffersChange() const { return false; }
 
     void GetLabel(std::string& text) const;
     std::string Label() const;
@@ -106,6 +108,12 @@ public:
     bool CheckInterlocks();
 
 protected:
+    // Whether a change may begin: the item needs an owner to ask on behalf of, and a
+    // read-only view refuses at once, saying why.
+    bool BeginChange();
+    // Writes a value the user chose. A failure is shown to the user; the answer is whether
+    // the document now holds the value, so that the change messages may follow.
+    bool WriteChosenValue(const Variant& value);
     // Posts the change message, the relayout when asked for and, for the reference
     // standard, the restart to the main window.
     void PostChangeMessages();
@@ -129,6 +137,9 @@ protected:
     CConfigState& state() { return m_state; }
 
 private:
+    // One line per channel that records or plays, for the restart question.
+    std::string busyChannelLines();
+
     struct Condition {
         std::string attributeXPath;
         Variant value;

@@ -74,6 +74,12 @@ CConfigItem* CConfigListCtrl::RemoveItem(POSITION position, bool relayout) {
     return item;
 }
 
+void CConfigListCtrl::DeleteAllItems() {
+    for (Row& row : m_rows)
+        setRowItem(row, nullptr);
+    m_items.clear();
+}
+
 void CConfigListCtrl::SetFrozen(bool frozen) {
     m_frozen = frozen;
     if (!frozen)

@@ -28,6 +28,8 @@ public:
     void InsertItemBefore(POSITION position, CConfigItem* item);
     // Takes the item out of the list without deleting it; the caller owns it again.
     CConfigItem* RemoveItem(POSITION position, bool relayout);
+    // Deletes every item, for a page that builds its items anew.
+    void DeleteAllItems();
     // Puts visible items into rows; returns whether a status item changed.
     bool Relayout(bool redraw);
     void SetFrozen(bool frozen);

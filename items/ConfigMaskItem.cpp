@@ -33,7 +33,7 @@ int CConfigMaskItem::GetValueText(std::string& text) {
 }
 
 bool CConfigMaskItem::TrackPopup(QPoint) {
-    if (!Owner())
+    if (!BeginChange())
         return false;
     const Variant previous = RefreshPreviousValue();
     std::int32_t mask = 0;
@@ -45,9 +45,8 @@ bool CConfigMaskItem::TrackPopup(QPoint) {
     if (prompter().runDialog(dialog) != IDOK)
         return false;
     const std::int32_t chosen = dialog.Mask();
-    if (chosen == mask)
+    if (chosen == mask || !WriteChosenValue(Variant(chosen)))
         return false;
-    PutAttributeValue(Variant(chosen));
     PostChangeMessages();
     SetNeedsRedraw(true);
     return true;

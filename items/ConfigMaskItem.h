@@ -20,6 +20,7 @@ public:
     // "None" for an empty mask, else each set option's name followed by a blank.
     int GetValueText(std::string& text) override;
     bool TrackPopup(QPoint point) override;
+    bool OffersChange() const override { return true; }
 
 private:
     std::vector<std::string> m_options;

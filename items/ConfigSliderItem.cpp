@@ -238,7 +238,7 @@ int CConfigSliderItem::GetValueText(std::string& text) {
 }
 
 bool CConfigSliderItem::TrackPopup(QPoint) {
-    if (!Owner())
+    if (!BeginChange())
         return false;
     const Variant previous = RefreshPreviousValue();
     m_dialog->SetCurrent(previous);
@@ -253,12 +253,13 @@ bool CConfigSliderItem::TrackPopup(QPoint) {
     if (chosen.equalsAsText(previous))
         return false;
     if (result == IDOK && CheckInterlocks()) {
-        PutAttributeValue(chosen);
+        if (!WriteChosenValue(chosen))
+            return false;
         PostChangeMessages();
         SetNeedsRedraw(true);
         return true;
     }
     // Cancelled or refused: undo what the dialog applied while it ran.
-    PutAttributeValue(previous);
+    WriteChosenValue(previous);
     return false;
 }

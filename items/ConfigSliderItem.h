@@ -86,6 +86,7 @@ public:
 
     int GetValueText(std::string& text) override;
     bool TrackPopup(QPoint point) override;
+    bool OffersChange() const override { return true; }
 
 private:
     std::unique_ptr<CConfigSliderDlg> m_dialog;

@@ -46,7 +46,7 @@ bool CConfigTextItem::TrackPopup(QPoint) {
 
 std::optional<std::string> CConfigTextItem::editText(const TextEntry& entry) {
     // Only a bound row with an owner to ask on behalf of can be edited.
-    if (!Owner() || (Flags() & ITEM_UNBOUND))
+    if ((Flags() & ITEM_UNBOUND) || !BeginChange())
         return std::nullopt;
     const std::string current = RefreshPreviousValue().toText();
     std::string text = current;
@@ -63,10 +63,12 @@ std::optional<std::string> CConfigTextItem::editText(const TextEntry& entry) {
     return text;
 }
 
-void CConfigTextItem::commitText(const std::string& text) {
-    PutAttributeValue(Variant(text));
+bool CConfigTextItem::commitText(const std::string& text) {
+    if (!WriteChosenValue(Variant(text)))
+        return false;
     PostChangeMessages();
     SetNeedsRedraw(true);
+    return true;
 }
 
 bool CConfigNameItem::IsValidName(const std::string& name) {
@@ -89,10 +91,7 @@ bool CConfigNameItem::TrackPopup(QPoint) {
          "Failed to edit trigger name. The name entered was too long or contained illegal "
          "characters.",
          "Rename Error"});
-    if (!text)
-        return false;
-    commitText(*text);
-    return true;
+    return text && commitText(*text);
 }
 
 bool CConfigTimecodeItem::IsValidTimecode(const std::string& text) {
@@ -116,14 +115,16 @@ bool CConfigTimecodeItem::TrackPopup(QPoint) {
     ReadDocumentValue("Config/System/SystemVideoReference/@referenceStandard", standard);
     IServiceFactory* factory = serviceFactory();
     const std::shared_ptr<ITimecode> timecode = factory ? factory->CreateTimecode() : nullptr;
-    if (!timecode)
+    if (!timecode) {
+        // Without the server's timecode object nothing can be normalised; say so.
+        prompter().messageBox(ComErrorText(E_NOINTERFACE), Label(), MB_TOUCH_ERROR, Owner());
         return false;
+    }
     // The object's own statuses are not checked: what it gives back is written.
     timecode->SetStandard(standard);
     timecode->SetFlag(true);
     timecode->SetText(*text);
     std::string normalised;
     timecode->GetText(normalised);
-    commitText(normalised);
-    return true;
+    return commitText(normalised);
 }

@@ -30,8 +30,8 @@ protected:
     // Asks for a new text; returns it when it differs from the current one and is valid,
     // else nothing (a refusal has been shown).
     std::optional<std::string> editText(const TextEntry& entry);
-    // Writes the new text and tells the owner.
-    void commitText(const std::string& text);
+    // Writes the new text and tells the owner; false when the write did not take.
+    bool commitText(const std::string& text);
 };
 
 // A name: at most 50 characters, none of * [ ] \ | / < > : " ? % ' &.
@@ -39,6 +39,7 @@ class CConfigNameItem : public CConfigTextItem {
 public:
     using CConfigTextItem::CConfigTextItem;
     bool TrackPopup(QPoint point) override;
+    bool OffersChange() const override { return !(Flags() & ITEM_UNBOUND); }
 
     static bool IsValidName(const std::string& name);
 };
@@ -49,6 +50,7 @@ class CConfigTimecodeItem : public CConfigTextItem {
 public:
     using CConfigTextItem::CConfigTextItem;
     bool TrackPopup(QPoint point) override;
+    bool OffersChange() const override { return !(Flags() & ITEM_UNBOUND); }
 
     static bool IsValidTimecode(const std::string& text);
 };

@@ -5,6 +5,8 @@
 
 #include "platform/Prompter.h"
 
+#include <fmt/printf.h>
+
 namespace {
 
 struct Interlock {
@@ -28,12 +30,34 @@ constexpr Interlock kActivityChecks[] = {
 
 } // namespace
 
+std::string CConfigItem::busyChannelLines() {
+    std::string lines;
+    for (int channel = 0; channel < m_state.GetChannelCount(); ++channel) {
+        const char* activity = m_state.IsRecording(channel) ? "is recording"
+                               : m_state.IsPlaying(channel) ? "is playing"
+                                                            : nullptr;
+        if (!activity)
+            continue;
+        // A channel is named by its id, or by its number when it has none.
+        std::string id;
+        ReadDocumentValue(fmt::sprintf("//Channel[@channelIndex=\"%d\"]/@id", channel), id);
+        lines += (id.empty() ? std::to_string(channel + 1) : id) + " " + activity + "\n";
+    }
+    return lines;
+}
+
 bool CConfigItem::CheckInterlocks() {
-    if ((m_interlockFlags & INTERLOCK_REFERENCE_STANDARD) &&
-        prompter().messageBox("Changing the reference standard requires the system to be "
-                              "restarted. Reboot the system?",
-                              "Reference Standard", MB_TOUCH_QUESTION, m_owner) == IDNO)
-        return false;
+    if (m_interlockFlags & INTERLOCK_REFERENCE_STANDARD) {
+        // A restart takes every channel offline: channels in use are named first, and then
+        // the safe answer is the default.
+        const std::string busy = busyChannelLines();
+        const std::string question = "Changing the reference standard requires the system to be "
+                                     "restarted. Reboot the system?";
+        const std::uint32_t style = MB_TOUCH_QUESTION | (busy.empty() ? 0 : MB_DEFBUTTON2);
+        if (prompter().messageBox(busy.empty() ? question : busy + "\n" + question,
+                                  "Reference Standard", style, m_owner) == IDNO)
+            return false;
+    }
     for (const Interlock& check : kActivityChecks) {
         if (!(m_interlockFlags & check.flag))
             continue;

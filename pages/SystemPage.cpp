@@ -46,16 +46,39 @@ bool CSystemPage::OnInitDialog() {
         m_list->SetScrollButtons(m_scroll);
         m_scroll->SetColor(FrmwkGetColor(COLOR_SCROLL_BUTTON));
 
-        m_list->SetFrozen(true);
-        std::shared_ptr<XmlDocument> document;
-        CConfigState().GetConfigDocument(document);
-        scope.Check(CreateVideoRefConfig(document.get()));
-        scope.Check(CreateTimeOfDayConfig(document.get()));
-        scope.Check(CreateAudioRefConfig(document.get()));
+        buildItems(scope);
         m_timerId = startTimer(kStatusPeriodMs);
         m_list->SetFrozen(false);
     });
     return true;
+}
+
+void CSystemPage::buildItems(CTraceScope& scope) {
+    m_list->SetFrozen(true);
+    CConfigState state;
+    std::shared_ptr<XmlDocument> document;
+    state.GetConfigDocument(document);
+    m_builtGeneration = state.DocumentGeneration();
+    scope.Check(CreateVideoRefConfig(document.get()));
+    scope.Check(CreateTimeOfDayConfig(document.get()));
+    scope.Check(CreateAudioRefConfig(document.get()));
+}
+
+void CSystemPage::reload() {
+    if (!m_list)
+        return;
+    if (CConfigState().DocumentGeneration() == m_builtGeneration) {
+        m_list->Relayout(true);
+        return;
+    }
+    // A loaded or restored document may differ in which rows exist and what they offer.
+    CTraceScope scope("CSystemPage::OnInitDialog");
+    scope.Run([&] {
+        m_list->SetFrozen(true);
+        m_list->DeleteAllItems();
+        buildItems(scope);
+        m_list->SetFrozen(false);
+    });
 }
 
 HRESULT CSystemPage::CreateVideoRefConfig(XmlDocument*) {
@@ -124,7 +147,8 @@ HRESULT CSystemPage::CreateTimeOfDayConfig(XmlDocument* document) {
         }
         for (const std::string& id : channels)
             ltcSource->AddChoice(id, Variant(id));
-        ltcSource->SetLocalValue(Variant(selection));
+        // An id that is none of the choices shows as it is stored, so that it can be mended.
+        ltcSource->SetLocalValue(Variant(selection.empty() ? current : selection));
         m_list->AddItem(ltcSource);
     });
 }
@@ -148,8 +172,7 @@ HRESULT CSystemPage::CreateAudioRefConfig(XmlDocument* document) {
 LRESULT CSystemPage::OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CONFIG_RELAYOUT:
-        if (m_list)
-            m_list->Relayout(true);
+        reload();
         return 0;
     case WM_CONFIG_ITEM_CHANGED:
         return OnItemChange(wParam, FromLParam<CConfigItem>(lParam));
@@ -169,8 +192,7 @@ void CSystemPage::resizeEvent(QResizeEvent* event) {
 }
 
 void CSystemPage::showEvent(QShowEvent* event) {
-    if (m_list)
-        m_list->Relayout(true);
+    reload();
     CTouchPropertyPage::showEvent(event);
 }
 

@@ -6,12 +6,14 @@
 #include "platform/HResult.h"
 #include "platform/TouchPropertySheet.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 class CConfigItem;
 class CConfigListCtrl;
 class CTouchScrollBtn;
+class CTraceScope;
 class XmlDocument;
 
 class CSystemPage : public CTouchPropertyPage {
@@ -24,8 +26,10 @@ public:
 
     // The change rules, by the changed item's label id.
     LRESULT OnItemChange(WPARAM labelId, CConfigItem* item);
-    // Rewrites the document for a new reference standard.
-    HRESULT OnItemChange(XmlDocument& document, const std::string& standard);
+    // Rewrites the document for a new reference standard. A failure leaves the text that
+    // says why in RewriteFailure().
+    virtual HRESULT OnItemChange(XmlDocument& document, const std::string& standard);
+    const std::string& RewriteFailure() const { return m_rewriteFailure; }
 
 protected:
     bool OnInitDialog() override;
@@ -35,6 +39,16 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    // Builds the items from the document as it stands, with the list frozen; a failing
+    // builder's status is thrown through the scope.
+    void buildItems(CTraceScope& scope);
+    // Lays the list out again, or builds it anew when the document was replaced since.
+    void reload();
+    // Puts the document back as it was before a reference standard change whose rewrite
+    // failed, withdraws the restart and tells the user.
+    void undoStandardChange(XmlDocument& document, XmlDocument& before, CConfigItem& item,
+                            const std::string& why);
+
     HRESULT CreateVideoRefConfig(XmlDocument* document);
     HRESULT CreateTimeOfDayConfig(XmlDocument* document);
     HRESULT CreateAudioRefConfig(XmlDocument* document);
@@ -43,4 +57,6 @@ private:
     CConfigListCtrl* m_list = nullptr;
     CTouchScrollBtn* m_scroll = nullptr;
     int m_timerId = 100;
+    std::uint64_t m_builtGeneration = 0;
+    std::string m_rewriteFailure;
 };

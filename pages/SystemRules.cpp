@@ -4,8 +4,11 @@
 #include "SystemPage.h"
 
 #include "channel/ChannelDlg.h"
+#include "items/ConfigListCtrl.h"
 #include "items/ConfigItem.h"
+#include "platform/Prompter.h"
 #include "platform/StringTable.h"
+#include "platform/WindowMessages.h"
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"
@@ -18,8 +21,10 @@ namespace {
 constexpr const char* kOutputOffsets[] = {"videoFieldOffset", "videoLineOffset",
                                           "videoSampleOffset", "videoSubpixelOffset"};
 
-std::string byId(const char* element, const XmlNode& node) {
-    return fmt::sprintf("//%s[@id=%s]", element, XPathLiteral(node.attribute("id")));
+// The XPath of the n-th element of a kind (from 0), in document order: it names that
+// element even when its id is missing or shared with another.
+std::string nth(const char* element, std::size_t n) {
+    return fmt::sprintf("(//%s)[%d]", element, static_cast<int>(n + 1));
 }
 
 } // namespace
@@ -34,9 +39,17 @@ LRESULT CSystemPage::OnItemChange(WPARAM labelId, CConfigItem* item) {
     Variant value;
     item->GetAttributeValue(value);
     switch (static_cast<int>(labelId)) {
-    case IDS_REFERENCE_STANDARD:
-        OnItemChange(*document, value.toText());
+    case IDS_REFERENCE_STANDARD: {
+        // A rewrite that fails half-way must not leave a half-rewritten document behind.
+        XmlDocument before;
+        before.copyFrom(*document);
+        const HRESULT rewritten = OnItemChange(*document, value.toText());
+        if (FAILED(rewritten))
+            undoStandardChange(*document, before, *item,
+                               m_rewriteFailure.empty() ? ComErrorText(rewritten)
+                                                        : m_rewriteFailure);
         break;
+    }
     case IDS_TIME_OF_DAY_LTC_SOURCE:
         OnLtcSourceChange(*document, value.toText());
         break;
@@ -46,9 +59,23 @@ LRESULT CSystemPage::OnItemChange(WPARAM labelId, CConfigItem* item) {
     return 0;
 }
 
+void CSystemPage::undoStandardChange(XmlDocument& document, XmlDocument& before,
+                                     CConfigItem& item, const std::string& why) {
+    document.replaceContent(std::move(before));
+    Variant previous;
+    item.GetPreviousValue(previous);
+    item.PutAttributeValue(previous);
+    // The restart the change asked for would commit a change that did not happen.
+    RemovePostedMessages(MainWindow(), WM_CONFIG_RESTART);
+    prompter().messageBox(why, "Reference Standard", MB_TOUCH_ERROR, this);
+    if (m_list)
+        m_list->Relayout(true);
+}
+
 HRESULT CSystemPage::OnItemChange(XmlDocument& document, const std::string& standard) {
     CTraceScope scope("CSystemPage::OnItemChange");
-    return scope.Run([&] {
+    m_rewriteFailure.clear();
+    scope.Run([&] {
         CConfigState state;
         const XmlNode root = document.documentNode();
         const auto write = [&](const std::string& element, const char* attribute,
@@ -56,11 +83,13 @@ HRESULT CSystemPage::OnItemChange(XmlDocument& document, const std::string& stan
             scope.Check(state.PutAttributeValue(element, attribute, value, false, true));
         };
 
-        for (const XmlNode& input : root.selectNodes("//VideoInput"))
-            write(byId("VideoInput", input), "videoInputFormat", Variant(standard));
+        const XmlNodeList inputs = root.selectNodes("//VideoInput");
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            write(nth("VideoInput", i), "videoInputFormat", Variant(standard));
 
-        for (const XmlNode& output : root.selectNodes("//VideoOutput")) {
-            const std::string element = byId("VideoOutput", output);
+        const XmlNodeList outputs = root.selectNodes("//VideoOutput");
+        for (std::size_t i = 0; i < outputs.size(); ++i) {
+            const std::string element = nth("VideoOutput", i);
             write(element, "videoOutputFormat", Variant(standard));
             write(element, "aspectRatio", Variant("4:3"));
             // Only the offsets the timing element carries are reset; none is created.
@@ -72,8 +101,9 @@ HRESULT CSystemPage::OnItemChange(XmlDocument& document, const std::string& stan
             }
         }
 
-        for (const XmlNode& codec : root.selectNodes("//VideoCodec")) {
-            const std::string mpeg = byId("VideoCodec", codec) + "/Mpeg";
+        const XmlNodeList codecs = root.selectNodes("//VideoCodec");
+        for (std::size_t i = 0; i < codecs.size(); ++i) {
+            const std::string mpeg = nth("VideoCodec", i) + "/Mpeg";
             if (root.selectSingleNode(mpeg).isNull())
                 continue;
             std::string chroma = "4_2_2";
@@ -83,18 +113,23 @@ HRESULT CSystemPage::OnItemChange(XmlDocument& document, const std::string& stan
             // The standard-definition 4:2:2 limit is the codec's own.
             int clamped = rate;
             if (CChannelDlg::CheckVideoDataRate(standard, chroma, rate, clamped,
-                                                CChannelDlg::Sd422MaximumRate(codec)))
+                                                CChannelDlg::Sd422MaximumRate(codecs[i])))
                 write(mpeg, "dataRate", Variant(static_cast<std::int32_t>(clamped)));
         }
 
         XmlNodeList lines;
         if (FAILED(root.selectNodes("//VbiLine", lines)))
             scope.Fail(E_FAIL, __FILE__, __LINE__, "%s", "Could not select the VBI lines");
-        for (const XmlNode& line : lines) {
-            if (!line.parent().removeChild(line))
+        // Last first: a VBI line inside another goes before the one holding it, so that no
+        // removal uses a node an earlier one already took away.
+        for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+            if (!line->parent().removeChild(*line))
                 scope.Fail(E_FAIL, __FILE__, __LINE__, "%s", "Could not remove a VBI line");
         }
     });
+    if (scope.Failed())
+        m_rewriteFailure = scope.FailureText();
+    return scope.GetResult();
 }
 
 HRESULT CSystemPage::OnLtcSourceChange(XmlDocument& document, const std::string& choice) {

@@ -71,14 +71,21 @@ TEST_F(ChoiceTest, AFloatChoiceMatchesTheStoredText) {
     EXPECT_EQ(read("//Panel/@varSetting"), "0.25");
 }
 
-TEST_F(ChoiceTest, AValueThatMatchesNoChoiceShowsNothing) {
+TEST_F(ChoiceTest, AValueThatMatchesNoChoiceShowsItsTextAndCanBeMended) {
     auto item = channelItem(0);
     document->documentNode()
         .selectSingleNode("//SystemAudioReference/@audioUnityLevel")
         .setValue("7");
     std::string text;
     item->GetValueText(text);
-    EXPECT_EQ(text, "");
+    EXPECT_EQ(text, "7");
+    script.answer(2);
+    EXPECT_TRUE(item->TrackPopup(QPoint()));
+    const auto& menu = script.last().entries;
+    ASSERT_EQ(menu.size(), 2u);
+    EXPECT_FALSE(menu[0].checked);
+    EXPECT_FALSE(menu[1].checked);
+    EXPECT_EQ(read("//SystemAudioReference/@audioUnityLevel"), "4");
 }
 
 TEST_F(ChoiceTest, ReferenceStandardNoWritesNothing) {
@@ -110,6 +117,29 @@ TEST_F(ChoiceTest, ReferenceStandardYesWritesThenPostsChangesAndRestart) {
     Variant previous;
     item->GetPreviousValue(previous);
     EXPECT_EQ(previous.toText(), "Format525_29_97Hz_2To1");
+}
+
+TEST_F(ChoiceTest, TheRestartQuestionNamesTheChannelsInUseAndDefaultsToNo) {
+    const XmlNode config = document->documentElement();
+    for (const char* index : {"1", "2", "3"}) {
+        const XmlNode channel = config.appendElement("Channel");
+        channel.setAttribute("channelIndex", index);
+        channel.setAttribute("id", index == std::string("2") ? "Studio B" : "");
+    }
+    config.selectSingleNode("Channel[@channelIndex='3']").removeAttribute("id");
+    setPortState(1, 4); // recording, paused
+    setPortState(2, 2); // playing
+    setPortState(3, 3); // recording, on a channel without an id
+    auto item = referenceStandard();
+    script.answer(2);
+    script.answer(IDNO);
+    EXPECT_FALSE(item->TrackPopup(QPoint()));
+    EXPECT_EQ(script.last().text,
+              "2 is recording\nStudio B is playing\n4 is recording\n\nChanging the reference "
+              "standard requires the system to be restarted. Reboot the system?");
+    EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
+    EXPECT_EQ(standard(), "Format525_29_97Hz_2To1");
+    EXPECT_TRUE(mainWindow.delivered().empty());
 }
 
 TEST_F(ChoiceTest, NoAlsoSkipsTheRecordNotice) {
@@ -169,4 +199,48 @@ TEST_F(ChoiceTest, AServerThatCannotAnswerNeverBlocksAChange) {
     script.answer(1);
     EXPECT_TRUE(item->TrackPopup(QPoint()));
     EXPECT_EQ(read("//SystemAudioReference/@audioUnityLevel"), "0");
+}
+
+TEST_F(ChoiceTest, AReadOnlyViewRefusesAtOnce) {
+    state.SetLogonFlags(true, false);
+    auto item = referenceStandard();
+    EXPECT_FALSE(item->TrackPopup(QPoint()));
+    ASSERT_EQ(script.questions().size(), 1u); // no menu, no restart question
+    EXPECT_EQ(script.last().text, "You are not authorized to change configuration settings.");
+    EXPECT_EQ(script.last().caption, "Security");
+    EXPECT_EQ(script.last().style, MB_TOUCH_WARNING);
+    EXPECT_EQ(standard(), "Format525_29_97Hz_2To1");
+    EXPECT_TRUE(page.delivered().empty());
+}
+
+TEST_F(ChoiceTest, AFailedForwardIsShownOnceAndTheRulesStillRun) {
+    server->changeResult = E_ACCESSDENIED;
+    CConfigChoiceItem item("Time of day source:", "./Config/System/TimeOfDay", "timeOfDaySource",
+                           ITEM_LIVE, &page);
+    item.AddChoice("System Clock", Variant("Windows"));
+    item.AddChoice("LTC Input", Variant("Ltc"));
+    script.answer(2);
+    EXPECT_TRUE(item.TrackPopup(QPoint()));
+    EXPECT_EQ(script.last().text, "Access is denied.");
+    EXPECT_EQ(script.last().caption, "Time of day source:");
+    EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
+    // The document took the value, so its rules must run.
+    EXPECT_EQ(read("//TimeOfDay/@timeOfDaySource"), "Ltc");
+    EXPECT_EQ(page.kinds(), std::vector<unsigned>{WM_CONFIG_ITEM_CHANGED});
+    // The state reported the failure; the item did not report it again.
+    ASSERT_EQ(log->records.size(), 1u);
+    EXPECT_EQ(log->records[0].text, "CConfigState::PutAttributeValue");
+}
+
+TEST_F(ChoiceTest, AWriteThatChangedNothingPostsNothing) {
+    auto item = channelItem(0);
+    item->SetPutCallback([](const Variant&, XmlDocument*, CConfigItem&,
+                            std::intptr_t) { return HRESULT_WRITE_FAULT; },
+                         0);
+    script.answer(1);
+    EXPECT_FALSE(item->TrackPopup(QPoint()));
+    EXPECT_EQ(script.last().caption, "Audio reference level:");
+    EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
+    EXPECT_EQ(read("//SystemAudioReference/@audioUnityLevel"), "4");
+    EXPECT_TRUE(page.delivered().empty());
 }

@@ -4,10 +4,14 @@
 #include "items/ConfigPairItem.h"
 #include "items/ConfigTextItems.h"
 #include "items/TouchScrollButtons.h"
+#include "platform/Metrics.h"
 #include "platform/StringIds.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QMouseEvent>
+
+#include <set>
 
 namespace {
 
@@ -35,6 +39,17 @@ protected:
     }
     void setAssigned1(const char* value) {
         document->documentNode().selectSingleNode(kAssigned1).setValue(value);
+    }
+    // The reference standard row, laid out.
+    CConfigChoiceItem* addReferenceStandard() {
+        auto* item =
+            new CConfigChoiceItem(IDS_REFERENCE_STANDARD, "./Config/System/SystemVideoReference",
+                                  "referenceStandard", 0, &page);
+        item->AddChoice(IDS_NTSC_59_94_HZ, Variant("Format525_29_97Hz_2To1"));
+        item->AddChoice(IDS_PAL_50_HZ, Variant("Format625_25Hz_2To1"));
+        list.AddItem(item);
+        list.Relayout(true);
+        return item;
     }
     std::string top() const { return list.RowItem(0) ? list.RowItem(0)->Label() : "(empty)"; }
     void click(QPoint point, Qt::MouseButton button = Qt::LeftButton, bool twice = false) {
@@ -150,13 +165,7 @@ TEST_F(ListTest, FindInsertAndRemove) {
 
 TEST_F(ListTest, ATouchOnTheValueSelectsAndOpensTheItem) {
     list.resize(600, 3 * CConfigListCtrl::RowHeight());
-    auto* item =
-        new CConfigChoiceItem(IDS_REFERENCE_STANDARD, "./Config/System/SystemVideoReference",
-                              "referenceStandard", 0, &page);
-    item->AddChoice(IDS_NTSC_59_94_HZ, Variant("Format525_29_97Hz_2To1"));
-    item->AddChoice(IDS_PAL_50_HZ, Variant("Format625_25Hz_2To1"));
-    list.AddItem(item);
-    list.Relayout(true);
+    CConfigChoiceItem* item = addReferenceStandard();
     list.grab(); // paints, which places the value
 
     const QRect row = list.RowRect(0);
@@ -188,4 +197,59 @@ TEST_F(ListTest, APairRowIsHitAnywhere) {
     EXPECT_TRUE(first->IsSelected());
     EXPECT_FALSE(second->IsSelected());
     EXPECT_TRUE(script.questions().empty());
+}
+
+TEST_F(ListTest, AnEmptyChoiceCanStillBeTouchedToSetIt) {
+    list.resize(600, 3 * CConfigListCtrl::RowHeight());
+    document->documentNode()
+        .selectSingleNode("//SystemAudioReference/@audioUnityLevel")
+        .setValue("");
+    auto* item =
+        new CConfigChoiceItem(IDS_AUDIO_REFERENCE_LEVEL, "./Config/System/SystemAudioReference",
+                              "audioUnityLevel", 0, &page);
+    item->AddChoice(IDS_0_DBU, Variant(std::int32_t{0}));
+    item->AddChoice(IDS_PLUS_4_DBU, Variant(std::int32_t{4}));
+    auto* heading = new CConfigTextItem(IDS_AUDIO_REFERENCE, "", "", ITEM_UNBOUND, &page);
+    list.AddItem(item);
+    list.AddItem(heading);
+    list.Relayout(true);
+    list.grab();
+
+    // Past the label of the empty choice: the menu opens and the choice is written.
+    script.answer(2);
+    click(QPoint(list.RowRect(0).right() - 20, list.RowRect(0).center().y()));
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::PopupMenu);
+    EXPECT_EQ(read("//SystemAudioReference/@audioUnityLevel"), "4");
+    // A heading offers nothing, and an empty place on its row is not a value.
+    click(QPoint(list.RowRect(1).right() - 20, list.RowRect(1).center().y()));
+    EXPECT_EQ(script.questions().size(), 1u);
+}
+
+TEST_F(ListTest, AReadOnlyViewDrawsValuesDimAndRefusesTouches) {
+    list.resize(600, 2 * CConfigListCtrl::RowHeight());
+    CConfigChoiceItem* item = addReferenceStandard();
+
+    const auto valueColours = [&] {
+        const QImage image = list.grab().toImage();
+        std::set<QRgb> colours;
+        const QRect value = item->ValueRect();
+        for (int x = value.left(); x <= value.right(); ++x) {
+            for (int y = value.top(); y <= value.bottom(); ++y)
+                colours.insert(image.pixelColor(x, y).rgb());
+        }
+        return colours;
+    };
+    EXPECT_TRUE(valueColours().count(QColor(0, 0, 255).rgb()));
+
+    state.SetLogonFlags(true, false);
+    const std::set<QRgb> dim = valueColours();
+    EXPECT_FALSE(dim.count(QColor(0, 0, 255).rgb()));
+    EXPECT_TRUE(dim.count(FrmwkGetColor(COLOR_TEXT_DIM).rgb()));
+
+    click(item->ValueRect().center());
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().text, "You are not authorized to change configuration settings.");
+    EXPECT_EQ(script.last().caption, "Security");
+    EXPECT_EQ(read("//SystemVideoReference/@referenceStandard"), "Format525_29_97Hz_2To1");
 }

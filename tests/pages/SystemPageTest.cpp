@@ -8,6 +8,9 @@
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/FakeServices.h"
+#include "support/MessageRecorder.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -175,14 +178,14 @@ TEST_F(SystemPageTest, TwoChannelLtcInputsOfferTheTwoChannels) {
     EXPECT_TRUE(item->IsVisible());
 }
 
-TEST_F(SystemPageTest, AStoredIdThatMatchesNothingShowsNoValue) {
+TEST_F(SystemPageTest, AStoredIdThatMatchesNothingShowsAsItIsStored) {
     load(ltcDocument(true, 1, "Elsewhere"));
     build();
     auto* item =
         dynamic_cast<CConfigChoiceItem*>(page->List()->FindItem(IDS_TIME_OF_DAY_LTC_SOURCE));
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->ChoiceCount(), 2u); // System and C1
-    EXPECT_EQ(valueText(IDS_TIME_OF_DAY_LTC_SOURCE), "");
+    EXPECT_EQ(valueText(IDS_TIME_OF_DAY_LTC_SOURCE), "Elsewhere");
 }
 
 TEST_F(SystemPageTest, PickingAnLtcSourceStoresItsInputId) {
@@ -209,4 +212,103 @@ TEST_F(SystemPageTest, NoAnalogAudioInputNoAudioGroup) {
             <System><SystemAudioReference audioUnityLevel="8"/></System></Config>)");
     build();
     EXPECT_EQ(valueText(IDS_AUDIO_REFERENCE_LEVEL), "+8 dBu");
+}
+
+TEST_F(SystemPageTest, NestedVbiLinesAreRemovedWithoutTouchingFreedNodes) {
+    load(R"(<Config>
+  <VideoCodec id="V"><UncompressedVbi>
+    <VbiLine lineNum="10"><VbiLine lineNum="11"><VbiLine lineNum="12"/></VbiLine></VbiLine>
+    <VbiLine lineNum="20"/>
+  </UncompressedVbi></VideoCodec>
+  <AncDataCodec id="A"><VbiLine lineNum="30"><Teletext/><VbiLine lineNum="31"/></VbiLine></AncDataCodec>
+</Config>)");
+    build();
+    EXPECT_EQ(page->OnItemChange(*document, "Format625_25Hz_2To1"), S_OK);
+    EXPECT_TRUE(document->documentNode().selectNodes("//VbiLine").empty());
+    EXPECT_FALSE(document->documentNode().selectSingleNode("//UncompressedVbi").isNull());
+    EXPECT_FALSE(document->documentNode().selectSingleNode("//AncDataCodec").isNull());
+}
+
+TEST_F(SystemPageTest, ElementsWithoutOrWithSharedIdsAreRewrittenToo) {
+    load(R"(<Config>
+  <VideoInput videoInputFormat="Format525_29_97Hz_2To1"/>
+  <VideoInput id="same" videoInputFormat="Format525_29_97Hz_2To1"/>
+  <VideoInput id="same" videoInputFormat="Format1080_29_97Hz_2To1"/>
+  <VideoOutput videoOutputFormat="Format525_29_97Hz_2To1" aspectRatio="16:9">
+    <VideoOutputTiming videoLineOffset="3"/>
+  </VideoOutput>
+  <VideoCodec><Mpeg chromaFormat="4_2_0" dataRate="25"/></VideoCodec>
+</Config>)");
+    build();
+    ASSERT_EQ(page->OnItemChange(*document, "Format625_25Hz_2To1"), S_OK);
+    for (const XmlNode& input : document->documentNode().selectNodes("//VideoInput"))
+        EXPECT_EQ(input.attribute("videoInputFormat"), "Format625_25Hz_2To1");
+    EXPECT_EQ(read("//VideoOutput/@videoOutputFormat"), "Format625_25Hz_2To1");
+    EXPECT_EQ(read("//VideoOutput/@aspectRatio"), "4:3");
+    EXPECT_EQ(read("//VideoOutputTiming/@videoLineOffset"), "0");
+    EXPECT_EQ(read("//Mpeg/@dataRate"), "15");
+}
+
+namespace {
+
+// A System page whose rewrite changes part of the document and then fails.
+class FailingRewritePage : public CSystemPage {
+public:
+    HRESULT OnItemChange(XmlDocument& document, const std::string& standard) override {
+        CSystemPage::OnItemChange(document, standard);
+        document.documentNode().selectSingleNode("//VideoInput").setAttribute("broken", "yes");
+        return E_FAIL;
+    }
+    using CSystemPage::OnItemChange;
+};
+
+} // namespace
+
+TEST_F(SystemPageTest, AFailedRewriteLeavesTheDocumentAsBeforeAndWithdrawsTheRestart) {
+    load(kRewriteDocument);
+    MessageRecorder mainWindow;
+    SetMainWindow(&mainWindow);
+    page = std::make_unique<FailingRewritePage>();
+    page->resize(600, 600);
+    page->Create(nullptr);
+    const std::string before = document->xml();
+
+    CConfigItem* standard = page->List()->FindItem(IDS_REFERENCE_STANDARD);
+    script.answer(2);     // PAL
+    script.answer(IDYES); // restart
+    ASSERT_TRUE(standard->TrackPopup(QPoint()));
+    QCoreApplication::sendPostedEvents(page.get());
+
+    EXPECT_TRUE(document->xml() == before);
+    EXPECT_EQ(valueText(IDS_REFERENCE_STANDARD), "NTSC (59.94 Hz)");
+    EXPECT_EQ(script.last().caption, "Reference Standard");
+    EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
+    EXPECT_EQ(script.last().text, "Unspecified error");
+    EXPECT_TRUE(mainWindow.delivered().empty()); // no restart, so no commit
+    SetMainWindow(nullptr);
+}
+
+TEST_F(SystemPageTest, AReplacedDocumentRebuildsThePage) {
+    load(ltcDocument(true, 2, "LtcIn1"));
+    build();
+    EXPECT_EQ(valueText(IDS_TIME_OF_DAY_LTC_SOURCE), "C1");
+    EXPECT_EQ(page->List()->FindItem(IDS_AUDIO_REFERENCE), nullptr);
+
+    // As Load does: the same document object gets a new content.
+    XmlDocument loaded;
+    ASSERT_EQ(
+        loaded.loadXml(
+            ltcDocument(false, 3, "LtcIn3")
+                .replace(0, 8, "<Config><AudioInput id=\"A\"><AudioInputAnalog/></AudioInput>")),
+        S_OK);
+    document->replaceContent(std::move(loaded));
+    state.SetDocument(document);
+    SendMessage(page.get(), WM_CONFIG_RELAYOUT);
+
+    auto* ltc =
+        dynamic_cast<CConfigChoiceItem*>(page->List()->FindItem(IDS_TIME_OF_DAY_LTC_SOURCE));
+    ASSERT_NE(ltc, nullptr);
+    EXPECT_EQ(ltc->ChoiceCount(), 3u); // C1 to C3, no system input any more
+    EXPECT_EQ(valueText(IDS_TIME_OF_DAY_LTC_SOURCE), "C3");
+    EXPECT_NE(page->List()->FindItem(IDS_AUDIO_REFERENCE_LEVEL), nullptr);
 }
