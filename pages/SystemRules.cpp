@@ -4,8 +4,8 @@
 #include "SystemPage.h"
 
 #include "channel/ChannelDlg.h"
-#include "items/ConfigListCtrl.h"
 #include "items/ConfigItem.h"
+#include "items/ConfigListCtrl.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/WindowMessages.h"
@@ -59,8 +59,8 @@ LRESULT CSystemPage::OnItemChange(WPARAM labelId, CConfigItem* item) {
     return 0;
 }
 
-void CSystemPage::undoStandardChange(XmlDocument& document, XmlDocument& before,
-                                     CConfigItem& item, const std::string& why) {
+void CSystemPage::undoStandardChange(XmlDocument& document, XmlDocument& before, CConfigItem& item,
+                                     const std::string& why) {
     document.replaceContent(std::move(before));
     Variant previous;
     item.GetPreviousValue(previous);

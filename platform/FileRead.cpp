@@ -26,8 +26,8 @@ FileReadResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& co
     content.clear();
     // Opened without blocking, so that a FIFO behind the name cannot stop the caller; what
     // was opened is then checked, not the name, which may change meanwhile.
-    const Descriptor file{::open(QFile::encodeName(path).constData(),
-                                 O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    const Descriptor file{
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
     if (file.fd < 0)
         return FileReadResult::Unreadable;
     struct stat info {};

@@ -89,9 +89,9 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
     m_status = new QLabel(this);
     m_status->setFont(FrmwkGetFont(FONT_SMALL));
     m_status->setAlignment(Qt::AlignCenter);
-    m_status->setStyleSheet(QStringLiteral("QLabel { color: %1; background: %2; padding: 2px; }")
-                                .arg(FrmwkGetColor(COLOR_TEXT_SELECTED).name(),
-                                     FrmwkGetColor(COLOR_SELECTION).name()));
+    m_status->setStyleSheet(
+        QStringLiteral("QLabel { color: %1; background: %2; padding: 2px; }")
+            .arg(FrmwkGetColor(COLOR_TEXT_SELECTED).name(), FrmwkGetColor(COLOR_SELECTION).name()));
     m_status->hide();
     column->addWidget(m_status);
     column->addWidget(m_tabs);

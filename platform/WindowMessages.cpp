@@ -24,8 +24,8 @@ QEvent::Type ConfigMessageEvent::eventType(unsigned message) {
     std::lock_guard lock(mutex);
     auto found = types.find(message);
     if (found == types.end())
-        found = types.emplace(message, static_cast<QEvent::Type>(QEvent::registerEventType()))
-                    .first;
+        found =
+            types.emplace(message, static_cast<QEvent::Type>(QEvent::registerEventType())).first;
     return found->second;
 }
 

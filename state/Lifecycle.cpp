@@ -11,7 +11,6 @@
 #include "platform/XmlDocument.h"
 #include "server/IConfigServer.h"
 
-
 #include <fmt/printf.h>
 
 namespace {
