@@ -1,5 +1,7 @@
 #include "HostFramework.h"
 
+#include <fmt/format.h>
+
 #include <semaphore.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -26,8 +29,9 @@ struct PaneTable {
     PaneRecord panes[kCapacity];
 };
 
-std::string frameworkSegmentName() {
-    return "trellis-framework-" + std::to_string(getuid());
+std::string& chosenSegmentName() {
+    static std::string name;
+    return name;
 }
 
 void copyText(char* target, std::size_t capacity, const std::string& text) {
@@ -57,6 +61,15 @@ std::size_t CCorvane::RoundToGranularity(std::size_t size, std::size_t granulari
     return (size / granularity) * granularity + granularity;
 }
 
+void CCorvane::SetFrameworkSegmentName(const std::string& name) {
+    chosenSegmentName() = name;
+}
+
+std::string CCorvane::FrameworkSegmentName() {
+    const std::string& chosen = chosenSegmentName();
+    return chosen.empty() ? "trellis-framework-" + std::to_string(getuid()) : chosen;
+}
+
 void CCorvane::SetSegment(const std::string& name, std::size_t size, const std::string& mutexName) {
     m_segmentName = name;
     m_segmentSize = size;
@@ -68,7 +81,7 @@ HRESULT CCorvane::OpenFramework(int, int* reserved) {
         *reserved = 0;
     if (m_open)
         return S_OK;
-    SetSegment(frameworkSegmentName(), sizeof(PaneTable));
+    SetSegment(FrameworkSegmentName(), sizeof(PaneTable));
     bool created = false;
     if (!OpenSharedSegment(created))
         return E_FAIL;
@@ -145,16 +158,49 @@ HRESULT CCorvane::DlgDoModalEnd() {
     return S_OK;
 }
 
-bool CCorvane::lockSegment() {
-    if (!m_open || !m_mutex)
+bool CCorvane::acquireMutex() {
+    auto* mutex = static_cast<sem_t*>(m_mutex);
+    if (!mutex)
         return false;
-    while (sem_wait(static_cast<sem_t*>(m_mutex)) != 0) {
-        if (errno != EINTR)
-            return false;
+    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(m_lockTimeout).count();
+    timespec deadline{};
+    clock_gettime(CLOCK_REALTIME, &deadline);
+    deadline.tv_sec += static_cast<time_t>(wait / 1000000000);
+    deadline.tv_nsec += static_cast<long>(wait % 1000000000);
+    if (deadline.tv_nsec >= 1000000000) {
+        ++deadline.tv_sec;
+        deadline.tv_nsec -= 1000000000;
+    }
+    while (sem_timedwait(mutex, &deadline) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno == ETIMEDOUT) {
+            // A process killed while holding the lock never releases it.
+            fmt::print(stderr,
+                       "trellis: the host framework lock {} was not released within {} ms; its "
+                       "holder has probably ended: taking the lock over\n",
+                       m_mutexName, m_lockTimeout.count());
+            return true;
+        }
+        fmt::print(stderr, "trellis: cannot take the host framework lock {}: {}\n", m_mutexName,
+                   std::strerror(errno));
+        return false;
     }
     return true;
 }
 
+bool CCorvane::lockSegment() {
+    return m_open && acquireMutex();
+}
+
 void CCorvane::unlockSegment() {
-    sem_post(static_cast<sem_t*>(m_mutex));
+    auto* mutex = static_cast<sem_t*>(m_mutex);
+    if (!mutex)
+        return;
+    // After a takeover from a holder that was only slow, both would release the lock: it never
+    // counts above one, or it would let two holders in from then on.
+    int value = 0;
+    if (sem_getvalue(mutex, &value) == 0 && value > 0)
+        return;
+    sem_post(mutex);
 }

@@ -8,6 +8,7 @@
 
 #include <QtGlobal>
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -20,7 +21,7 @@ public:
     CCorvane(const CCorvane&) = delete;
     CCorvane& operator=(const CCorvane&) = delete;
 
-    // Attaches to the framework and opens its shared segment.
+    // Attaches to the framework and opens its shared segment, named FrameworkSegmentName().
     HRESULT OpenFramework(int flags, int* reserved);
     // Records the pane in the shared segment so that other panes can find it.
     HRESULT RegisterPane(long processId, const std::string& paneId, const std::string& paneName,
@@ -47,6 +48,17 @@ public:
     void* SegmentView() const { return m_view; }
     int ModalDepth() const { return m_modalDepth; }
 
+    // The name of the framework's segment: "trellis-framework-<uid>", shared by every instance
+    // of this user, unless SetFrameworkSegmentName chose another (tests do, so as not to touch
+    // the segment of a running utility). An empty name restores the default.
+    static void SetFrameworkSegmentName(const std::string& name);
+    static std::string FrameworkSegmentName();
+
+    // How long taking the segment's lock waits before it is taken over from a holder that
+    // presumably ended without releasing it.
+    void SetLockTimeout(std::chrono::milliseconds timeout) { m_lockTimeout = timeout; }
+    std::chrono::milliseconds LockTimeout() const { return m_lockTimeout; }
+
     // The size a segment of the given size occupies: always raised to the next whole
     // granule, even when it already is a multiple.
     static std::size_t RoundToGranularity(std::size_t size, std::size_t granularity);
@@ -55,6 +67,9 @@ protected:
     // POSIX object names start with one slash and hold no other.
     static std::string PosixObjectName(const std::string& name);
 
+    // Takes the named semaphore m_mutex, waiting at most LockTimeout(); then takes it over,
+    // saying so on standard error. False only when the semaphore cannot be waited on.
+    bool acquireMutex();
     bool lockSegment();
     void unlockSegment();
 
@@ -69,6 +84,7 @@ protected:
     bool m_created = false;
     unsigned m_permissions = 0600; // security attributes of both objects
     std::size_t m_granularity;
+    std::chrono::milliseconds m_lockTimeout{2000};
 
 private:
     int m_modalDepth = 0;

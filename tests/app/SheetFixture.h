@@ -12,6 +12,7 @@
 #include "server/embedded/EmbeddedServices.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
+#include "support/TestFrameworkSegment.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -24,6 +25,7 @@ class SheetTest : public ::testing::Test {
 protected:
     void SetUp() override {
         script.install();
+        useTestFrameworkSegment();
         installServiceFactory(&factory);
         server = EmbeddedServer::forDirectory(dir.path());
         server->setRestartDelay(0);
