@@ -12,6 +12,8 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+
 namespace {
 
 CTrellisApp* g_application = nullptr;
@@ -74,8 +76,7 @@ bool CTrellisApp::InitInstance(const QStringList& arguments) {
         m_framework = makeFramework();
         int unused = 0;
         if (!m_framework || FAILED(m_framework->OpenFramework(0, &unused))) {
-            prompter().messageBox("Could not attach to Corvane framework", "Trellis",
-                                  MB_TOUCH_ERROR, nullptr);
+            ReportStartupFailure("Could not attach to Corvane framework");
             return;
         }
 
@@ -89,6 +90,10 @@ bool CTrellisApp::InitInstance(const QStringList& arguments) {
 
         prompter().runDialog(sheet);
     });
+    // A failure before the sheet ran (the pane registration, say) was reported where nobody
+    // looks yet.
+    if (scope.Failed())
+        ReportStartupFailure(scope.FailureText());
     return false;
 }
 
@@ -97,7 +102,14 @@ int CTrellisApp::ExitInstance() {
         m_framework->RevokePane(m_paneId.toStdString());
         m_framework.reset();
     }
-    return 0;
+    return m_exitCode;
+}
+
+void ReportStartupFailure(const std::string& text) {
+    std::fprintf(stderr, "trellis: %s\n", text.c_str());
+    prompter().messageBox(text, "Trellis", MB_TOUCH_ERROR, nullptr);
+    if (CTrellisApp* app = CTrellisApp::instance())
+        app->SetExitCode(1);
 }
 
 void CTrellisApp::OnHelp() {

@@ -24,7 +24,11 @@ public:
 
     // The start-up sequence; always false, as the process ends when the sheet closes.
     bool InitInstance(const QStringList& arguments);
+    // Ends the run; the result is the process's exit status: 0, or 1 when start-up failed
+    // or the logon was refused.
     int ExitInstance();
+    void SetExitCode(int code) { m_exitCode = code; }
+    int ExitCode() const { return m_exitCode; }
     // Opens the help page beside the program.
     void OnHelp();
 
@@ -53,4 +57,9 @@ private:
     std::string m_userName;
     short m_credentialsGiven = 0;
     QString m_caption;
+    int m_exitCode = 0;
 };
+
+// Tells the user why the program cannot go on, in a message box and on standard error for
+// whoever started it, and makes the process end with a failure status.
+void ReportStartupFailure(const std::string& text);

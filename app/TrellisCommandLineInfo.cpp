@@ -1,5 +1,7 @@
 #include "TrellisCommandLineInfo.h"
 
+#include <cstring>
+
 void CTrellisCommandLineInfo::ParseCommandLine(const QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -22,4 +24,11 @@ bool CTrellisCommandLineInfo::GetParameter(int index, QString& parameter, bool* 
     if (isSwitch)
         *isSwitch = m_switches[static_cast<std::size_t>(index)];
     return true;
+}
+
+void CTrellisCommandLineInfo::HidePassword(int argc, char* argv[]) {
+    // argv[0] is the program; the password is parameter 3.
+    constexpr int kPasswordArgument = 3;
+    if (argc > kPasswordArgument && argv[kPasswordArgument])
+        std::memset(argv[kPasswordArgument], 0, std::strlen(argv[kPasswordArgument]));
 }

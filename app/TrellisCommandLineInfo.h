@@ -16,6 +16,10 @@ public:
     int GetCount() const { return m_count; }
     bool GetParameter(int index, QString& parameter, bool* isSwitch = nullptr) const;
 
+    // Blanks the password (the third parameter) in the process's own argument memory, so
+    // that other users cannot read it from the process list. Read the arguments first.
+    static void HidePassword(int argc, char* argv[]);
+
 private:
     QStringList m_parameters;
     std::vector<bool> m_switches;

@@ -81,18 +81,46 @@ long CTrellisDlg::OnStartup() {
         const LogonParameters logon = logonParameters();
         m_state = std::make_unique<CConfigState>();
         const HRESULT hr = m_state->CreateAppServers(logon);
-        if (hr == E_ACCESSDENIED || !m_state->IsAuthenticated()) {
-            OnCancel();
-            done(IDCANCEL);
+        const std::string& failure = m_state->GetLogonFailureText();
+        if (hr == E_ACCESSDENIED) {
+            // The user declined to go on after a refused logon, and has been told why.
+            closeAtStartup(std::string(), 1);
             return;
         }
-        if (!m_state->IsAuthorized())
+        if (!m_state->IsAuthenticated()) {
+            // A cancelled logon dialog ends the run quietly; anything else says why.
+            closeAtStartup(failure, failure.empty() ? 0 : 1);
+            return;
+        }
+        if (!m_state->HasDocument()) {
+            // Nothing to show, and nothing that could be committed or restored.
+            closeAtStartup(failure.empty() ? ComErrorText(hr) : failure, 1);
+            return;
+        }
+        if (FAILED(hr))
+            prompter().messageBox(failure, "Trellis", MB_TOUCH_WARNING, this);
+        if (m_state->IsReadOnly()) {
             setWindowTitle(QStringLiteral("Configuration for %1 [Read Only]")
                                .arg(QString::fromStdString(logon.hostName)));
+            // The title bar is not visible on the touch screen: say it inside the sheet too.
+            SetStatusText(QStringLiteral("[Read Only]"));
+        }
         createPages();
         result = m_state->IsConnected() ? 0 : -1;
     });
+    // A start-up that broke off before the pages leaves an empty sheet nobody can use.
+    if (scope.Failed() && GetPageCount() == 0 && this->result() == 0)
+        closeAtStartup(scope.FailureText(), 1);
     return result;
+}
+
+void CTrellisDlg::closeAtStartup(const std::string& failure, int exitCode) {
+    if (!failure.empty())
+        ReportStartupFailure(failure);
+    if (CTrellisApp* app = CTrellisApp::instance(); app && exitCode != 0)
+        app->SetExitCode(exitCode);
+    endModal();
+    done(IDCANCEL);
 }
 
 void CTrellisDlg::createPages() {
@@ -164,45 +192,74 @@ void CTrellisDlg::endModal() {
 
 void CTrellisDlg::OnOK() {
     m_showedProgress = false;
-    if (m_state && !m_state->IsAuthorized()) {
-        prompter().messageBox("You are not authorized to change configuration settings.",
-                              "Security", MB_TOUCH_WARNING, this);
-    } else {
+    CTraceScope scope("CTrellisDlg::OnOK");
+    bool close = false;
+    HRESULT committed = S_OK;
+    scope.Run([&] {
+        if (m_state && !m_state->IsAuthorized()) {
+            prompter().messageBox("You are not authorized to change configuration settings.",
+                                  "Security", MB_TOUCH_WARNING, this);
+            close = true;
+            return;
+        }
         WaitCursor wait;
         m_remotePage->SaveRemoteHosts();
         if (!m_securityPage->ApplyProtocolUsers())
             return;
-        if (m_state && m_state->IsConfigDirty()) {
-            const std::uint32_t before = m_state->IsChannelOffline();
-            m_state->CommitConfig();
-            const std::uint32_t after = m_state->IsChannelOffline();
-            const std::uint32_t wentOffline = ~before & after;
-            if (wentOffline != 0) {
-                CProgressDlg progress(QStringLiteral("Please wait......"),
-                                      QStringLiteral("Saving Configuration Settings"));
-                progress.SetRange(0, 100);
-                progress.SetPos(0);
-                progress.SetSweepColor(QColor(0xFF, 0xFF, 0xFF));
-                CommitProgress poller(wentOffline, progress, *m_state, m_progressSettings);
-                if (poller.started()) {
-                    m_showedProgress = true;
-                    prompter().runDialog(progress);
-                    poller.join();
-                }
-            }
+        if (!m_state || !m_state->IsConfigDirty()) {
+            close = true;
+            return;
         }
+        const std::uint32_t before = m_state->IsChannelOffline();
+        committed = m_state->CommitConfig();
+        // A refused commit keeps the sheet and its edits, to try again or to save them.
+        if (FAILED(committed))
+            return;
+        close = true;
+        const std::uint32_t wentOffline = ~before & m_state->IsChannelOffline();
+        if (wentOffline != 0)
+            waitForChannels(wentOffline);
+    });
+    if (FAILED(committed) && committed != E_ABORT)
+        prompter().messageBox(ComErrorText(committed), "Saving Configuration Settings",
+                              MB_TOUCH_ERROR, this);
+    else if (scope.Failed())
+        prompter().messageBox(scope.FailureText(), "Saving Configuration Settings", MB_TOUCH_ERROR,
+                              this);
+    if (close) {
+        endModal();
+        done(IDOK);
     }
-    endModal();
-    done(IDOK);
+}
+
+void CTrellisDlg::waitForChannels(std::uint32_t wentOffline) {
+    CProgressDlg progress(QStringLiteral("Please wait......"),
+                          QStringLiteral("Saving Configuration Settings"));
+    progress.SetRange(0, 100);
+    progress.SetPos(0);
+    progress.SetSweepColor(QColor(0xFF, 0xFF, 0xFF));
+    CommitProgress poller(wentOffline, progress, *m_state, m_progressSettings);
+    if (poller.started()) {
+        m_showedProgress = true;
+        prompter().runDialog(progress);
+        poller.join();
+    }
 }
 
 void CTrellisDlg::OnCancel() {
     endModal();
-    if (m_state && m_state->IsAuthorized() && m_state->IsConfigDirty()) {
+    if (m_state && m_state->HasDocument() && m_state->IsAuthorized() && m_state->IsConfigDirty()) {
+        // Discarding sends the logon configuration back, which may restart channels: while
+        // one records or plays, the safe answer is the default.
+        const bool busy = m_state->IsRecording(-1) || m_state->IsPlaying(-1);
         if (prompter().messageBox("Discard configuration changes?", "Discard Changes",
-                                  MB_TOUCH_QUESTION, this) != IDYES)
+                                  MB_TOUCH_QUESTION | (busy ? MB_DEFBUTTON2 : 0), this) != IDYES)
             return;
-        m_state->RestoreInitialConfig();
+        const HRESULT restored = m_state->RestoreInitialConfig();
+        if (FAILED(restored) && restored != E_ABORT) {
+            prompter().messageBox(ComErrorText(restored), "Discard Changes", MB_TOUCH_ERROR, this);
+            return;
+        }
     }
     done(IDCANCEL);
 }

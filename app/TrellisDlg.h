@@ -6,7 +6,9 @@
 #include "CommitProgress.h"
 #include "platform/TouchPropertySheet.h"
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 class CConfigState;
 class CSystemPage;
@@ -43,6 +45,10 @@ private:
     void OnRestart();
     void createPages();
     void endModal();
+    // Ends the run before it began; a failure text is shown and makes the exit status 1.
+    void closeAtStartup(const std::string& failure, int exitCode);
+    // Shows the progress dialog until the channels that went offline are back.
+    void waitForChannels(std::uint32_t wentOffline);
 
     std::unique_ptr<CSystemPage> m_systemPage;
     std::unique_ptr<CChannelPage> m_channelPage;

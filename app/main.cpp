@@ -2,6 +2,7 @@
 // machine's host is served by the embedded stand-in server.
 
 #include "TrellisApp.h"
+#include "TrellisCommandLineInfo.h"
 #include "platform/QtPrompter.h"
 #include "server/embedded/EmbeddedServices.h"
 
@@ -16,6 +17,7 @@ constexpr const char* kUsage =
     "usage: trellis [host [user [password [domain]]]]\n"
     "  host      the server to configure; \"local\" or empty means this machine\n"
     "  user      logs on as this user without asking (password and domain follow)\n"
+    "Exit status: 0, or 1 when the program could not start or the logon was refused.\n"
     "The embedded server keeps its state in $TRELLIS_SERVER_DIR, else in the user's data\n"
     "folder. TRELLIS_WORKSTATION=1 selects the control-workstation layout.\n";
 
@@ -38,8 +40,12 @@ int main(int argc, char* argv[]) {
     EmbeddedServiceFactory services;
     installServiceFactory(&services);
 
+    // Qt has taken its own options out of argv; what is left are the utility's parameters.
+    const QStringList arguments = application.arguments().mid(1);
+    CTrellisCommandLineInfo::HidePassword(argc, argv);
+
     CTrellisApp trellis;
-    trellis.InitInstance(application.arguments().mid(1));
+    trellis.InitInstance(arguments);
     const int result = trellis.ExitInstance();
 
     installServiceFactory(nullptr);

@@ -1,4 +1,5 @@
-// Pictures of the sheet as a person sees it, for the documentation.
+// Pictures of the sheet as a person sees it, drawn into the build folder; scripts/screenshots
+// copies them into the documentation.
 
 #include "SheetFixture.h"
 #include "platform/StringIds.h"

@@ -1,8 +1,11 @@
 #include "SheetFixture.h"
 #include "platform/ProgressDlg.h"
 #include "platform/StringIds.h"
+#include "support/FakeConnection.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMouseEvent>
 #include <QPushButton>
 
 namespace {
@@ -190,4 +193,189 @@ TEST_F(SheetTest, NoToTheRestartQuestionLeavesTheDocument) {
         EXPECT_EQ(sheet.result(), 0);
         sheet.CancelButton()->click();
     });
+}
+
+namespace {
+
+const std::string kReferenceQuestion =
+    "Changing the reference standard requires the system to be restarted. Reboot the system?";
+
+// The system page's value text of an item.
+std::string shown(CTrellisDlg& sheet, int labelId) {
+    std::string text;
+    if (CConfigItem* item = sheet.SystemPage()->List()->FindItem(labelId))
+        item->GetValueText(text);
+    return text;
+}
+
+} // namespace
+
+TEST_F(SheetTest, AnUnreachableHostSaysSoAndEndsWithAFailureStatus) {
+    run({"studio-7", "admin", "trellis"}, nullptr, {IDOK});
+    EXPECT_EQ(result, IDCANCEL);
+    ASSERT_EQ(script.questions().size(), 2u); // the sheet, then why it ends
+    EXPECT_EQ(script.last().text, "Could not connect to host server studio-7");
+    EXPECT_EQ(script.last().caption, "Trellis");
+    EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
+    EXPECT_EQ(app.ExitInstance(), 1);
+}
+
+TEST_F(SheetTest, AConfigurationThatDoesNotParseEndsTheRunWithoutSendingAnything) {
+    FakeFactory fake;
+    fake.connection->memberOf = {"BUILTIN\\Administrators"};
+    const auto server = fake.connection->appServer->configServer;
+    server->configuration = "<Config><Channel channelIndex=\"0\">";
+    run({"localhost", "u", "p"}, nullptr, {IDOK});
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(script.last().text.rfind("Error loading XML document", 0), 0u);
+    EXPECT_EQ(script.last().caption, "Trellis");
+    EXPECT_TRUE(server->commits.empty());
+    EXPECT_EQ(app.ExitInstance(), 1);
+}
+
+TEST_F(SheetTest, RetryThenCancellingTheLogonClosesWithoutASheet) {
+    run({"localhost", "operator", "operator"}, nullptr, {IDRETRY, IDCANCEL});
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::Logon);
+    EXPECT_EQ(caption, "Configuration for localhost"); // never "[Read Only]"
+    EXPECT_EQ(script.unexpectedCount(), 0);
+    EXPECT_EQ(app.ExitInstance(), 0); // the user chose to stop
+}
+
+TEST_F(SheetTest, AFailedCommitKeepsTheSheetAndTheEdits) {
+    const std::string before = committed();
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        write(kTimeOfDay, "timeOfDaySource", "Ltc");
+        // A configuration without channels is one the server refuses.
+        std::shared_ptr<XmlDocument> document;
+        CConfigState().GetConfigDocument(document);
+        const XmlNode config = document->documentElement();
+        for (const XmlNode& channel : config.selectNodes("Channel"))
+            config.removeChild(channel);
+        script.answer(IDOK);
+        sheet.OkButton()->click();
+        EXPECT_EQ(script.last().text, "The data is invalid.");
+        EXPECT_EQ(script.last().caption, "Saving Configuration Settings");
+        EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
+        EXPECT_EQ(sheet.result(), 0); // still open
+        EXPECT_EQ(read(std::string(kTimeOfDay) + "/@timeOfDaySource"), "Ltc");
+
+        // The edits can still be saved.
+        script.answerFile(files.filePath("kept.xml").toStdString());
+        sheet.PressWizardButton(0);
+        EXPECT_TRUE(QFile::exists(files.filePath("kept.xml")));
+        script.answer(IDYES);
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_TRUE(committed() == before);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(SheetTest, ASecondSessionsCommitIsNotSilentlyReverted) {
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        write(kTimeOfDay, "timeOfDaySource", "Ltc");
+        // Meanwhile another session commits a change of its own.
+        storeConfiguration([](XmlDocument& document) {
+            document.documentNode()
+                .selectSingleNode("//SystemAudioReference/@audioUnityLevel")
+                .setValue("8");
+        });
+        const std::string theirs = committed();
+        script.answer(IDNO);
+        sheet.OkButton()->click();
+        EXPECT_EQ(script.last().caption, "Configuration Changed");
+        EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
+        EXPECT_EQ(sheet.result(), 0);
+        EXPECT_TRUE(committed() == theirs);
+
+        script.answer(IDYES);
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_NE(committed().find("timeOfDaySource=\"Ltc\""), std::string::npos);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(SheetTest, AReferenceStandardChangeNamesTheRecordingChannelAndDefaultsToNo) {
+    server->setChannelStatus(1, "portstate", "3");
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        const std::string before = committed();
+        script.answer(2);    // PAL
+        script.answer(IDNO); // keep it recording
+        EXPECT_FALSE(systemItem(sheet, IDS_REFERENCE_STANDARD)->TrackPopup(QPoint()));
+        EXPECT_EQ(script.last().text, "C2 is recording\n\n" + kReferenceQuestion);
+        EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(sheet.result(), 0);
+        EXPECT_EQ(read("Config/System/SystemVideoReference/@referenceStandard"),
+                  "Format525_29_97Hz_2To1");
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(SheetTest, DiscardingWhileAChannelPlaysDefaultsToNo) {
+    server->setChannelStatus(0, "portstate", "1");
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        write(kTimeOfDay, "timeOfDaySource", "Ltc");
+        script.answer(IDNO);
+        sheet.CancelButton()->click();
+        EXPECT_EQ(script.last().text, "Discard configuration changes?");
+        EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
+        EXPECT_EQ(sheet.result(), 0);
+        script.answer(IDYES);
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(SheetTest, TheReadOnlyViewSaysSoInsideTheSheetAndRefusesTouches) {
+    run({"localhost", "operator", "operator"},
+        [&](CTrellisDlg& sheet) {
+            EXPECT_EQ(sheet.StatusText(), "[Read Only]");
+            sheet.show();
+            CConfigListCtrl* list = sheet.SystemPage()->List();
+            CConfigItem* standard = systemItem(sheet, IDS_REFERENCE_STANDARD);
+            list->grab();
+            const QPoint onValue = standard->ValueRect().center();
+            QMouseEvent press(QEvent::MouseButtonPress, onValue, list->mapToGlobal(onValue),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            script.answer(IDOK);
+            QApplication::sendEvent(list, &press);
+            EXPECT_EQ(script.last().text,
+                      "You are not authorized to change configuration settings.");
+            EXPECT_EQ(script.last().caption, "Security");
+            EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::MessageBox);
+            sheet.CancelButton()->click();
+        },
+        {IDIGNORE});
+    EXPECT_EQ(caption, "Configuration for localhost [Read Only]");
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(SheetTest, LoadAndRestoreShowTheDocumentAsItNowStands) {
+    storeConfiguration([](XmlDocument& document) {
+        document.documentNode().selectSingleNode("//TimeOfDay/@timeOfDaySource").setValue("Ltc");
+    });
+    const std::string file = files.filePath("ltc2.xml").toStdString();
+    {
+        XmlDocument saved;
+        ASSERT_EQ(saved.loadXml(committed()), S_OK);
+        saved.documentNode().selectSingleNode("//TimeOfDay/@ltcInputId").setValue("LtcIn2");
+        ASSERT_EQ(saved.save(QString::fromStdString(file)), S_OK);
+    }
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        EXPECT_EQ(shown(sheet, IDS_TIME_OF_DAY_LTC_SOURCE), "System");
+        script.answerFile(file);
+        sheet.PressWizardButton(1);
+        EXPECT_EQ(shown(sheet, IDS_TIME_OF_DAY_LTC_SOURCE), "C2");
+        script.answer(IDYES);
+        sheet.PressWizardButton(2); // the defaults name the system input
+        EXPECT_EQ(shown(sheet, IDS_TIME_OF_DAY_LTC_SOURCE), "System");
+        script.answer(IDYES);
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(script.unexpectedCount(), 0);
 }

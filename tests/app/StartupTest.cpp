@@ -1,5 +1,7 @@
 #include "app/TrellisApp.h"
+#include "app/TrellisCommandLineInfo.h"
 #include "platform/ScriptedPrompter.h"
+#include "support/TestFrameworkSegment.h"
 
 #include <QDialog>
 #include <QRegularExpression>
@@ -7,7 +9,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
 namespace {
+
+// The framework segment a utility this user runs shares: absent, or its contents.
+std::optional<std::string> userSegment() {
+    std::ifstream file("/dev/shm/trellis-framework-" + std::to_string(getuid()), std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
 
 // A framework that cannot be attached to.
 class UnreachableFramework : public CTrellisFramework {
@@ -20,7 +36,10 @@ public:
 
 class StartupTest : public ::testing::Test {
 protected:
-    void SetUp() override { script.install(); }
+    void SetUp() override {
+        script.install();
+        segment = useTestFrameworkSegment();
+    }
     // Starts with the arguments; the sheet is closed at once with the given result.
     void start(const QStringList& arguments) {
         script.answerDialog([this](QDialog& sheet) {
@@ -31,6 +50,7 @@ protected:
         EXPECT_FALSE(app.InitInstance(arguments));
     }
 
+    std::string segment;
     ScriptedPrompter script;
     CTrellisApp app;
     QString sheetCaption;
@@ -89,7 +109,22 @@ TEST_F(StartupTest, PaneIsRegisteredWithAFreshIdentifier) {
     EXPECT_EQ(app.GetFramework(), nullptr);
 }
 
-TEST_F(StartupTest, AFailedAttachEndsStartUpWithItsMessage) {
+TEST_F(StartupTest, TheUsersFrameworkSegmentIsLeftAlone) {
+    const std::optional<std::string> before = userSegment();
+    bool ownSegmentOpen = false;
+    script.answerDialog([&](QDialog&) {
+        ownSegmentOpen = std::filesystem::exists("/dev/shm/" + segment);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    EXPECT_FALSE(app.InitInstance({}));
+    EXPECT_FALSE(app.GetPaneId().isEmpty());
+    EXPECT_TRUE(ownSegmentOpen);
+    EXPECT_TRUE(userSegment() == before) << "the user's framework segment was changed";
+    app.ExitInstance();
+    EXPECT_FALSE(std::filesystem::exists("/dev/shm/" + segment));
+}
+
+TEST_F(StartupTest, AFailedAttachEndsStartUpWithItsMessageAndAFailureStatus) {
     app.makeFramework = [] {
         return std::make_unique<UnreachableFramework>();
     };
@@ -99,7 +134,44 @@ TEST_F(StartupTest, AFailedAttachEndsStartUpWithItsMessage) {
     EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
     EXPECT_TRUE(app.GetPaneId().isEmpty());
     EXPECT_NE(app.GetFramework(), nullptr); // kept until ExitInstance
-    EXPECT_EQ(app.ExitInstance(), 0);
+    EXPECT_EQ(app.ExitInstance(), 1);
+}
+
+TEST_F(StartupTest, AFailedPaneRegistrationIsShownNotSilent) {
+    // Other panes fill the framework's table, so this one cannot be registered.
+    CTrellisFramework others;
+    ASSERT_EQ(others.OpenFramework(0, nullptr), S_OK);
+    HRESULT registered = S_OK;
+    for (int i = 0; registered == S_OK; ++i)
+        registered =
+            others.RegisterPane(getpid(), "pane" + std::to_string(i), "Other", 0, 256, 0, 0);
+    ASSERT_EQ(registered, E_OUTOFMEMORY);
+
+    EXPECT_FALSE(app.InitInstance({}));
+    ASSERT_EQ(script.questions().size(), 1u); // no sheet
+    EXPECT_EQ(script.last().text,
+              "Not enough memory resources are available to complete this operation.");
+    EXPECT_EQ(script.last().caption, "Trellis");
+    EXPECT_EQ(app.ExitInstance(), 1);
+}
+
+TEST(CommandLine, ThePasswordIsBlankedInTheProcessArguments) {
+    char program[] = "trellis";
+    char host[] = "studio-7";
+    char user[] = "admin";
+    char password[] = "s3cret";
+    char domain[] = "WORKGROUP";
+    char* argv[] = {program, host, user, password, domain, nullptr};
+    CTrellisCommandLineInfo::HidePassword(5, argv);
+    // Compared as a flag, so that a failure does not print the password.
+    EXPECT_TRUE(
+        std::all_of(std::begin(password), std::end(password), [](char c) { return c == '\0'; }));
+    EXPECT_STREQ(argv[2], "admin");
+    EXPECT_STREQ(argv[4], "WORKGROUP");
+
+    char* withoutPassword[] = {program, host, user, nullptr};
+    CTrellisCommandLineInfo::HidePassword(3, withoutPassword);
+    EXPECT_STREQ(user, "admin");
 }
 
 TEST_F(StartupTest, HelpOpensThePageBesideTheProgram) {

@@ -1,5 +1,5 @@
-// Renders a list with every kind of item, as a person would see it, to a picture in the
-// documentation.
+// Renders a list with every kind of item, as a person would see it, to a picture in the build
+// folder; scripts/screenshots copies it into the documentation.
 
 #include "ItemFixture.h"
 #include "items/ConfigChoiceItem.h"
