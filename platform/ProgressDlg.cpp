@@ -4,8 +4,8 @@
 #include "Prompter.h"
 
 #include <QLabel>
-#include <QMetaObject>
 #include <QProgressBar>
+#include <QTimerEvent>
 #include <QVBoxLayout>
 
 CProgressDlg::CProgressDlg(const QString& text, const QString& caption, QWidget* parent)
@@ -21,6 +21,7 @@ CProgressDlg::CProgressDlg(const QString& text, const QString& caption, QWidget*
     m_bar->setTextVisible(false);
     m_bar->setMinimumHeight(TouchTargetHeight() / 2);
     column->addWidget(m_bar);
+    m_requestTimer = startTimer(kRequestTickMs);
 }
 
 void CProgressDlg::SetRange(int minimum, int maximum) {
@@ -34,13 +35,23 @@ void CProgressDlg::SetSweepColor(const QColor& color) {
 }
 
 void CProgressDlg::SetPos(int position) {
-    QMetaObject::invokeMethod(
-        m_bar, [bar = m_bar, position] { bar->setValue(position); }, Qt::QueuedConnection);
+    m_requestedPosition.store(position);
 }
 
 void CProgressDlg::Close() {
-    QMetaObject::invokeMethod(
-        this, [this] { done(IDOK); }, Qt::QueuedConnection);
+    m_closeRequested.store(true);
+}
+
+void CProgressDlg::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_requestTimer) {
+        QDialog::timerEvent(event);
+        return;
+    }
+    const int position = m_requestedPosition.exchange(kNoPosition);
+    if (position != kNoPosition)
+        m_bar->setValue(position);
+    if (m_closeRequested.exchange(false))
+        done(IDOK);
 }
 
 int CProgressDlg::Position() const {

@@ -1,8 +1,11 @@
 #pragma once
 // A touch progress dialog: a message and a sweeping bar. Its position and its closing may
-// be asked for from another thread; they happen on the dialog's own thread.
+// be asked for from another thread: the request is left in an atomic, and the dialog's own
+// thread takes it up on a short timer, so that no Qt object is touched across threads.
 
 #include <QDialog>
+
+#include <atomic>
 
 class QLabel;
 class QProgressBar;
@@ -14,9 +17,11 @@ public:
 
     void SetRange(int minimum, int maximum);
     void SetSweepColor(const QColor& color);
-    // Safe from any thread.
+    // Safe from any thread; done on the dialog's thread within one tick of its timer.
     void SetPos(int position);
     void Close();
+    // How often the dialog takes up the requests (milliseconds).
+    static constexpr int kRequestTickMs = 40;
 
     int Position() const;
     QString Text() const;
@@ -24,8 +29,14 @@ public:
 protected:
     // The dialog ends only when told to: Escape or the window's close do nothing.
     void reject() override {}
+    void timerEvent(QTimerEvent* event) override;
 
 private:
+    static constexpr int kNoPosition = -1;
+
     QLabel* m_text = nullptr;
     QProgressBar* m_bar = nullptr;
+    std::atomic<int> m_requestedPosition{kNoPosition};
+    std::atomic<bool> m_closeRequested{false};
+    int m_requestTimer = 0;
 };

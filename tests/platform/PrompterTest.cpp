@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -13,6 +14,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 TEST(ScriptedPrompter, RecordsEachQuestionAsShown) {
     ScriptedPrompter script;
@@ -233,9 +236,15 @@ TEST(ProgressDlg, OnlyClosesWhenTold) {
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&progress, &escape);
     EXPECT_TRUE(progress.isVisible());
-    progress.SetPos(35);
-    progress.Close(); // as the progress thread does, queued
-    QCoreApplication::sendPostedEvents();
+    // As the progress thread does: from another thread, taken up on the dialog's own.
+    std::thread([&progress] {
+        progress.SetPos(35);
+        progress.Close();
+    }).join();
+    QElapsedTimer waited;
+    waited.start();
+    while (progress.isVisible() && waited.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(progress.Position(), 35);
     EXPECT_FALSE(progress.isVisible());
     EXPECT_EQ(progress.result(), IDOK);
