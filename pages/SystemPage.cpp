@@ -72,7 +72,7 @@ void CSystemPage::reload() {
         return;
     }
     // A loaded or restored document may differ in which rows exist and what they offer.
-    CTraceScope scope("CSystemPage::OnInitDialog");
+    CTraceScope scope("CSystemPage::Rebuild");
     scope.Run([&] {
         m_list->SetFrozen(true);
         m_list->DeleteAllItems();

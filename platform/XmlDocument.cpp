@@ -1,9 +1,9 @@
 #include "XmlDocument.h"
 
+#include <QByteArrayView>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <map>
@@ -194,10 +194,7 @@ HRESULT XmlDocument::loadBytes(std::string_view bytes) {
         return hr;
     if (m_loadedEncoding == pugi::encoding_utf8) {
         // The parser takes undeclared bytes as UTF-8 without checking them.
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        [[maybe_unused]] const QString decoded =
-            decoder.decode(QByteArrayView(bytes.data(), bytes.size()));
-        if (decoder.hasError()) {
+        if (!QByteArrayView(bytes.data(), bytes.size()).isValidUtf8()) {
             m_document.reset();
             keepParseError(bytes, "The text is not UTF-8 and declares no other encoding", 0,
                            kInvalidEncoding);

@@ -51,11 +51,11 @@ bool mayOverwrite(CTraceScope& scope, IConfigServer& server) {
                                  nullptr) == IDYES;
 }
 
-// After a commit the server holds the text sent.
-void serverNowHolds(const std::string& text) {
+// After a commit the server holds the document sent.
+void serverNowHolds(const XmlDocument& document) {
     auto copy = std::make_unique<XmlDocument>();
-    if (copy->loadXml(text) == S_OK)
-        sharedState().serverCopy = std::move(copy);
+    copy->copyFrom(document);
+    sharedState().serverCopy = std::move(copy);
 }
 
 } // namespace
@@ -83,7 +83,7 @@ HRESULT CConfigState::CommitConfig() {
             return;
         }
         scope.Check(server->CommitConfiguration(text));
-        serverNowHolds(text);
+        serverNowHolds(*document);
     });
 }
 
@@ -130,7 +130,7 @@ HRESULT CConfigState::RestoreInitialConfig() {
             return;
         }
         scope.Check(server->CommitConfiguration(initial));
-        serverNowHolds(initial);
+        sharedState().serverCopy.reset(); // the logon text again, parsed when needed
     });
 }
 

@@ -149,8 +149,7 @@ HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
         s.document = document;
         ++s.documentGeneration;
         s.initialConfiguration = text;
-        s.serverCopy = std::make_unique<XmlDocument>();
-        s.serverCopy->copyFrom(*document);
+        s.serverCopy.reset(); // made from the logon text when first needed
 
         XmlNode panel;
         const HRESULT panelStatus =

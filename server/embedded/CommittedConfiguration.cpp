@@ -21,6 +21,11 @@ std::string defaultStandard() {
     return ReferenceStandards().front();
 }
 
+// The default configuration the server falls back on.
+void loadDefault(XmlDocument& document) {
+    document.loadXml(DefaultConfigurationText(defaultStandard()));
+}
+
 std::string parseFailure(const XmlDocument& document) {
     const auto& error = document.parseError();
     if (!error)
@@ -65,7 +70,7 @@ HRESULT CommittedConfiguration::load(XmlDocument& document) {
 
 HRESULT CommittedConfiguration::storeDefault(XmlDocument& document) {
     XmlDocument loaded;
-    loaded.loadXml(DefaultConfigurationText(defaultStandard()));
+    loadDefault(loaded);
     const HRESULT hr = m_files.write(kFile, QByteArray::fromStdString(loaded.xml()));
     if (FAILED(hr))
         return hr;
@@ -81,7 +86,7 @@ HRESULT CommittedConfiguration::reject(const std::optional<QByteArray>& stored,
     QString keptAs;
     const HRESULT kept = stored ? keepAside(*stored, now, keptAs) : HRESULT_READ_FAULT;
     XmlDocument loaded;
-    loaded.loadXml(DefaultConfigurationText(defaultStandard()));
+    loadDefault(loaded);
     const QByteArray text = QByteArray::fromStdString(loaded.xml());
     // Without a copy aside, config.xml is the only copy: it stays as it is.
     const HRESULT written = SUCCEEDED(kept) ? m_files.write(kFile, text) : kept;
