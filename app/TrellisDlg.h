@@ -27,6 +27,7 @@ public:
 
     CConfigState* GetConfigState() const { return m_state.get(); }
     CSystemPage* SystemPage() const { return m_systemPage.get(); }
+    CChannelPage* ChannelPage() const { return m_channelPage.get(); }
     // How the wait after a commit polls; tests shorten it.
     void SetCommitProgressSettings(CommitProgressSettings settings) {
         m_progressSettings = settings;

@@ -1,13 +1,53 @@
 #pragma once
-// The dialog of one channel tab. For now it offers the data-rate limits that the change
-// rules of every page apply when a format or chroma changes.
+// The dialog of one channel tab: a list of the channel's settings, built once from the
+// document by the item builders for the channel's type, kept consistent by the change
+// rules, with live status rows refreshed every second.
 
+#include "ChannelRows.h"
+
+#include "platform/HResult.h"
+#include "platform/MessageWindow.h"
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
+class CConfigItem;
+class CConfigListCtrl;
+class CTouchScrollBtn;
+class CTraceScope;
+class Variant;
+class XmlDocument;
 class XmlNode;
 
-class CChannelDlg {
+class CChannelDlg : public CMessageWindow {
+    Q_OBJECT
 public:
+    // The index of a channel element whose @channelIndex names no channel of its own.
+    static constexpr int kNoChannelIndex = -2;
+
+    CChannelDlg();
+    ~CChannelDlg() override;
+
+    // Stores the channel index (the channel's @channelIndex) and builds the dialog under
+    // the parent. The channel's id names it in messages.
+    bool Create(int channelIndex, const std::string& channelId, QWidget* parent);
+    bool IsCreated() const { return m_channelIndex != -1; }
+    int ChannelIndex() const { return m_channelIndex; }
+    const std::string& ChannelId() const { return m_channelId; }
+    const std::string& ChannelType() const { return m_channelType; }
+    const std::string& ProfileLevel() const { return m_profileLevel; }
+    const ChannelFlags& Flags() const { return m_flags; }
+    CConfigListCtrl* List() const { return m_list; }
+    CTouchScrollBtn* ScrollButton() const { return m_scroll; }
+
+    // The change rules, by the changed item's label id; the answer is always 0.
+    LRESULT OnItemChange(WPARAM labelId, CConfigItem* item);
+
+    // The channel's audio component ids, in document order; the audio builders fill them.
+    const std::vector<std::string>& AudioInputIds() const { return m_audioInputIds; }
+    const std::vector<std::string>& AudioOutputIds() const { return m_audioOutputIds; }
+
     // Clamps a recording data rate (whole Mb/s) to what the format and chroma allow; true
     // when the clamped rate differs from the given one. sd422Maximum is the limit of
     // standard-definition 4:2:2, for the codec concerned.
@@ -17,10 +57,85 @@ public:
     // compression builder that ran last, or 0 before any did.
     static bool CheckVideoDataRate(const std::string& format, const std::string& chroma, int rate,
                                    int& clamped);
-
     // The standard-definition 4:2:2 limit a codec element allows: 50 Mb/s with a Dv50
     // family or a high-definition MPEG profile, else 25.
     static int Sd422MaximumRate(const XmlNode& codec);
     static int ProgramSd422MaximumRate();
     static void SetProgramSd422MaximumRate(int rate);
+
+protected:
+    LRESULT OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void OnInitDialog();
+    // Reads the flags and texts of the channel from the document.
+    void readChannelFacts(const XmlNode& root);
+    // Runs the builders of the channel's type; a failing one ends the build.
+    void buildItems(CTraceScope& scope, XmlDocument* document);
+
+    // A channel XPath template with the channel index in place of %d.
+    std::string path(const char* xpathTemplate) const;
+    // Makes the item a row describes, adds it to the list and returns it; null when the
+    // row is not built for this channel.
+    CConfigItem* AddRow(const RowSpec& row);
+    void AddRows(const std::vector<RowSpec>& rows);
+    bool exists(const std::string& xpath) const;
+
+    // Video (video builders).
+    HRESULT CreateVideoInputTypeConfig(XmlDocument* document);
+    HRESULT CreateVideoOutputTypeConfig(XmlDocument* document);
+    HRESULT CreateVideoOutputModeConfig(XmlDocument* document);
+    HRESULT CreateOutputProcAmpConfig(XmlDocument* document);
+    HRESULT CreateOutputTimingConfig(XmlDocument* document);
+    HRESULT GetCustomInputCompositeType(XmlDocument* document, CConfigItem& item,
+                                        std::intptr_t context, Variant& value);
+    HRESULT PutCustomInputCompositeType(const Variant& value, XmlDocument* document,
+                                        CConfigItem& item, std::intptr_t context);
+    HRESULT GetCustomOutputCompositeType(XmlDocument* document, CConfigItem& item,
+                                         std::intptr_t context, Variant& value);
+    HRESULT PutCustomOutputCompositeType(const Variant& value, XmlDocument* document,
+                                         CConfigItem& item, std::intptr_t context);
+    using PedestalGet = HRESULT (CChannelDlg::*)(XmlDocument*, CConfigItem&, std::intptr_t,
+                                                 Variant&);
+    using PedestalPut = HRESULT (CChannelDlg::*)(const Variant&, XmlDocument*, CConfigItem&,
+                                                 std::intptr_t);
+    void usePedestalAccessors(CConfigItem& item, PedestalGet get, PedestalPut put);
+    // The pedestal accessors of one direction ("VideoInput" or "VideoOutput").
+    HRESULT getPedestal(const char* direction, Variant& value);
+    HRESULT putPedestal(const char* direction, const Variant& value, CConfigItem& item);
+
+    // Compression, audio, timecode and ancillary data (their own builders).
+    HRESULT CreateCompressionConfig(XmlDocument* document);
+    HRESULT CreateVitcInputConfig(XmlDocument* document);
+    HRESULT CreateVitcOutputConfig(XmlDocument* document);
+    HRESULT CreateAncTcInputConfig(XmlDocument* document);
+    HRESULT CreateAncTcOutputConfig(XmlDocument* document);
+    HRESULT CreateAudioInputConfig(XmlDocument* document);
+    HRESULT CreateAudioInputMapConfig(XmlDocument* document);
+    HRESULT CreateAudioOutputConfig(XmlDocument* document);
+    HRESULT CreateAudioOutputMapConfig(XmlDocument* document);
+    HRESULT CreateAncDataConfig(XmlDocument* document);
+    HRESULT CreateAfdOutputConfig(XmlDocument* document);
+    HRESULT CreateMonitorConfig(XmlDocument* document);
+
+    // Change rules (rules).
+    void OnOutputFormatChange(CTraceScope& scope, const std::string& format);
+    void OnTestModeChange(CTraceScope& scope, CConfigItem& item, const std::string& mode);
+
+    int m_channelIndex = -1;
+    std::string m_channelId;
+    CConfigListCtrl* m_list = nullptr;
+    CTouchScrollBtn* m_scroll = nullptr;
+    int m_statusTimer = 0;
+
+    ChannelFlags m_flags;
+    std::string m_profileLevel = "422P@ML";
+    std::string m_channelType;
+    std::string m_outputFormatPath;
+    std::string m_inputFormatPath;
+    std::vector<std::string> m_audioInputIds;
+    std::vector<std::string> m_audioOutputIds;
 };

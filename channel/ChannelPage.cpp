@@ -1,10 +1,161 @@
 #include "ChannelPage.h"
 
+#include "ChannelDlg.h"
+
+#include "platform/Metrics.h"
+#include "platform/TouchTab.h"
+#include "platform/XmlDocument.h"
+#include "state/ConfigState.h"
+#include "state/TraceScope.h"
+
+#include <charconv>
+#include <optional>
+#include <set>
+
+namespace {
+
+constexpr int kTabWidth = 98;
+
+// The channel index an element names. The channel's XPaths compare the attribute as text
+// with the number written out, so only that exact spelling names the channel.
+std::optional<int> channelIndexOf(const XmlNode& channel) {
+    const std::string text = channel.attribute("channelIndex");
+    int index = -1;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (error != std::errc() || index < 0 || std::to_string(index) != text)
+        return std::nullopt;
+    return index;
+}
+
+} // namespace
+
 CChannelPage::CChannelPage() : CTouchPropertyPage(QStringLiteral("ChannelPage")) {}
 
+CChannelPage::~CChannelPage() = default;
+
+CChannelDlg* CChannelPage::Dialog(int slot) const {
+    return slot >= 0 && slot < kMaxDialogs ? m_dialogs[static_cast<std::size_t>(slot)].get()
+                                           : nullptr;
+}
+
 bool CChannelPage::OnInitDialog() {
-    AddWizardButton(QStringLiteral("Save"));
-    AddWizardButton(QStringLiteral("Load"));
-    AddWizardButton(QStringLiteral("Restore"));
+    CTraceScope scope("CChannelPage::OnInitDialog");
+    scope.Run([&] {
+        AddWizardButton(QStringLiteral("Save"));
+        AddWizardButton(QStringLiteral("Load"));
+        AddWizardButton(QStringLiteral("Restore"));
+        m_tabs = new CTouchTab(this);
+        m_tabs->setObjectName(QStringLiteral("ChannelTabs"));
+        m_tabs->move(FrmwkGetMetrics(METRIC_MARGIN), 0);
+        m_tabs->SetStandardStyle(kTabWidth);
+        connect(m_tabs, &QTabBar::currentChanged, this, &CChannelPage::OnSelChange);
+        buildChannels(scope);
+    });
     return true;
+}
+
+void CChannelPage::buildChannels(CTraceScope& scope) {
+    CConfigState state;
+    std::shared_ptr<XmlDocument> document;
+    state.GetConfigDocument(document);
+    m_builtGeneration = state.DocumentGeneration();
+    if (!document)
+        scope.RaiseComError(E_POINTER);
+
+    std::set<int> seen;
+    for (const XmlNode& channel : document->documentNode().selectNodes("//Channel")) {
+        // The page has room for four channels; the logon has said so of any further ones.
+        if (m_channelCount == kMaxDialogs)
+            break;
+        const int slot = m_channelCount;
+        std::string name = channel.attribute("id");
+        if (name.empty())
+            name = std::to_string(slot + 1);
+        // Each dialog shows the channel its tab names. An index that is missing, not a
+        // number or already taken would show another channel's settings, so the dialog says
+        // so instead.
+        std::optional<int> index = channelIndexOf(channel);
+        if (index && !seen.insert(*index).second)
+            index.reset();
+        const QSignalBlocker quiet(m_tabs);
+        m_tabs->addTab(QString::fromStdString(name));
+        auto dialog = std::make_unique<CChannelDlg>();
+        dialog->hide();
+        dialog->Create(index.value_or(CChannelDlg::kNoChannelIndex), name, this);
+        m_dialogs[static_cast<std::size_t>(slot)] = std::move(dialog);
+        ++m_channelCount;
+    }
+    m_currentTab = 0;
+    {
+        const QSignalBlocker quiet(m_tabs);
+        m_tabs->setCurrentIndex(0);
+    }
+    placeDialogs();
+    if (CChannelDlg* first = Dialog(0))
+        first->show();
+}
+
+void CChannelPage::reload() {
+    if (!m_tabs)
+        return;
+    if (CConfigState().DocumentGeneration() == m_builtGeneration) {
+        for (int slot = 0; slot < m_channelCount; ++slot)
+            SendMessage(Dialog(slot), WM_CONFIG_RELAYOUT, 0, 0);
+        return;
+    }
+    // A loaded or restored document may have other channels, rows and choices.
+    CTraceScope scope("CChannelPage::Rebuild");
+    scope.Run([&] {
+        {
+            const QSignalBlocker quiet(m_tabs);
+            while (m_tabs->count() > 0)
+                m_tabs->removeTab(0);
+        }
+        for (auto& dialog : m_dialogs)
+            dialog.reset();
+        m_channelCount = 0;
+        buildChannels(scope);
+    });
+}
+
+void CChannelPage::SelectTab(int index) {
+    if (m_tabs && index >= 0 && index < m_tabs->count())
+        m_tabs->setCurrentIndex(index);
+}
+
+void CChannelPage::OnSelChange(int index) {
+    const int previous = m_currentTab;
+    if (index == previous || index < 0 || index >= m_channelCount)
+        return;
+    m_currentTab = index;
+    CChannelDlg* shown = Dialog(index);
+    SendMessage(shown, WM_CONFIG_RELAYOUT, 0, 0);
+    shown->show();
+    if (CChannelDlg* hidden = Dialog(previous))
+        hidden->hide();
+}
+
+LRESULT CChannelPage::OnConfigMessage(unsigned message, WPARAM, LPARAM) {
+    if (message == WM_CONFIG_RELAYOUT)
+        reload();
+    return 0;
+}
+
+void CChannelPage::placeDialogs() {
+    const int margin = FrmwkGetMetrics(METRIC_MARGIN);
+    const int tabHeight = FrmwkGetMetrics(METRIC_ROW_HEIGHT);
+    if (m_tabs)
+        m_tabs->setGeometry(margin, 0, width() - 2 * margin, tabHeight);
+    for (int slot = 0; slot < m_channelCount; ++slot)
+        Dialog(slot)->setGeometry(0, tabHeight, width(), height() - tabHeight);
+}
+
+void CChannelPage::resizeEvent(QResizeEvent* event) {
+    CTouchPropertyPage::resizeEvent(event);
+    placeDialogs();
+}
+
+void CChannelPage::showEvent(QShowEvent* event) {
+    reload();
+    CTouchPropertyPage::showEvent(event);
 }

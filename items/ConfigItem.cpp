@@ -189,7 +189,7 @@ QWidget* CConfigItem::OwnerWidget() const {
 }
 
 QPoint CConfigItem::ToScreen(QPoint point) const {
-    const QWidget* widget = OwnerWidget();
+    const QWidget* widget = m_list ? m_list : OwnerWidget();
     return widget ? widget->mapToGlobal(point) : point;
 }
 
@@ -268,8 +268,17 @@ bool CConfigItem::BeginChange() {
 
 bool CConfigItem::WriteChosenValue(const Variant& value) {
     const HRESULT hr = PutAttributeValue(value);
-    if (SUCCEEDED(hr))
-        return true;
+    if (SUCCEEDED(hr)) {
+        // A document without the attribute takes no write; the user must not believe it did.
+        Variant now;
+        GetAttributeValue(now);
+        if (now.equalsAsText(value))
+            return true;
+        prompter().messageBox("This setting is missing from the configuration, so it cannot be "
+                              "changed.",
+                              Label(), MB_TOUCH_WARNING, m_owner);
+        return false;
+    }
     prompter().messageBox(ComErrorText(hr), Label(), MB_TOUCH_ERROR, m_owner);
     // A write that reached the document but not the server still changed the document.
     Variant now;

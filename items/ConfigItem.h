@@ -94,6 +94,8 @@ public:
     bool NeedsRedraw() const { return m_needsRedraw; }
     void SetNeedsRedraw(bool needsRedraw) { m_needsRedraw = needsRedraw; }
     const QRect& ValueRect() const { return m_valueRect; }
+    // The list that shows the item, whose coordinates a touch point is given in.
+    void SetList(QWidget* list) { m_list = list; }
 
     // Visibility: every required condition must hold and, when there are alternatives,
     // at least one of them. A condition names an attribute by a full XPath.
@@ -117,8 +119,10 @@ protected:
     // Posts the change message, the relayout when asked for and, for the reference
     // standard, the restart to the main window.
     void PostChangeMessages();
-    // The owner as a widget, to parent popups and place them.
+    // The owner as a widget, to parent popups.
     QWidget* OwnerWidget() const;
+    // A point of the list (where touches land) on the screen, so a popup opens over the
+    // row that was touched wherever the list sits inside its owner.
     QPoint ToScreen(QPoint point) const;
     // Draws the label part of a row and returns its rectangle.
     QRect DrawLabel(QPainter& painter, const QRect& row);
@@ -149,6 +153,7 @@ private:
 
     int m_labelId;
     QObject* m_owner;
+    QWidget* m_list = nullptr;
     bool m_needsRedraw = false;
     std::string m_elementXPath;
     std::string m_attributeName;

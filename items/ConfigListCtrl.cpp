@@ -23,6 +23,7 @@ int CConfigListCtrl::RowHeight() {
 }
 
 void CConfigListCtrl::AddItem(CConfigItem* item) {
+    item->SetList(this);
     m_items.emplace_back(item);
 }
 
@@ -50,12 +51,14 @@ std::size_t CConfigListCtrl::indexOf(POSITION position) const {
 void CConfigListCtrl::InsertItemAfter(POSITION position, CConfigItem* item) {
     const std::size_t index = indexOf(position);
     const std::size_t at = index < m_items.size() ? index + 1 : m_items.size();
+    item->SetList(this);
     m_items.emplace(m_items.begin() + static_cast<std::ptrdiff_t>(at), item);
 }
 
 void CConfigListCtrl::InsertItemBefore(POSITION position, CConfigItem* item) {
     const std::size_t index = indexOf(position);
     const std::size_t at = index < m_items.size() ? index : 0;
+    item->SetList(this);
     m_items.emplace(m_items.begin() + static_cast<std::ptrdiff_t>(at), item);
 }
 
@@ -69,15 +72,28 @@ CConfigItem* CConfigListCtrl::RemoveItem(POSITION position, bool relayout) {
     }
     CConfigItem* item = m_items[index].release();
     m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+    item->SetList(nullptr);
     if (relayout)
         Relayout(true);
     return item;
 }
 
+void CConfigListCtrl::DeleteItem(POSITION position, bool relayout) {
+    retire(std::unique_ptr<CConfigItem>(RemoveItem(position, relayout)));
+}
+
 void CConfigListCtrl::DeleteAllItems() {
     for (Row& row : m_rows)
         setRowItem(row, nullptr);
-    m_items.clear();
+    std::vector<std::unique_ptr<CConfigItem>> items;
+    items.swap(m_items);
+    for (auto& item : items)
+        retire(std::move(item));
+}
+
+void CConfigListCtrl::retire(std::unique_ptr<CConfigItem> item) {
+    if (item && item.get() == m_tracking)
+        m_retiredWhileTracking = std::move(item);
 }
 
 void CConfigListCtrl::SetFrozen(bool frozen) {
@@ -252,7 +268,16 @@ void CConfigListCtrl::touch(QPoint point) {
         each->SetSelected(false);
     item->SetSelected(true);
     repaintChangedRows();
-    if (item->TrackPopup(point)) {
+    m_tracking = item;
+    const bool changed = item->TrackPopup(point);
+    m_tracking = nullptr;
+    if (m_retiredWhileTracking) {
+        // The rules took the item away while its dialog was open.
+        m_retiredWhileTracking.reset();
+        update();
+        return;
+    }
+    if (changed) {
         item->SetNeedsRedraw(false);
         update(rect);
     }

@@ -24,12 +24,20 @@ public:
     // The list takes ownership of items given to it.
     void AddItem(CConfigItem* item);
     CConfigItem* FindItem(int labelId, POSITION* position = nullptr) const;
+    // Whether the item is in the list: a change message may outlive its item.
+    bool Contains(const CConfigItem* item) const { return indexOf(item) < m_items.size(); }
     void InsertItemAfter(POSITION position, CConfigItem* item);
     void InsertItemBefore(POSITION position, CConfigItem* item);
     // Takes the item out of the list without deleting it; the caller owns it again.
     CConfigItem* RemoveItem(POSITION position, bool relayout);
-    // Deletes every item, for a page that builds its items anew.
+    // Takes the item out of the list and deletes it. An item whose popup or dialog is open
+    // (a live slider's changes run the rules while it is) goes when that closes.
+    void DeleteItem(POSITION position, bool relayout);
+    // Deletes every item, for a page that builds its items anew; an item whose popup is
+    // open goes when that closes.
     void DeleteAllItems();
+    // The item whose popup or dialog is open, or null.
+    const CConfigItem* TrackingItem() const { return m_tracking; }
     // Puts visible items into rows; returns whether a status item changed.
     bool Relayout(bool redraw);
     void SetFrozen(bool frozen);
@@ -70,6 +78,8 @@ private:
     void setRowItem(Row& row, CConfigItem* item);
     void repaintChangedRows();
     void clampFirst();
+    // Deletes the item now, or when its open popup closes.
+    void retire(std::unique_ptr<CConfigItem> item);
     std::size_t indexOf(POSITION position) const;
 
     CTouchScrollBtn* m_scrollButtons = nullptr;
@@ -78,4 +88,6 @@ private:
     bool m_frozen = false;
     std::vector<std::unique_ptr<CConfigItem>> m_items;
     std::vector<Row> m_rows;
+    CConfigItem* m_tracking = nullptr;
+    std::unique_ptr<CConfigItem> m_retiredWhileTracking;
 };

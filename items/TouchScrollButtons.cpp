@@ -45,3 +45,10 @@ void CTouchScrollBtn::Press(int index) {
     if ((index == 0 || index == 1) && m_buttons[index]->isEnabled())
         m_buttons[index]->click();
 }
+
+void PlaceBesideScrollButton(QWidget* list, QWidget* button, QSize area, int lift) {
+    const int w = FrmwkGetMetrics(METRIC_SCROLL_BUTTON_WIDTH);
+    const int h = FrmwkGetMetrics(METRIC_BUTTON_HEIGHT) + 2 * w;
+    list->setGeometry(0, 0, area.width() - w, area.height());
+    button->setGeometry(area.width() - w, area.height() / 2 - h / 2 - lift, w, h);
+}

@@ -14,6 +14,10 @@ constexpr int SB_PAGEDOWN = 3;
 constexpr int SB_TOP = 6;
 constexpr int SB_BOTTOM = 7;
 
+// Gives the list the area's full height left of the button, and the button the area's
+// right edge, centred vertically and then raised by lift pixels.
+void PlaceBesideScrollButton(QWidget* list, QWidget* button, QSize area, int lift);
+
 class CTouchScrollBtn : public QWidget {
     Q_OBJECT
 public:

@@ -174,8 +174,11 @@ LRESULT CSystemPage::OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lPa
     case WM_CONFIG_RELAYOUT:
         reload();
         return 0;
-    case WM_CONFIG_ITEM_CHANGED:
-        return OnItemChange(wParam, FromLParam<CConfigItem>(lParam));
+    case WM_CONFIG_ITEM_CHANGED: {
+        // An item the list no longer holds (the page was rebuilt) has no rules.
+        CConfigItem* item = FromLParam<CConfigItem>(lParam);
+        return m_list && m_list->Contains(item) ? OnItemChange(wParam, item) : 0;
+    }
     default:
         return 0;
     }
@@ -183,12 +186,8 @@ LRESULT CSystemPage::OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lPa
 
 void CSystemPage::resizeEvent(QResizeEvent* event) {
     CTouchPropertyPage::resizeEvent(event);
-    if (!m_list || !m_scroll)
-        return;
-    const int w = FrmwkGetMetrics(METRIC_SCROLL_BUTTON_WIDTH);
-    const int h = FrmwkGetMetrics(METRIC_BUTTON_HEIGHT) + 2 * w;
-    m_list->setGeometry(0, 0, width() - w, height());
-    m_scroll->setGeometry(width() - w, height() / 2 - h / 2, w, h);
+    if (m_list && m_scroll)
+        PlaceBesideScrollButton(m_list, m_scroll, size(), 0);
 }
 
 void CSystemPage::showEvent(QShowEvent* event) {

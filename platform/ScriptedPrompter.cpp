@@ -74,10 +74,11 @@ int ScriptedPrompter::messageBox(const std::string& text, const std::string& cap
     return DeclinedResult(style);
 }
 
-int ScriptedPrompter::popupMenu(const std::vector<MenuEntry>& entries, QPoint, QObject*) {
+int ScriptedPrompter::popupMenu(const std::vector<MenuEntry>& entries, QPoint screenPos, QObject*) {
     Question q;
     q.kind = Kind::PopupMenu;
     q.entries = entries;
+    q.position = screenPos;
     const Answer* a = take(std::move(q));
     return a ? a->result : 0;
 }

@@ -5,6 +5,8 @@
 
 #include "Prompter.h"
 
+#include <QPoint>
+
 #include <deque>
 #include <functional>
 #include <string>
@@ -22,6 +24,7 @@ public:
         std::string caption; // message caption, dialog title or window title
         std::uint32_t style = 0;
         std::vector<MenuEntry> entries;
+        QPoint position; // where a popup menu opens, on the screen
         FileDialogKind fileKind = FileDialogKind::Open;
         std::string filter;
         bool unexpected = false;

@@ -1,6 +1,7 @@
 #include "TouchPropertySheet.h"
 
 #include "Metrics.h"
+#include "TouchTab.h"
 #include "TouchWidgets.h"
 
 #include <QHBoxLayout>
@@ -8,7 +9,6 @@
 #include <QLayoutItem>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -51,19 +51,6 @@ bool CTouchPropertyPage::OnInitDialog() {
     return true;
 }
 
-LRESULT CTouchPropertyPage::OnConfigMessage(unsigned, WPARAM, LPARAM) {
-    return 0;
-}
-
-bool CTouchPropertyPage::event(QEvent* event) {
-    if (ConfigMessageEvent* message = asConfigMessage(event)) {
-        message->setResult(
-            OnConfigMessage(message->message(), message->wParam(), message->lParam()));
-        return true;
-    }
-    return QWidget::event(event);
-}
-
 CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(caption);
@@ -72,19 +59,9 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, FrmwkGetMetrics(METRIC_MARGIN));
-    m_tabs = new QTabBar(this);
+    m_tabs = new CTouchTab(this);
     m_tabs->setExpanding(true);
-    m_tabs->setDrawBase(false);
-    m_tabs->setFont(FrmwkGetFont(FONT_SMALL));
-    m_tabs->setStyleSheet(
-        QStringLiteral(
-            "QTabBar::tab { min-height: %1px; min-width: 60px; background: %2; color: %3;"
-            " padding: 0 8px; border: 1px solid %4; }"
-            "QTabBar::tab:selected { background: %5; color: %6; }")
-            .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT))
-            .arg(FrmwkGetColor(COLOR_TAB).name(), FrmwkGetColor(COLOR_TEXT_DIM).name(),
-                 FrmwkGetColor(COLOR_BACKGROUND).name(), FrmwkGetColor(COLOR_TAB_SELECTED).name(),
-                 FrmwkGetColor(COLOR_TEXT).name()));
+    m_tabs->SetStandardStyle(60);
     // A thin strip above the tabs for the sheet's note; it only takes room while shown.
     m_status = new QLabel(this);
     m_status->setFont(FrmwkGetFont(FONT_SMALL));

@@ -3,7 +3,7 @@
 // middle, and along the bottom the active page's own buttons with OK and Cancel, all
 // sized for a finger.
 
-#include "WindowMessages.h"
+#include "MessageWindow.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -15,13 +15,13 @@ class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
-class QTabBar;
+class CTouchTab;
 
 // Page buttons arrive at the sheet as command ids from this one upward.
 constexpr int ID_WIZARD_BUTTON_FIRST = 22043;
 constexpr int ID_WIZARD_BUTTON_LAST = 22049;
 
-class CTouchPropertyPage : public QWidget {
+class CTouchPropertyPage : public CMessageWindow {
     Q_OBJECT
 public:
     explicit CTouchPropertyPage(const QString& text);
@@ -47,9 +47,6 @@ signals:
 protected:
     // Builds the page's content when its window is made.
     virtual bool OnInitDialog();
-    // The program's window messages sent or posted to the page.
-    virtual LRESULT OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lParam);
-    bool event(QEvent* event) override;
 
 private:
     QString m_text;
@@ -90,7 +87,7 @@ private:
     void showPageButtons();
 
     std::vector<CTouchPropertyPage*> m_pages;
-    QTabBar* m_tabs = nullptr;
+    CTouchTab* m_tabs = nullptr;
     QStackedWidget* m_stack = nullptr;
     QHBoxLayout* m_pageButtons = nullptr;
     QLabel* m_status = nullptr;

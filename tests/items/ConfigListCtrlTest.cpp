@@ -253,3 +253,17 @@ TEST_F(ListTest, AReadOnlyViewDrawsValuesDimAndRefusesTouches) {
     EXPECT_EQ(script.last().caption, "Security");
     EXPECT_EQ(read("//SystemVideoReference/@referenceStandard"), "Format525_29_97Hz_2To1");
 }
+
+TEST_F(ListTest, APopupOpensOverTheTouchedRowWhereverTheListSitsInItsOwner) {
+    page.move(400, 300);
+    list.move(20, 90);
+    list.resize(300, 3 * CConfigListCtrl::RowHeight());
+    CConfigChoiceItem* standard = addReferenceStandard();
+    QImage image(list.size(), QImage::Format_ARGB32);
+    list.render(&image);
+    const QPoint value = standard->ValueRect().center();
+    script.answer(0);
+    click(value);
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().position, list.mapToGlobal(value));
+}

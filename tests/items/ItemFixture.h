@@ -6,7 +6,7 @@
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
-#include "support/FakeConnection.h"
+#include "support/FakeChannels.h"
 #include "support/MessageRecorder.h"
 
 #include <gtest/gtest.h>
@@ -36,15 +36,10 @@ protected:
         state.SetDocument(document);
         state.SetServices(server, log);
         state.SetLogonFlags(true, true);
-        std::array<std::shared_ptr<IChannel>, kMaxChannels> interfaces;
-        for (int i = 0; i < kMaxChannels; ++i) {
-            channels[i] = std::make_shared<FakeChannel>();
-            channels[i]->values = {{"portstate", Variant(std::int32_t{0})},
-                                   {"assetname", Variant("")},
-                                   {"referencePresent", Variant(true)}};
-            interfaces[static_cast<std::size_t>(i)] = channels[i];
-        }
-        state.SetChannelInterfaces(interfaces, kMaxChannels);
+        installFakeChannels(state, channels,
+                            {{"portstate", Variant(std::int32_t{0})},
+                             {"assetname", Variant("")},
+                             {"referencePresent", Variant(true)}});
         script.install();
         SetMainWindow(&mainWindow);
     }

@@ -1,0 +1,109 @@
+// The change rules of a channel: after an item wrote its new value, they rewrite what
+// depends on it. A rule that fails puts the document back as it was before the change.
+
+#include "ChannelDlg.h"
+
+#include "items/ConfigItem.h"
+#include "items/ConfigListCtrl.h"
+#include "platform/Prompter.h"
+#include "platform/StringIds.h"
+#include "platform/XmlDocument.h"
+#include "state/ConfigState.h"
+#include "state/TraceScope.h"
+#include "state/XPathAccess.h"
+
+using namespace ChannelPath;
+using namespace VideoFormat;
+
+namespace {
+
+bool isOneOf(const std::string& value, std::initializer_list<const char*> options) {
+    for (const char* option : options) {
+        if (value == option)
+            return true;
+    }
+    return false;
+}
+
+constexpr const char* kOutputOffsets[] = {"videoFieldOffset", "videoLineOffset",
+                                          "videoSampleOffset", "videoSubpixelOffset"};
+
+} // namespace
+
+LRESULT CChannelDlg::OnItemChange(WPARAM labelId, CConfigItem* item) {
+    CTraceScope scope("CChannelDlg::OnItemChange");
+    const int label = static_cast<int>(labelId);
+    if (!item || (label != IDS_VIDEO_OUTPUT_FORMAT && label != IDS_TEST_MODE_COLORBARS_TONE))
+        return 0;
+    std::shared_ptr<XmlDocument> document;
+    CConfigState().GetConfigDocument(document);
+    if (!document)
+        return 0;
+    XmlDocument before;
+    before.copyFrom(*document);
+
+    Variant value;
+    item->GetAttributeValue(value);
+    const HRESULT applied = scope.Run([&] {
+        if (label == IDS_VIDEO_OUTPUT_FORMAT)
+            OnOutputFormatChange(scope, value.toText());
+        else
+            OnTestModeChange(scope, *item, value.toText());
+    });
+    if (SUCCEEDED(applied))
+        return 0;
+
+    // No half-applied rule: the document goes back to before the change, and the item's
+    // own write with it.
+    document->replaceContent(std::move(before));
+    Variant previous;
+    item->GetPreviousValue(previous);
+    item->PutAttributeValue(previous);
+    prompter().messageBox(ComErrorText(applied), item->Label(), MB_TOUCH_ERROR, this);
+    if (m_list)
+        m_list->Relayout(true);
+    return 0;
+}
+
+void CChannelDlg::OnOutputFormatChange(CTraceScope& scope, const std::string& format) {
+    CConfigState state;
+    std::shared_ptr<XmlDocument> document;
+    state.GetConfigDocument(document);
+    const XmlNode root = document->documentNode();
+    const std::string output = path(kOutput);
+    const std::string component = output + "/VideoOutputAnalogComponent";
+
+    std::string componentType;
+    ReadXPathValue(root, component + "/@hdComponentType", componentType);
+    if (isOneOf(format, {k1080_29, k1080_25}) && componentType == "VESA")
+        scope.Check(state.PutAttributeValue(component, "hdComponentType", Variant("SMPTE_YUV"),
+                                            false, true));
+    if (isOneOf(format, {kXga_59, kWxga_59, kXga_50, kWxga_50}) && componentType != "VESA")
+        scope.Check(
+            state.PutAttributeValue(component, "hdComponentType", Variant("VESA"), false, true));
+
+    // Offsets of one format mean nothing in another: they start again from 0.
+    const std::string timing = output + "/VideoOutputTiming";
+    const XmlNode timingElement = root.selectSingleNode(timing);
+    if (timingElement.isNull())
+        return;
+    for (const char* offset : kOutputOffsets) {
+        if (timingElement.hasAttribute(offset))
+            scope.Check(
+                state.PutAttributeValue(timing, offset, Variant(std::int32_t{0}), true, true));
+    }
+}
+
+void CChannelDlg::OnTestModeChange(CTraceScope& scope, CConfigItem& item, const std::string& mode) {
+    CConfigState state;
+    std::shared_ptr<XmlDocument> document;
+    state.GetConfigDocument(document);
+    const bool live = (item.Flags() & ITEM_LIVE) != 0;
+    // The channel's audio outputs play tone while its video plays colour bars.
+    for (const XmlNode& component :
+         document->documentNode().selectNodes(path(kChannel) + "/Audio/AudioOutputComponent")) {
+        const std::string output =
+            "//AudioOutput[@id=" + XPathLiteral(component.attribute("id")) + "]";
+        scope.Check(state.PutAttributeValue(output, "testMode", Variant(mode), live, true));
+    }
+}

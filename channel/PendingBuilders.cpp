@@ -1,0 +1,38 @@
+// Builders whose rows are not made yet: each succeeds and adds nothing, so the channel's
+// other rows build as they should.
+
+#include "ChannelDlg.h"
+
+HRESULT CChannelDlg::CreateCompressionConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateVitcInputConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateVitcOutputConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateAncTcInputConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateAncTcOutputConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateAudioInputConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateAudioInputMapConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateAudioOutputConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateAudioOutputMapConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateAncDataConfig(XmlDocument*) {
+    return S_OK;
+}
+HRESULT CChannelDlg::CreateAfdOutputConfig(XmlDocument*) {
+    return S_OK;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// A row of finger-sized tabs. Choosing a tab other than the current one emits
+// currentChanged; choosing the current one again does nothing.
+
+#include <QColor>
+#include <QFont>
+#include <QTabBar>
+
+class CTouchTab : public QTabBar {
+    Q_OBJECT
+public:
+    explicit CTouchTab(QWidget* parent = nullptr);
+
+    // The look of every tab: the smallest width of a tab, its font, the colours of a tab, of
+    // the chosen tab and of the edges, and the text colours of the chosen and other tabs.
+    void SetTabStyle(int minimumWidth, const QFont& font, const QColor& tab,
+                     const QColor& selectedTab, const QColor& edge, const QColor& selectedText,
+                     const QColor& text);
+    // The program's standard look, with the given smallest tab width.
+    void SetStandardStyle(int minimumWidth);
+};

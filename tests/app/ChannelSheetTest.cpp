@@ -1,0 +1,75 @@
+#include "SheetFixture.h"
+
+#include "channel/ChannelDlg.h"
+#include "channel/ChannelPage.h"
+#include "items/ConfigSliderItem.h"
+#include "platform/StringIds.h"
+
+#include <QPushButton>
+
+namespace {
+
+constexpr const char* kOutput3 = "//VideoOutput[@id='VideoOut3']";
+
+// The n-th item with the label id in a channel dialog's list.
+CConfigItem* nthItem(CChannelDlg& dialog, int labelId, int nth) {
+    CConfigListCtrl* list = dialog.List();
+    for (std::size_t i = 0; i < list->ItemCount(); ++i) {
+        if (list->ItemAt(i)->GetLabelId() == labelId && nth-- == 0)
+            return list->ItemAt(i);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {
+    // The third channel plays high-definition MPEG, so its high-definition offsets show.
+    storeConfiguration([](XmlDocument& document) {
+        document.documentNode()
+            .selectSingleNode("//VideoCodec[@id='VideoCodec3']/Mpeg/@profileLevel")
+            .setValue("422P@HL");
+    });
+    const std::string before = committed();
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CChannelPage* page = sheet.ChannelPage();
+        sheet.SetActivePage(page);
+        sheet.show();
+        ASSERT_EQ(page->ChannelCount(), 4);
+        page->SelectTab(2);
+        CChannelDlg* dialog = page->Dialog(2);
+        ASSERT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->ChannelId(), "C3");
+
+        CConfigItem* format = nthItem(*dialog, IDS_VIDEO_OUTPUT_FORMAT, 0);
+        ASSERT_NE(format, nullptr);
+        script.answer(3); // NTSC (SD), 720p, 1080i (1920x1080)
+        ASSERT_TRUE(format->TrackPopup(QPoint()));
+        QCoreApplication::sendPostedEvents(dialog);
+
+        // The 1080 line offset is the third of its label: two standard-definition ones first.
+        auto* offset = static_cast<CConfigSliderItem*>(nthItem(*dialog, IDS_LINE_OFFSET_COARSE, 2));
+        ASSERT_NE(offset, nullptr);
+        ASSERT_TRUE(offset->IsVisible());
+        script.answerDialog([](QDialog& slider) {
+            static_cast<CConfigSliderDlg&>(slider).MoveTo(40);
+            return IDOK;
+        });
+        ASSERT_TRUE(offset->TrackPopup(QPoint()));
+        QCoreApplication::sendPostedEvents(dialog);
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+
+    XmlDocument expected;
+    ASSERT_EQ(expected.loadXml(before), S_OK);
+    const XmlNode root = expected.documentNode();
+    root.selectSingleNode(std::string(kOutput3) + "/@videoOutputFormat")
+        .setValue("Format1080_29_97Hz_2To1");
+    root.selectSingleNode(std::string(kOutput3) + "/VideoOutputTiming/@videoLineOffset")
+        .setValue("40");
+    XmlDocument stored;
+    ASSERT_EQ(stored.loadXml(committed()), S_OK);
+    EXPECT_EQ(stored.xml(), expected.xml());
+}
