@@ -2,51 +2,24 @@
 // first page shown, building the System page, a relayout of its list and the reference
 // standard rewrite. Resident memory is reported as a counter.
 
+#include "BenchSupport.h"
 #include "app/TrellisApp.h"
 #include "app/TrellisDlg.h"
 #include "items/ConfigListCtrl.h"
 #include "pages/SystemPage.h"
 #include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
-#include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServices.h"
-#include "state/ConfigState.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 namespace {
-
-std::string largestDefault() {
-    std::string largest;
-    for (const std::string& standard : ReferenceStandards()) {
-        std::string text = DefaultConfigurationText(standard);
-        if (text.size() > largest.size())
-            largest = std::move(text);
-    }
-    return largest;
-}
-
-double residentMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-// A configuration state over the largest default document, without a server.
-struct LoadedState {
-    LoadedState() {
-        document->loadXml(largestDefault());
-        state.SetDocument(document);
-        state.SetLogonFlags(true, true);
-    }
-    std::shared_ptr<XmlDocument> document = std::make_shared<XmlDocument>();
-    CConfigState state;
-};
 
 void startupToFirstPage(benchmark::State& benchState) {
     QTemporaryDir dir;
@@ -69,6 +42,25 @@ void startupToFirstPage(benchmark::State& benchState) {
     benchState.counters["resident_MB"] = residentMegabytes();
 }
 BENCHMARK(startupToFirstPage)->Unit(benchmark::kMillisecond);
+
+// The floor under the start-up: a bare Qt dialog with as many empty tabs as the sheet has
+// pages, made and shown the same way.
+void bareWindowWithTabs(benchmark::State& benchState) {
+    for (auto _ : benchState) {
+        QDialog window;
+        window.resize(620, 460);
+        auto* column = new QVBoxLayout(&window);
+        auto* tabs = new QTabWidget(&window);
+        for (const char* name :
+             {"System", "Channel", "Ganging", "GPI", "Panel", "Remote", "Security"})
+            tabs->addTab(new QWidget, QString::fromLatin1(name));
+        column->addWidget(tabs);
+        window.show();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(tabs->currentWidget());
+    }
+}
+BENCHMARK(bareWindowWithTabs)->Unit(benchmark::kMillisecond);
 
 void buildSystemPage(benchmark::State& benchState) {
     LoadedState loaded;
@@ -107,12 +99,4 @@ BENCHMARK(referenceStandardRewrite)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TRELLIS_BENCH_MAIN()

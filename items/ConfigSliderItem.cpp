@@ -207,27 +207,45 @@ void CConfigSliderDlg::done(int result) {
 
 CConfigSliderItem::CConfigSliderItem(int labelId, std::string elementXPath,
                                      std::string attributeName, std::uint32_t flags, QObject* owner)
-    : CConfigItem(labelId, std::move(elementXPath), std::move(attributeName), flags, owner),
-      m_dialog(std::make_unique<CConfigSliderDlg>()) {
-    m_dialog->setWindowTitle(QString::fromStdString(Label()));
-    m_dialog->SetItem(this);
-    m_dialog->SetOwner(owner);
-}
+    : CConfigItem(labelId, std::move(elementXPath), std::move(attributeName), flags, owner) {}
 
 CConfigSliderItem::~CConfigSliderItem() = default;
 
+CConfigSliderDlg& CConfigSliderItem::Dialog() {
+    if (!m_dialog) {
+        m_dialog = std::make_unique<CConfigSliderDlg>();
+        m_dialog->setWindowTitle(QString::fromStdString(Label()));
+        m_dialog->SetItem(this);
+        m_dialog->SetOwner(Owner());
+        m_dialog->SetRange(m_range.minimum, m_range.defaultValue, m_range.maximum);
+        m_dialog->SetRangeLabels(m_range.labels[0], m_range.labels[1], m_range.labels[2]);
+        m_dialog->SetTickFrequency(m_range.tickFrequency);
+    }
+    return *m_dialog;
+}
+
 void CConfigSliderItem::SetRange(const Variant& minimum, const Variant& defaultValue,
                                  const Variant& maximum) {
-    m_dialog->SetRange(minimum, defaultValue, maximum);
+    m_range.minimum = minimum;
+    m_range.defaultValue = defaultValue;
+    m_range.maximum = maximum;
+    if (m_dialog)
+        m_dialog->SetRange(minimum, defaultValue, maximum);
 }
 
 void CConfigSliderItem::SetRangeLabels(const std::string& minimum, const std::string& middle,
                                        const std::string& maximum) {
-    m_dialog->SetRangeLabels(minimum, middle, maximum);
+    m_range.labels[0] = minimum;
+    m_range.labels[1] = middle;
+    m_range.labels[2] = maximum;
+    if (m_dialog)
+        m_dialog->SetRangeLabels(minimum, middle, maximum);
 }
 
 void CConfigSliderItem::SetTickFrequency(int frequency) {
-    m_dialog->SetTickFrequency(frequency);
+    m_range.tickFrequency = frequency;
+    if (m_dialog)
+        m_dialog->SetTickFrequency(frequency);
 }
 
 int CConfigSliderItem::GetValueText(std::string& text) {
@@ -241,15 +259,16 @@ bool CConfigSliderItem::TrackPopup(QPoint) {
     if (!BeginChange())
         return false;
     const Variant previous = RefreshPreviousValue();
-    m_dialog->SetCurrent(previous);
-    m_dialog->Prepare();
+    CConfigSliderDlg& dialog = Dialog();
+    dialog.SetCurrent(previous);
+    dialog.Prepare();
 
     // Live writes made while the dialog runs are not final.
     setFinal(false);
-    const int result = prompter().runDialog(*m_dialog);
+    const int result = prompter().runDialog(dialog);
     setFinal(true);
 
-    const Variant chosen = m_dialog->Current();
+    const Variant chosen = dialog.Current();
     if (chosen.equalsAsText(previous))
         return false;
     if (result == IDOK && CheckInterlocks()) {

@@ -82,13 +82,22 @@ public:
                         const std::string& maximum);
     void SetTickFrequency(int frequency);
     void SetUnits(const std::string& units) { m_units = units; }
-    CConfigSliderDlg& Dialog() { return *m_dialog; }
+    // The slider dialog, made on first use: a page holds many sliders and opens few.
+    CConfigSliderDlg& Dialog();
 
     int GetValueText(std::string& text) override;
     bool TrackPopup(QPoint point) override;
     bool OffersChange() const override { return true; }
 
 private:
+    struct Range {
+        Variant minimum;
+        Variant defaultValue;
+        Variant maximum;
+        std::string labels[3];
+        int tickFrequency = 1;
+    };
+    Range m_range;
     std::unique_ptr<CConfigSliderDlg> m_dialog;
     std::string m_units;
 };
