@@ -7,25 +7,14 @@
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"
+#include "state/XPathAccess.h"
 
-#include <charconv>
 #include <optional>
 #include <set>
 
 namespace {
 
 constexpr int kTabWidth = 98;
-
-// The channel index an element names. The channel's XPaths compare the attribute as text
-// with the number written out, so only that exact spelling names the channel.
-std::optional<int> channelIndexOf(const XmlNode& channel) {
-    const std::string text = channel.attribute("channelIndex");
-    int index = -1;
-    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-    if (error != std::errc() || index < 0 || std::to_string(index) != text)
-        return std::nullopt;
-    return index;
-}
 
 } // namespace
 
@@ -74,7 +63,7 @@ void CChannelPage::buildChannels(CTraceScope& scope) {
         // Each dialog shows the channel its tab names. An index that is missing, not a
         // number or already taken would show another channel's settings, so the dialog says
         // so instead.
-        std::optional<int> index = channelIndexOf(channel);
+        std::optional<int> index = ChannelIndexOf(channel);
         if (index && !seen.insert(*index).second)
             index.reset();
         const QSignalBlocker quiet(m_tabs);

@@ -169,6 +169,14 @@ HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
             scope.Report(S_FALSE, __FILE__, __LINE__,
                          "The configuration has %d channels; only the first %d are used",
                          static_cast<int>(channels.size()), kMaxChannels);
+        // A channel's interlocks and status rows ask the server channel of its channelIndex,
+        // so the table reaches the highest index the channels name, gaps included.
+        const std::size_t listed = static_cast<std::size_t>(s.channelCount);
+        for (std::size_t i = 0; i < listed; ++i) {
+            const std::optional<int> index = ChannelIndexOf(channels[i]);
+            if (index && *index < kMaxChannels && *index >= s.channelCount)
+                s.channelCount = *index + 1;
+        }
         for (int index = 0; index < s.channelCount; ++index) {
             std::shared_ptr<IChannel> channel;
             scope.Check(appServer->GetChannel(Variant(static_cast<std::int32_t>(index)), channel));

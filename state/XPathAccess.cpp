@@ -1,5 +1,7 @@
 #include "XPathAccess.h"
 
+#include <charconv>
+
 #include <fmt/printf.h>
 
 namespace {
@@ -79,4 +81,13 @@ void GetXmlErrorText(const XmlDocument& document, std::string& text) {
                         "Text = %s",
                         static_cast<std::uint32_t>(error->errorCode), error->line, error->linePos,
                         error->reason, error->srcText);
+}
+
+std::optional<int> ChannelIndexOf(const XmlNode& channel) {
+    const std::string text = channel.attribute("channelIndex");
+    int index = -1;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (error != std::errc() || index < 0 || std::to_string(index) != text)
+        return std::nullopt;
+    return index;
 }

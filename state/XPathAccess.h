@@ -7,6 +7,7 @@
 #include "platform/XmlDocument.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ HRESULT ReadXPathTypedValue(const XmlNode& root, std::string_view xpath, Variant
 
 // Writes the value's text into an existing attribute; a missing one is not created.
 HRESULT WriteXPathValue(const XmlNode& root, std::string_view xpath, const Variant& value);
+
+// The channel index a Channel element names. The channel XPaths compare the attribute as
+// text with the number written out ([@channelIndex="2"]), so only that exact spelling of a
+// whole number from 0 counts; anything else is no index.
+std::optional<int> ChannelIndexOf(const XmlNode& channel);
 
 // The text shown when a document fails to load, with the parser's line and character.
 void GetXmlErrorText(const XmlDocument& document, std::string& text);

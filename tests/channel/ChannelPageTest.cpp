@@ -143,13 +143,17 @@ TEST_F(ChannelPageTest, ChoosingATabRelaysOutItsDialogBeforeShowingIt) {
 }
 
 TEST_F(ChannelPageTest, TabsAndDialogsTakeTheirPlaces) {
-    load(channelsDocument({{"0", "C1"}}));
+    load(channelsDocument({{"0", "C0"}, {"1", "C1"}}));
     buildPage();
+    page->resize(500, 400);
     page->show();
+    page->resize(800, 600);
+    page->SelectTab(1); // sized while hidden
+    QCoreApplication::processEvents();
     const int margin = FrmwkGetMetrics(METRIC_MARGIN);
     const int tabHeight = FrmwkGetMetrics(METRIC_ROW_HEIGHT);
     EXPECT_EQ(page->Tabs()->geometry(), QRect(margin, 0, 800 - 2 * margin, tabHeight));
-    CChannelDlg* dialog = page->Dialog(0);
+    CChannelDlg* dialog = page->Dialog(1);
     EXPECT_EQ(dialog->geometry(), QRect(0, tabHeight, 800, 600 - tabHeight));
     const int scrollWidth = FrmwkGetMetrics(METRIC_SCROLL_BUTTON_WIDTH);
     const int scrollHeight = FrmwkGetMetrics(METRIC_BUTTON_HEIGHT) + 2 * scrollWidth;

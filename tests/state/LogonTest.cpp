@@ -191,6 +191,17 @@ TEST_F(FakeLogonTest, ThreeChannelsFillThreeSlots) {
     EXPECT_FALSE(state.IsProPanel());
 }
 
+TEST_F(FakeLogonTest, TheTableReachesEveryChannelIndexTheChannelsName) {
+    // Two channels with the indexes 0 and 2: channel 2's interlocks ask server channel 2.
+    fake.connection->appServer->configServer->configuration =
+        "<Config><Channel channelIndex=\"2\" id=\"C3\"/><Channel channelIndex=\"0\" id=\"C1\"/>"
+        "</Config>";
+    EXPECT_EQ(state.CreateAppServers(withCredentials("u", "p")), S_OK);
+    EXPECT_EQ(state.GetChannelCount(), 3);
+    EXPECT_EQ(fake.connection->appServer->channelRequests, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(state.GetChannelInterface(3), nullptr);
+}
+
 TEST_F(FakeLogonTest, AFifthChannelIsLeftOutAndReported) {
     fake.connection->appServer->configServer->configuration = configurationWithChannels(5);
     EXPECT_TRUE(SUCCEEDED(state.CreateAppServers(withCredentials("u", "p"))));
