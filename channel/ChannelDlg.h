@@ -50,18 +50,16 @@ public:
 
     // Clamps a recording data rate (whole Mb/s) to what the format and chroma allow; true
     // when the clamped rate differs from the given one. sd422Maximum is the limit of
-    // standard-definition 4:2:2, for the codec concerned.
+    // standard-definition 4:2:2.
     static bool CheckVideoDataRate(const std::string& format, const std::string& chroma, int rate,
                                    int& clamped, int sd422Maximum);
-    // The same with the program-wide standard-definition 4:2:2 limit: the one set by the
-    // compression builder that ran last, or 0 before any did.
+    // The same with the limit of the codec element the rate belongs to: the compression
+    // rows, the channel rules and the System page's rewrite all clamp through this one.
     static bool CheckVideoDataRate(const std::string& format, const std::string& chroma, int rate,
-                                   int& clamped);
+                                   int& clamped, const XmlNode& codec);
     // The standard-definition 4:2:2 limit a codec element allows: 50 Mb/s with a Dv50
     // family or a high-definition MPEG profile, else 25.
     static int Sd422MaximumRate(const XmlNode& codec);
-    static int ProgramSd422MaximumRate();
-    static void SetProgramSd422MaximumRate(int rate);
 
 protected:
     LRESULT OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
@@ -107,8 +105,21 @@ private:
     HRESULT getPedestal(const char* direction, Variant& value);
     HRESULT putPedestal(const char* direction, const Variant& value, CConfigItem& item);
 
-    // Compression, audio, timecode and ancillary data (their own builders).
+    // Compression (compression builders).
     HRESULT CreateCompressionConfig(XmlDocument* document);
+    void CreateUncompressedVbiConfig(const XmlNode& codec);
+    // The MPEG long GOP: P frames per I frame and B frames per P frame.
+    struct LongGop {
+        int pPerI;
+        int bPerP;
+    };
+    LongGop GetMpegLongGopStruct() const;
+    HRESULT GetCustomMpegLongGop(XmlDocument* document, CConfigItem& item, std::intptr_t context,
+                                 Variant& value);
+    HRESULT PutCustomMpegLongGop(const Variant& value, XmlDocument* document, CConfigItem& item,
+                                 std::intptr_t context);
+
+    // Audio, timecode and ancillary data (their own builders).
     HRESULT CreateVitcInputConfig(XmlDocument* document);
     HRESULT CreateVitcOutputConfig(XmlDocument* document);
     HRESULT CreateAncTcInputConfig(XmlDocument* document);

@@ -5,12 +5,9 @@
 #include "platform/XmlDocument.h"
 
 #include <algorithm>
-#include <atomic>
 #include <optional>
 
 namespace {
-
-std::atomic<int> g_sd422Maximum{0};
 
 bool isOneOf(const std::string& value, std::initializer_list<const char*> options) {
     return std::any_of(options.begin(), options.end(),
@@ -44,8 +41,8 @@ bool CChannelDlg::CheckVideoDataRate(const std::string& format, const std::strin
 }
 
 bool CChannelDlg::CheckVideoDataRate(const std::string& format, const std::string& chroma, int rate,
-                                     int& clamped) {
-    return CheckVideoDataRate(format, chroma, rate, clamped, g_sd422Maximum.load());
+                                     int& clamped, const XmlNode& codec) {
+    return CheckVideoDataRate(format, chroma, rate, clamped, Sd422MaximumRate(codec));
 }
 
 int CChannelDlg::Sd422MaximumRate(const XmlNode& codec) {
@@ -53,12 +50,4 @@ int CChannelDlg::Sd422MaximumRate(const XmlNode& codec) {
     const bool fast =
         !codec.selectSingleNode("Dv50").isNull() || profile == "422P@HL" || profile == "MP@HL";
     return fast ? 50 : 25;
-}
-
-int CChannelDlg::ProgramSd422MaximumRate() {
-    return g_sd422Maximum.load();
-}
-
-void CChannelDlg::SetProgramSd422MaximumRate(int rate) {
-    g_sd422Maximum.store(rate);
 }

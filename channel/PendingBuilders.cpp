@@ -3,9 +3,6 @@
 
 #include "ChannelDlg.h"
 
-HRESULT CChannelDlg::CreateCompressionConfig(XmlDocument*) {
-    return S_OK;
-}
 HRESULT CChannelDlg::CreateVitcInputConfig(XmlDocument*) {
     return S_OK;
 }

@@ -274,9 +274,7 @@ bool CConfigItem::WriteChosenValue(const Variant& value) {
         GetAttributeValue(now);
         if (now.equalsAsText(value))
             return true;
-        prompter().messageBox("This setting is missing from the configuration, so it cannot be "
-                              "changed.",
-                              Label(), MB_TOUCH_WARNING, m_owner);
+        ShowMissingSetting();
         return false;
     }
     prompter().messageBox(ComErrorText(hr), Label(), MB_TOUCH_ERROR, m_owner);
@@ -284,6 +282,12 @@ bool CConfigItem::WriteChosenValue(const Variant& value) {
     Variant now;
     GetAttributeValue(now);
     return now.equalsAsText(value);
+}
+
+void CConfigItem::ShowMissingSetting() {
+    prompter().messageBox(
+        "This setting is missing from the configuration, so it cannot be changed.", Label(),
+        MB_TOUCH_WARNING, m_owner);
 }
 
 Variant CConfigItem::RefreshPreviousValue() {

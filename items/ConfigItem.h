@@ -116,6 +116,8 @@ protected:
     // Writes a value the user chose. A failure is shown to the user; the answer is whether
     // the document now holds the value, so that the change messages may follow.
     bool WriteChosenValue(const Variant& value);
+    // Tells the user that the document has no place for this setting.
+    void ShowMissingSetting();
     // Posts the change message, the relayout when asked for and, for the reference
     // standard, the restart to the main window.
     void PostChangeMessages();

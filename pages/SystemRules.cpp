@@ -112,8 +112,7 @@ HRESULT CSystemPage::OnItemChange(XmlDocument& document, const std::string& stan
             ReadXPathTypedValue(root, mpeg + "/@dataRate", rate);
             // The standard-definition 4:2:2 limit is the codec's own.
             int clamped = rate;
-            if (CChannelDlg::CheckVideoDataRate(standard, chroma, rate, clamped,
-                                                CChannelDlg::Sd422MaximumRate(codecs[i])))
+            if (CChannelDlg::CheckVideoDataRate(standard, chroma, rate, clamped, codecs[i]))
                 write(mpeg, "dataRate", Variant(static_cast<std::int32_t>(clamped)));
         }
 

@@ -2,6 +2,8 @@
 
 #include "channel/ChannelDlg.h"
 #include "channel/ChannelPage.h"
+#include "channel/ConfigVbiItem.h"
+#include "channel/VbiLinesDlg.h"
 #include "items/ConfigSliderItem.h"
 #include "platform/StringIds.h"
 
@@ -69,6 +71,64 @@ TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {
         .setValue("Format1080_29_97Hz_2To1");
     root.selectSingleNode(std::string(kOutput3) + "/VideoOutputTiming/@videoLineOffset")
         .setValue("40");
+    XmlDocument stored;
+    ASSERT_EQ(stored.loadXml(committed()), S_OK);
+    EXPECT_EQ(stored.xml(), expected.xml());
+}
+
+TEST_F(SheetTest, ARecordersFamilyRateAndVbiLinesAreCommittedAndNothingElse) {
+    const std::string before = committed();
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CChannelPage* page = sheet.ChannelPage();
+        sheet.SetActivePage(page);
+        sheet.show();
+        page->SelectTab(1);
+        CChannelDlg* dialog = page->Dialog(1);
+        ASSERT_EQ(dialog->ChannelType(), "Recorder");
+
+        // The standard-definition 4:2:2 rate, up from 25 Mb/s.
+        auto* rate =
+            static_cast<CConfigSliderItem*>(nthItem(*dialog, IDS_RECORDING_DATA_RATE_422, 0));
+        ASSERT_NE(rate, nullptr);
+        ASSERT_TRUE(rate->IsVisible());
+        script.answerDialog([](QDialog& slider) {
+            static_cast<CConfigSliderDlg&>(slider).MoveTo(36); // 4 + 36 Mb/s
+            return IDOK;
+        });
+        ASSERT_TRUE(rate->TrackPopup(QPoint()));
+
+        auto* lines =
+            static_cast<CConfigVbiItem*>(nthItem(*dialog, IDS_UNCOMPRESSED_VBI_LINES_LUMA_ONLY, 0));
+        ASSERT_NE(lines, nullptr);
+        ASSERT_TRUE(lines->IsVisible());
+        script.answerDialog([](QDialog& shown) {
+            static_cast<CVbiLinesDlg&>(shown).Touch(14);
+            return IDOK;
+        });
+        ASSERT_TRUE(lines->TrackPopup(QPoint()));
+
+        CConfigItem* family = nthItem(*dialog, IDS_COMPRESSION_FORMAT, 0);
+        script.answer(2); // DV25, DV50, MPEG, MPEG:D10, DVCAM
+        ASSERT_TRUE(family->TrackPopup(QPoint()));
+        QCoreApplication::sendPostedEvents(dialog);
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+
+    XmlDocument expected;
+    ASSERT_EQ(expected.loadXml(before), S_OK);
+    const XmlNode codec =
+        expected.documentNode().selectSingleNode("//VideoCodec[@id='VideoCodec2']");
+    codec.selectSingleNode("@compressionFormat").setValue("Dv50");
+    codec.selectSingleNode("Mpeg/@dataRate").setValue("40");
+    const XmlNode vbi = codec.selectSingleNode("UncompressedVbi");
+    vbi.removeChild(vbi.selectSingleNode("VbiLine"));
+    for (const char* number : {"14", "21"}) {
+        const XmlNode line = vbi.appendElement("VbiLine");
+        line.setAttribute("lineType", "Luma");
+        line.setAttribute("lineNum", number);
+    }
     XmlDocument stored;
     ASSERT_EQ(stored.loadXml(committed()), S_OK);
     EXPECT_EQ(stored.xml(), expected.xml());

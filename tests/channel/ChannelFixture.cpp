@@ -22,7 +22,7 @@ std::string channelDocument(const ChannelShape& shape) {
     <Monitor audioMeters="true" channelInfo="true" tabLabel="Timecode"/>
   </Channel>
   <VideoInput id="VI1" selectedInput=")" +
-           shape.selectedInput + R"(" videoInputFormat="Format525_29_97Hz_2To1">)" +
+           shape.selectedInput + R"(" videoInputFormat=")" + shape.inputFormat + R"(">)" +
            shape.inputChildren +
            R"(</VideoInput>
   <VideoOutput id="VO1" videoOutputFormat=")" +
@@ -30,9 +30,9 @@ std::string channelDocument(const ChannelShape& shape) {
            R"(" aspectRatio="4:3" aspectRatioConversion="Bars" stillPlayMode="Interpolated" testMode="false">)" +
            shape.outputChildren + R"(</VideoOutput>
   <VideoOutput id="VO2" videoOutputFormat="Format525_29_97Hz_2To1" aspectRatio="4:3" aspectRatioConversion="Bars" stillPlayMode="LineDouble" testMode="false"><VideoOutputSdi/></VideoOutput>
-  <VideoCodec id="VC1" compressionFormat="Mpeg"><Mpeg)" +
-           profile +
-           R"( chromaFormat="4_2_2" dataRate="50"/></VideoCodec>
+  <VideoCodec id="VC1" compressionFormat=")" +
+           shape.compression + R"("><Mpeg)" + profile + shape.mpegAttributes + "/>" +
+           shape.codecChildren + R"(</VideoCodec>
   <VideoCodec id="VC2" compressionFormat="Mpeg"><Mpeg profileLevel="422P@HL" chromaFormat="4_2_2" dataRate="50"/></VideoCodec>
   <AudioOutput id="AO1.1" testMode="false"/><AudioOutput id="AO1.2" testMode="false"/>
   <AudioOutput id="AO2.1" testMode="false"/>

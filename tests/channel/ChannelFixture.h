@@ -28,6 +28,10 @@ struct ChannelShape {
         R"(<VideoInputSdi/><VideoInputAnalogSvideo ntscWithoutPedestal="false"/>)"
         R"(<VideoInputAnalogComposite ntscWithoutPedestal="false"/>)"
         R"(<VideoInputAnalogComponent sdComponentType="EBU_N10"/>)";
+    std::string inputFormat = "Format525_29_97Hz_2To1";
+    std::string compression = "Mpeg";
+    std::string mpegAttributes = R"( chromaFormat="4_2_2" dataRate="50")";
+    std::string codecChildren; // after the Mpeg element
     std::string outputFormat = "Format525_29_97Hz_2To1";
     std::string outputChildren =
         R"(<VideoOutputSdi/><VideoOutputAnalogComposite ntscWithoutPedestal="false">)"
