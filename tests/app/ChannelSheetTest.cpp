@@ -23,6 +23,17 @@ CConfigItem* nthItem(CChannelDlg& dialog, int labelId, int nth) {
     return nullptr;
 }
 
+// The document the server stored equals the one before with the edits made to it.
+void expectStoredAs(const std::string& before, const std::string& stored,
+                    const std::function<void(const XmlNode& root)>& edit) {
+    XmlDocument expected;
+    ASSERT_EQ(expected.loadXml(before), S_OK);
+    edit(expected.documentNode());
+    XmlDocument actual;
+    ASSERT_EQ(actual.loadXml(stored), S_OK);
+    EXPECT_EQ(actual.xml(), expected.xml());
+}
+
 } // namespace
 
 TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {
@@ -64,16 +75,12 @@ TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);
 
-    XmlDocument expected;
-    ASSERT_EQ(expected.loadXml(before), S_OK);
-    const XmlNode root = expected.documentNode();
-    root.selectSingleNode(std::string(kOutput3) + "/@videoOutputFormat")
-        .setValue("Format1080_29_97Hz_2To1");
-    root.selectSingleNode(std::string(kOutput3) + "/VideoOutputTiming/@videoLineOffset")
-        .setValue("40");
-    XmlDocument stored;
-    ASSERT_EQ(stored.loadXml(committed()), S_OK);
-    EXPECT_EQ(stored.xml(), expected.xml());
+    expectStoredAs(before, committed(), [](const XmlNode& root) {
+        root.selectSingleNode(std::string(kOutput3) + "/@videoOutputFormat")
+            .setValue("Format1080_29_97Hz_2To1");
+        root.selectSingleNode(std::string(kOutput3) + "/VideoOutputTiming/@videoLineOffset")
+            .setValue("40");
+    });
 }
 
 TEST_F(SheetTest, ARecordersFamilyRateAndVbiLinesAreCommittedAndNothingElse) {
@@ -116,20 +123,16 @@ TEST_F(SheetTest, ARecordersFamilyRateAndVbiLinesAreCommittedAndNothingElse) {
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);
 
-    XmlDocument expected;
-    ASSERT_EQ(expected.loadXml(before), S_OK);
-    const XmlNode codec =
-        expected.documentNode().selectSingleNode("//VideoCodec[@id='VideoCodec2']");
-    codec.selectSingleNode("@compressionFormat").setValue("Dv50");
-    codec.selectSingleNode("Mpeg/@dataRate").setValue("40");
-    const XmlNode vbi = codec.selectSingleNode("UncompressedVbi");
-    vbi.removeChild(vbi.selectSingleNode("VbiLine"));
-    for (const char* number : {"14", "21"}) {
-        const XmlNode line = vbi.appendElement("VbiLine");
-        line.setAttribute("lineType", "Luma");
-        line.setAttribute("lineNum", number);
-    }
-    XmlDocument stored;
-    ASSERT_EQ(stored.loadXml(committed()), S_OK);
-    EXPECT_EQ(stored.xml(), expected.xml());
+    expectStoredAs(before, committed(), [](const XmlNode& root) {
+        const XmlNode codec = root.selectSingleNode("//VideoCodec[@id='VideoCodec2']");
+        codec.selectSingleNode("@compressionFormat").setValue("Dv50");
+        codec.selectSingleNode("Mpeg/@dataRate").setValue("40");
+        const XmlNode vbi = codec.selectSingleNode("UncompressedVbi");
+        vbi.removeChild(vbi.selectSingleNode("VbiLine"));
+        for (const char* number : {"14", "21"}) {
+            const XmlNode line = vbi.appendElement("VbiLine");
+            line.setAttribute("lineType", "Luma");
+            line.setAttribute("lineNum", number);
+        }
+    });
 }
