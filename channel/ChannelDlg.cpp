@@ -43,7 +43,28 @@ bool CChannelDlg::Create(int channelIndex, const std::string& channelId, QWidget
 }
 
 std::string CChannelDlg::path(const char* xpathTemplate) const {
-    return fmt::sprintf(xpathTemplate, m_channelIndex);
+    std::string xpath = fmt::sprintf(xpathTemplate, m_channelIndex);
+    for (const auto& [reference, resolved] : m_components) {
+        if (xpath.starts_with(reference))
+            xpath.replace(0, reference.size(), resolved);
+    }
+    return xpath;
+}
+
+void CChannelDlg::resolveComponents(const XmlNode& root) {
+    m_components.clear();
+    using namespace ChannelPath;
+    for (const char* reference : {kInput, kOutput, kCodec}) {
+        const std::string referencePath = path(reference);
+        // "//Element[@id=...]": the element name, and the reference to its id.
+        const std::size_t bracket = referencePath.find('[');
+        const std::string idPath =
+            referencePath.substr(bracket + 5, referencePath.size() - bracket - 6);
+        std::string id;
+        if (ReadXPathValue(root, idPath, id) == S_OK)
+            m_components.emplace_back(referencePath, referencePath.substr(0, bracket) +
+                                                         "[@id=" + XPathLiteral(id) + "]");
+    }
 }
 
 bool CChannelDlg::exists(const std::string& xpath) const {
@@ -85,6 +106,7 @@ void CChannelDlg::OnInitDialog() {
 
 void CChannelDlg::readChannelFacts(const XmlNode& root) {
     using namespace ChannelPath;
+    resolveComponents(root);
     const std::string input = path(kInput);
     const std::string output = path(kOutput);
     const auto has = [&](const std::string& xpath) {

@@ -74,8 +74,12 @@ private:
     // Runs the builders of the channel's type; a failing one ends the build.
     void buildItems(CTraceScope& scope, XmlDocument* document);
 
-    // A channel XPath template with the channel index in place of %d.
+    // A channel XPath template with the channel index in place of %d, and the channel's
+    // component references resolved to their ids: "//VideoCodec[@id=//Channel[...]/Video/
+    // VideoCodecComponent/@id]" scans the document once per codec, "//VideoCodec[@id='C']"
+    // once, and every visibility check of every row runs such a path.
     std::string path(const char* xpathTemplate) const;
+    void resolveComponents(const XmlNode& root);
     // Makes the item a row describes, adds it to the list and returns it; null when the
     // row is not built for this channel.
     CConfigItem* AddRow(const RowSpec& row);
@@ -149,4 +153,6 @@ private:
     std::string m_inputFormatPath;
     std::vector<std::string> m_audioInputIds;
     std::vector<std::string> m_audioOutputIds;
+    // Component reference paths and the id paths they resolve to.
+    std::vector<std::pair<std::string, std::string>> m_components;
 };

@@ -320,3 +320,16 @@ TEST_F(VideoItemsTest, MonitorRowsOfTheServerScreenAreHiddenOnAWorkstation) {
     EXPECT_FALSE(contains(all, "Display channel information:"));
     EXPECT_FALSE(contains(all, "Channel tab label:"));
 }
+
+TEST_F(VideoItemsTest, ComponentIdsWithQuotesAreReadAndWritten) {
+    std::string text = channelDocument();
+    for (std::size_t at = text.find("\"VO1\""); at != std::string::npos; at = text.find("\"VO1\""))
+        text.replace(at, 5, "\"V&quot;O'1\"");
+    load(text);
+    build();
+    EXPECT_EQ(valueText(item("Still-play mode:")), "Field (interpolated)");
+    ASSERT_TRUE(pick(item("Still-play mode:"), "Frame (interlaced)"));
+    EXPECT_EQ(read("//VideoOutput[@id=concat('V', '\"', \"O'1\")]/@stillPlayMode"), "Interlaced");
+    // Another channel's output is untouched.
+    EXPECT_EQ(read("//VideoOutput[@id='VO2']/@stillPlayMode"), "LineDouble");
+}
