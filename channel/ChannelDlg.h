@@ -136,9 +136,19 @@ private:
     HRESULT CreateAfdOutputConfig(XmlDocument* document);
     HRESULT CreateMonitorConfig(XmlDocument* document);
 
-    // Change rules (rules).
-    void OnOutputFormatChange(CTraceScope& scope, const std::string& format);
+    // Change rules (rules, compression rules): each rewrites what depends on the item's new
+    // value; a failure is thrown through the scope.
+    using Rule = void (CChannelDlg::*)(CTraceScope& scope, CConfigItem& item,
+                                       const std::string& value);
+    static Rule RuleFor(int labelId);
+    void OnCompressionChange(CTraceScope& scope, CConfigItem& item, const std::string& format);
+    void OnChromaChange(CTraceScope& scope, CConfigItem& item, const std::string& chroma);
+    void OnCompressVbiChange(CTraceScope& scope, CConfigItem& item, const std::string& compress);
+    void OnInputFormatChange(CTraceScope& scope, CConfigItem& item, const std::string& format);
+    void OnOutputFormatChange(CTraceScope& scope, CConfigItem& item, const std::string& format);
     void OnTestModeChange(CTraceScope& scope, CConfigItem& item, const std::string& mode);
+    // Removes the VBI lines of the channel's own video codec.
+    void removeCodecVbiLines(CTraceScope& scope);
 
     int m_channelIndex = -1;
     std::string m_channelId;

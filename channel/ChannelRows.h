@@ -4,6 +4,7 @@
 // for the channel index.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // What the channel's components describe, read once when the dialog is built.
@@ -105,4 +106,17 @@ inline constexpr const char* kXga_59 = "FormatXga_59_94Hz_1To1";
 inline constexpr const char* kXga_50 = "FormatXga_50Hz_1To1";
 inline constexpr const char* kWxga_59 = "FormatWxga_59_94Hz_1To1";
 inline constexpr const char* kWxga_50 = "FormatWxga_50Hz_1To1";
+
+inline bool IsStandardDefinition(const std::string& format) {
+    return format == k525 || format == k625;
+}
+inline bool Is1080(const std::string& format) {
+    return format == k1080_29 || format == k1080_25;
+}
+inline bool Is720(const std::string& format) {
+    return format == k720_59 || format == k720_50;
+}
+inline bool IsXgaOrWxga(const std::string& format) {
+    return format == kXga_59 || format == kXga_50 || format == kWxga_59 || format == kWxga_50;
+}
 } // namespace VideoFormat

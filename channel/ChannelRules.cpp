@@ -17,23 +17,34 @@ using namespace VideoFormat;
 
 namespace {
 
-bool isOneOf(const std::string& value, std::initializer_list<const char*> options) {
-    for (const char* option : options) {
-        if (value == option)
-            return true;
-    }
-    return false;
-}
-
 constexpr const char* kOutputOffsets[] = {"videoFieldOffset", "videoLineOffset",
                                           "videoSampleOffset", "videoSubpixelOffset"};
 
 } // namespace
 
+CChannelDlg::Rule CChannelDlg::RuleFor(int labelId) {
+    switch (labelId) {
+    case IDS_COMPRESSION_FORMAT:
+        return &CChannelDlg::OnCompressionChange;
+    case IDS_CHROMA_FORMAT:
+        return &CChannelDlg::OnChromaChange;
+    case IDS_COMPRESS_VBI:
+        return &CChannelDlg::OnCompressVbiChange;
+    case IDS_VIDEO_INPUT_FORMAT:
+        return &CChannelDlg::OnInputFormatChange;
+    case IDS_VIDEO_OUTPUT_FORMAT:
+        return &CChannelDlg::OnOutputFormatChange;
+    case IDS_TEST_MODE_COLORBARS_TONE:
+        return &CChannelDlg::OnTestModeChange;
+    default:
+        return nullptr;
+    }
+}
+
 LRESULT CChannelDlg::OnItemChange(WPARAM labelId, CConfigItem* item) {
     CTraceScope scope("CChannelDlg::OnItemChange");
-    const int label = static_cast<int>(labelId);
-    if (!item || (label != IDS_VIDEO_OUTPUT_FORMAT && label != IDS_TEST_MODE_COLORBARS_TONE))
+    const Rule rule = RuleFor(static_cast<int>(labelId));
+    if (!item || !rule)
         return 0;
     std::shared_ptr<XmlDocument> document;
     CConfigState().GetConfigDocument(document);
@@ -44,12 +55,7 @@ LRESULT CChannelDlg::OnItemChange(WPARAM labelId, CConfigItem* item) {
 
     Variant value;
     item->GetAttributeValue(value);
-    const HRESULT applied = scope.Run([&] {
-        if (label == IDS_VIDEO_OUTPUT_FORMAT)
-            OnOutputFormatChange(scope, value.toText());
-        else
-            OnTestModeChange(scope, *item, value.toText());
-    });
+    const HRESULT applied = scope.Run([&] { (this->*rule)(scope, *item, value.toText()); });
     if (SUCCEEDED(applied))
         return 0;
 
@@ -65,7 +71,8 @@ LRESULT CChannelDlg::OnItemChange(WPARAM labelId, CConfigItem* item) {
     return 0;
 }
 
-void CChannelDlg::OnOutputFormatChange(CTraceScope& scope, const std::string& format) {
+void CChannelDlg::OnOutputFormatChange(CTraceScope& scope, CConfigItem&,
+                                       const std::string& format) {
     CConfigState state;
     std::shared_ptr<XmlDocument> document;
     state.GetConfigDocument(document);
@@ -75,10 +82,10 @@ void CChannelDlg::OnOutputFormatChange(CTraceScope& scope, const std::string& fo
 
     std::string componentType;
     ReadXPathValue(root, component + "/@hdComponentType", componentType);
-    if (isOneOf(format, {k1080_29, k1080_25}) && componentType == "VESA")
+    if (Is1080(format) && componentType == "VESA")
         scope.Check(state.PutAttributeValue(component, "hdComponentType", Variant("SMPTE_YUV"),
                                             false, true));
-    if (isOneOf(format, {kXga_59, kWxga_59, kXga_50, kWxga_50}) && componentType != "VESA")
+    if (IsXgaOrWxga(format) && componentType != "VESA")
         scope.Check(
             state.PutAttributeValue(component, "hdComponentType", Variant("VESA"), false, true));
 

@@ -4,30 +4,20 @@
 
 #include "platform/XmlDocument.h"
 
-#include <algorithm>
 #include <optional>
-
-namespace {
-
-bool isOneOf(const std::string& value, std::initializer_list<const char*> options) {
-    return std::any_of(options.begin(), options.end(),
-                       [&](const char* option) { return value == option; });
-}
-
-} // namespace
 
 bool CChannelDlg::CheckVideoDataRate(const std::string& format, const std::string& chroma, int rate,
                                      int& clamped, int sd422Maximum) {
     std::optional<int> low;
     std::optional<int> high;
     const bool is420 = chroma == "4_2_0";
-    if (isOneOf(format, {"Format525_29_97Hz_2To1", "Format625_25Hz_2To1"})) {
+    if (VideoFormat::IsStandardDefinition(format)) {
         high = is420 ? 15 : sd422Maximum;
-    } else if (isOneOf(format, {"Format1080_29_97Hz_2To1", "Format1080_25Hz_2To1"})) {
+    } else if (VideoFormat::Is1080(format)) {
         low = 20;
         if (is420)
             high = 80;
-    } else if (isOneOf(format, {"Format720_59_94Hz_1To1", "Format720_50Hz_1To1"})) {
+    } else if (VideoFormat::Is720(format)) {
         low = is420 ? 12 : 20;
         if (is420)
             high = 80;

@@ -14,7 +14,8 @@ std::string channelDocument(const ChannelShape& shape) {
     <Video><VideoInputComponent id="VI1"/><VideoOutputComponent id="VO1"/><VideoCodecComponent id="VC1"/></Video>
     <Audio index="0"><AudioOutputComponent id="AO1.1"/></Audio>
     <Audio index="1"><AudioOutputComponent id="AO1.2"/></Audio>
-    <Monitor audioMeters="true" channelInfo="false" tabLabel="Timecode"/>
+    <Monitor audioMeters="true" channelInfo="false" tabLabel="Timecode"/>)" +
+           shape.channelExtra + R"(
   </Channel>
   <Channel channelIndex="1" id="C2" channelType="Player">
     <Video><VideoOutputComponent id="VO2"/><VideoCodecComponent id="VC2"/></Video>
@@ -33,9 +34,10 @@ std::string channelDocument(const ChannelShape& shape) {
   <VideoCodec id="VC1" compressionFormat=")" +
            shape.compression + R"("><Mpeg)" + profile + shape.mpegAttributes + "/>" +
            shape.codecChildren + R"(</VideoCodec>
-  <VideoCodec id="VC2" compressionFormat="Mpeg"><Mpeg profileLevel="422P@HL" chromaFormat="4_2_2" dataRate="50"/></VideoCodec>
+  <VideoCodec id="VC2" compressionFormat="Mpeg"><Mpeg profileLevel="422P@HL" chromaFormat="4_2_2" dataRate="50"/><UncompressedVbi enable="true"><VbiLine lineType="Luma" lineNum="21"/></UncompressedVbi></VideoCodec>
   <AudioOutput id="AO1.1" testMode="false"/><AudioOutput id="AO1.2" testMode="false"/>
-  <AudioOutput id="AO2.1" testMode="false"/>
+  <AudioOutput id="AO2.1" testMode="false"/>)" +
+           shape.configExtra + R"(
 </Config>)";
 }
 

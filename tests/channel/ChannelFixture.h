@@ -32,6 +32,8 @@ struct ChannelShape {
     std::string compression = "Mpeg";
     std::string mpegAttributes = R"( chromaFormat="4_2_2" dataRate="50")";
     std::string codecChildren; // after the Mpeg element
+    std::string channelExtra;  // more elements of channel C1
+    std::string configExtra;   // more top-level elements
     std::string outputFormat = "Format525_29_97Hz_2To1";
     std::string outputChildren =
         R"(<VideoOutputSdi/><VideoOutputAnalogComposite ntscWithoutPedestal="false">)"
