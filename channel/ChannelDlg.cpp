@@ -209,6 +209,17 @@ CConfigItem* CChannelDlg::AddRow(const RowSpec& row) {
     return item;
 }
 
+void CChannelDlg::useAccessors(CConfigItem& item, GetMember get, PutMember put) {
+    item.SetGetCallback(
+        [this, get](XmlDocument* document, CConfigItem& each, std::intptr_t context,
+                    Variant& value) { return (this->*get)(document, each, context, value); },
+        0);
+    item.SetPutCallback(
+        [this, put](const Variant& value, XmlDocument* document, CConfigItem& each,
+                    std::intptr_t context) { return (this->*put)(value, document, each, context); },
+        0);
+}
+
 void CChannelDlg::AddRows(const std::vector<RowSpec>& rows) {
     for (const RowSpec& row : rows)
         AddRow(row);

@@ -7,6 +7,7 @@
 
 #include "platform/HResult.h"
 #include "platform/MessageWindow.h"
+#include "platform/XmlDocument.h"
 
 #include <cstdint>
 #include <string>
@@ -100,11 +101,11 @@ private:
                                          std::intptr_t context, Variant& value);
     HRESULT PutCustomOutputCompositeType(const Variant& value, XmlDocument* document,
                                          CConfigItem& item, std::intptr_t context);
-    using PedestalGet = HRESULT (CChannelDlg::*)(XmlDocument*, CConfigItem&, std::intptr_t,
-                                                 Variant&);
-    using PedestalPut = HRESULT (CChannelDlg::*)(const Variant&, XmlDocument*, CConfigItem&,
-                                                 std::intptr_t);
-    void usePedestalAccessors(CConfigItem& item, PedestalGet get, PedestalPut put);
+    // Makes two accessor members of this dialog the item's get and put callbacks.
+    using GetMember = HRESULT (CChannelDlg::*)(XmlDocument*, CConfigItem&, std::intptr_t, Variant&);
+    using PutMember = HRESULT (CChannelDlg::*)(const Variant&, XmlDocument*, CConfigItem&,
+                                               std::intptr_t);
+    void useAccessors(CConfigItem& item, GetMember get, PutMember put);
     // The pedestal accessors of one direction ("VideoInput" or "VideoOutput").
     HRESULT getPedestal(const char* direction, Variant& value);
     HRESULT putPedestal(const char* direction, const Variant& value, CConfigItem& item);
@@ -123,7 +124,67 @@ private:
     HRESULT PutCustomMpegLongGop(const Variant& value, XmlDocument* document, CConfigItem& item,
                                  std::intptr_t context);
 
-    // Audio, timecode and ancillary data (their own builders).
+    // Audio (audio builders, audio accessors).
+    struct Track {
+        std::string index;
+        bool assigned;
+        std::string input; // the XPath of its input component
+    };
+    struct TrackCount {
+        int supporting = 0;
+        int assigned = 0;
+    };
+    struct OutputCount {
+        int aes = 0;
+        int embedded = 0;
+    };
+    XmlNode root() const;
+    XmlNodeList selectNodes(const std::string& xpath) const;
+    std::vector<std::string> componentIds(const char* component) const;
+    std::string audioInput(std::size_t index) const;
+    std::string audioOutput(std::size_t index) const;
+    std::string trackPath(const std::string& index) const;
+    // The channel's tracks that have an input component, in document order.
+    std::vector<Track> inputTracks() const;
+    TrackCount GetAudioInputCount(const std::string& type) const;
+    OutputCount GetAudioOutputCount() const;
+    void addCountRow(int labelId, const char* type, int supporting);
+    HRESULT GetCustomAudioInputType(XmlDocument* document, CConfigItem& item, std::intptr_t context,
+                                    Variant& value);
+    HRESULT PutCustomAudioInputType(const Variant& value, XmlDocument* document, CConfigItem& item,
+                                    std::intptr_t context);
+    void CheckAudioResourceAssignment(CTraceScope& scope, int count);
+    HRESULT GetCustomAudioInputCount(XmlDocument* document, CConfigItem& item,
+                                     std::intptr_t context, Variant& value);
+    HRESULT PutCustomAudioInputCount(const Variant& value, XmlDocument* document, CConfigItem& item,
+                                     std::intptr_t context);
+    HRESULT GetCustomEmbeddedInputGroup(XmlDocument* document, CConfigItem& item,
+                                        std::intptr_t context, Variant& value);
+    HRESULT PutCustomEmbeddedInputGroup(const Variant& value, XmlDocument* document,
+                                        CConfigItem& item, std::intptr_t context);
+    void SetAudioInputEmbeddedGroup(CTraceScope& scope, const std::string& value);
+    HRESULT GetCustomEmbeddedOutputGroup(XmlDocument* document, CConfigItem& item,
+                                         std::intptr_t context, Variant& value);
+    HRESULT PutCustomEmbeddedOutputGroup(const Variant& value, XmlDocument* document,
+                                         CConfigItem& item, std::intptr_t context);
+    void SetAudioOutputEmbeddedGroup(CTraceScope& scope, const std::string& value);
+    HRESULT readTiming(const std::string& component, Variant& value);
+    HRESULT writeTiming(bool input, const Variant& value, CConfigItem& item);
+    HRESULT GetCustomAudioInputTiming(XmlDocument* document, CConfigItem& item,
+                                      std::intptr_t context, Variant& value);
+    HRESULT PutCustomAudioInputTiming(const Variant& value, XmlDocument* document,
+                                      CConfigItem& item, std::intptr_t context);
+    HRESULT GetCustomAudioOutputTiming(XmlDocument* document, CConfigItem& item,
+                                       std::intptr_t context, Variant& value);
+    HRESULT PutCustomAudioOutputTiming(const Variant& value, XmlDocument* document,
+                                       CConfigItem& item, std::intptr_t context);
+    // The per-pair input format rows of a type, built anew after the anchor row.
+    void ShowHideEmbeddedInputFormat();
+    void ShowHideAesInputFormat();
+    void showHideInputFormat(const char* type, int firstLabel, int lastLabel, int anchorLabel);
+    HRESULT PutCustomAudioInputFormat(const Variant& value, CConfigItem& item, int pair);
+
+    // Timecode and ancillary data (their own builders).
     HRESULT CreateVitcInputConfig(XmlDocument* document);
     HRESULT CreateVitcOutputConfig(XmlDocument* document);
     HRESULT CreateAncTcInputConfig(XmlDocument* document);
@@ -147,6 +208,7 @@ private:
     void OnInputFormatChange(CTraceScope& scope, CConfigItem& item, const std::string& format);
     void OnOutputFormatChange(CTraceScope& scope, CConfigItem& item, const std::string& format);
     void OnTestModeChange(CTraceScope& scope, CConfigItem& item, const std::string& mode);
+    void OnTrimChange(CTraceScope& scope, CConfigItem& item, const std::string& trim);
     // Removes the VBI lines of the channel's own video codec.
     void removeCodecVbiLines(CTraceScope& scope);
 

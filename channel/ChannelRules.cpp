@@ -36,6 +36,8 @@ CChannelDlg::Rule CChannelDlg::RuleFor(int labelId) {
         return &CChannelDlg::OnOutputFormatChange;
     case IDS_TEST_MODE_COLORBARS_TONE:
         return &CChannelDlg::OnTestModeChange;
+    case IDS_AUDIO_INPUT_TRIM:
+        return &CChannelDlg::OnTrimChange;
     default:
         return nullptr;
     }
@@ -112,5 +114,16 @@ void CChannelDlg::OnTestModeChange(CTraceScope& scope, CConfigItem& item, const 
         const std::string output =
             "//AudioOutput[@id=" + XPathLiteral(component.attribute("id")) + "]";
         scope.Check(state.PutAttributeValue(output, "testMode", Variant(mode), live, true));
+    }
+}
+
+void CChannelDlg::OnTrimChange(CTraceScope& scope, CConfigItem& item, const std::string& trim) {
+    // The trim row keeps its value in the item; this stores it on every analog input.
+    const bool live = (item.Flags() & ITEM_LIVE) != 0;
+    CConfigState state;
+    for (std::size_t i = 0; i < m_audioInputIds.size(); ++i) {
+        const std::string analog = audioInput(i) + "/AudioInputAnalog";
+        if (exists(analog))
+            scope.Check(state.PutAttributeValue(analog, "trim", Variant(trim), live, true));
     }
 }

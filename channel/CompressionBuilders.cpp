@@ -192,17 +192,8 @@ HRESULT CChannelDlg::CreateCompressionConfig(XmlDocument* document) {
                         .flags = kRecordRow,
                         .interlock = INTERLOCK_RECORD_CHANNEL,
                         .conditions = {ShownIf(kCompression, "Mpeg")}}));
-            longGop->SetGetCallback(
-                [this](XmlDocument* doc, CConfigItem& item, std::intptr_t context, Variant& value) {
-                    return GetCustomMpegLongGop(doc, item, context, value);
-                },
-                0);
-            longGop->SetPutCallback(
-                [this](const Variant& value, XmlDocument* doc, CConfigItem& item,
-                       std::intptr_t context) {
-                    return PutCustomMpegLongGop(value, doc, item, context);
-                },
-                0);
+            useAccessors(*longGop, &CChannelDlg::GetCustomMpegLongGop,
+                         &CChannelDlg::PutCustomMpegLongGop);
         }
         if (m_profileLevel != "MP@ML" && m_profileLevel != "MP@HL")
             AddRow({.kind = RowKind::Choice,

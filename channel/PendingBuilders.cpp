@@ -15,13 +15,7 @@ HRESULT CChannelDlg::CreateAncTcInputConfig(XmlDocument*) {
 HRESULT CChannelDlg::CreateAncTcOutputConfig(XmlDocument*) {
     return S_OK;
 }
-HRESULT CChannelDlg::CreateAudioInputConfig(XmlDocument*) {
-    return S_OK;
-}
 HRESULT CChannelDlg::CreateAudioInputMapConfig(XmlDocument*) {
-    return S_OK;
-}
-HRESULT CChannelDlg::CreateAudioOutputConfig(XmlDocument*) {
     return S_OK;
 }
 HRESULT CChannelDlg::CreateAudioOutputMapConfig(XmlDocument*) {

@@ -67,21 +67,10 @@ HRESULT CChannelDlg::CreateVideoInputTypeConfig(XmlDocument*) {
     return scope.Run([&] {
         AddRows(inputRows());
         if (CConfigItem* pedestal = AddRow(inputPedestalRow()))
-            usePedestalAccessors(*pedestal, &CChannelDlg::GetCustomInputCompositeType,
-                                 &CChannelDlg::PutCustomInputCompositeType);
+            useAccessors(*pedestal, &CChannelDlg::GetCustomInputCompositeType,
+                         &CChannelDlg::PutCustomInputCompositeType);
         AddRow(kInputPresentRow);
     });
-}
-
-void CChannelDlg::usePedestalAccessors(CConfigItem& item, PedestalGet get, PedestalPut put) {
-    item.SetGetCallback(
-        [this, get](XmlDocument* document, CConfigItem& each, std::intptr_t context,
-                    Variant& value) { return (this->*get)(document, each, context, value); },
-        0);
-    item.SetPutCallback(
-        [this, put](const Variant& value, XmlDocument* document, CConfigItem& each,
-                    std::intptr_t context) { return (this->*put)(value, document, each, context); },
-        0);
 }
 
 HRESULT CChannelDlg::getPedestal(const char* direction, Variant& value) {

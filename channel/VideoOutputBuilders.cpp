@@ -117,8 +117,8 @@ HRESULT CChannelDlg::CreateVideoOutputTypeConfig(XmlDocument*) {
         if (exists(path(kOutputComponent)))
             AddRows(componentTypeRows());
         if (CConfigItem* pedestal = AddRow(outputPedestalRow()))
-            usePedestalAccessors(*pedestal, &CChannelDlg::GetCustomOutputCompositeType,
-                                 &CChannelDlg::PutCustomOutputCompositeType);
+            useAccessors(*pedestal, &CChannelDlg::GetCustomOutputCompositeType,
+                         &CChannelDlg::PutCustomOutputCompositeType);
     });
 }
 
