@@ -218,17 +218,26 @@ HRESULT CChannelDlg::PutCustomEmbeddedInputGroup(const Variant& value, XmlDocume
 }
 
 void CChannelDlg::SetAudioInputEmbeddedGroup(CTraceScope& scope, const std::string& value) {
+    std::vector<std::pair<std::string, bool>> components;
+    for (const Track& track : inputTracks())
+        components.emplace_back(track.input + "/AudioInputEmbedded", track.assigned);
+    numberEmbeddedGroups(scope, components, value);
+}
+
+void CChannelDlg::numberEmbeddedGroups(CTraceScope& scope,
+                                       const std::vector<std::pair<std::string, bool>>& components,
+                                       const std::string& value) {
     const int start = groupNumber(value);
     int counted = 0;
-    for (const Track& track : inputTracks()) {
-        const std::string embedded = track.input + "/AudioInputEmbedded";
+    for (const auto& [embedded, assigned] : components) {
         if (!exists(embedded))
             continue;
         // Four tracks to a group: tracks 1 to 4 take the first group, 5 to 8 the next.
         const int group = start + counted / 4;
         ++counted;
+        const bool none = !assigned || value == "GroupNone";
         write(scope, embedded, "group",
-              Variant(track.assigned ? "Group" + std::to_string(group) : std::string("GroupNone")));
+              Variant(none ? std::string("GroupNone") : "Group" + std::to_string(group)));
     }
 }
 
@@ -249,17 +258,11 @@ HRESULT CChannelDlg::PutCustomEmbeddedOutputGroup(const Variant& value, XmlDocum
 }
 
 void CChannelDlg::SetAudioOutputEmbeddedGroup(CTraceScope& scope, const std::string& value) {
-    const int start = groupNumber(value);
-    int counted = 0;
-    for (std::size_t i = 0; i < m_audioOutputIds.size(); ++i) {
-        const std::string embedded = audioOutput(i) + "/AudioOutputEmbedded";
-        if (!exists(embedded))
-            continue;
-        const int group = start + counted / 4;
-        ++counted;
-        write(scope, embedded, "group",
-              Variant(value == "GroupNone" ? value : "Group" + std::to_string(group)));
-    }
+    // Outputs have no assignment: "GroupNone" turns every embedded output off.
+    std::vector<std::pair<std::string, bool>> components;
+    for (std::size_t i = 0; i < m_audioOutputIds.size(); ++i)
+        components.emplace_back(audioOutput(i) + "/AudioOutputEmbedded", true);
+    numberEmbeddedGroups(scope, components, value);
 }
 
 HRESULT CChannelDlg::readTiming(const std::string& component, Variant& value) {

@@ -168,6 +168,11 @@ private:
     HRESULT PutCustomEmbeddedOutputGroup(const Variant& value, XmlDocument* document,
                                          CConfigItem& item, std::intptr_t context);
     void SetAudioOutputEmbeddedGroup(CTraceScope& scope, const std::string& value);
+    // Writes the groups of embedded components (path, assigned), four to a group from the
+    // one the value names; unassigned ones get "GroupNone".
+    void numberEmbeddedGroups(CTraceScope& scope,
+                              const std::vector<std::pair<std::string, bool>>& components,
+                              const std::string& value);
     HRESULT readTiming(const std::string& component, Variant& value);
     HRESULT writeTiming(bool input, const Variant& value, CConfigItem& item);
     HRESULT GetCustomAudioInputTiming(XmlDocument* document, CConfigItem& item,
