@@ -188,6 +188,11 @@ private:
     void ShowHideAesInputFormat();
     void showHideInputFormat(const char* type, int firstLabel, int lastLabel, int anchorLabel);
     HRESULT PutCustomAudioInputFormat(const Variant& value, CConfigItem& item, int pair);
+    // The tag rows of the input or output tracks, built anew after their heading.
+    void ShowHideAudioInputTags();
+    void ShowHideAudioOutputTags();
+    void showHideTags(bool input);
+    void OnTagChange(CTraceScope& scope, CConfigItem& item, const std::string& value);
 
     // Timecode and ancillary data (their own builders).
     HRESULT CreateVitcInputConfig(XmlDocument* document);

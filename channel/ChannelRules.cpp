@@ -38,6 +38,11 @@ CChannelDlg::Rule CChannelDlg::RuleFor(int labelId) {
         return &CChannelDlg::OnTestModeChange;
     case IDS_AUDIO_INPUT_TRIM:
         return &CChannelDlg::OnTrimChange;
+    case IDS_TAG_INPUT:
+    case IDS_ADD_TAG_INPUT:
+    case IDS_TAG_OUTPUT:
+    case IDS_ADD_TAG_OUTPUT:
+        return &CChannelDlg::OnTagChange;
     default:
         return nullptr;
     }
@@ -57,6 +62,8 @@ LRESULT CChannelDlg::OnItemChange(WPARAM labelId, CConfigItem* item) {
 
     Variant value;
     item->GetAttributeValue(value);
+    Variant previous;
+    item->GetPreviousValue(previous);
     const HRESULT applied = scope.Run([&] { (this->*rule)(scope, *item, value.toText()); });
     if (SUCCEEDED(applied))
         return 0;
@@ -64,10 +71,12 @@ LRESULT CChannelDlg::OnItemChange(WPARAM labelId, CConfigItem* item) {
     // No half-applied rule: the document goes back to before the change, and the item's
     // own write with it.
     document->replaceContent(std::move(before));
-    Variant previous;
-    item->GetPreviousValue(previous);
-    item->PutAttributeValue(previous);
-    prompter().messageBox(ComErrorText(applied), item->Label(), MB_TOUCH_ERROR, this);
+    // A rule may have rebuilt the rows, the changed one with them.
+    const bool stillListed = m_list && m_list->Contains(item);
+    const std::string caption = stillListed ? item->Label() : std::string();
+    if (stillListed)
+        item->PutAttributeValue(previous);
+    prompter().messageBox(ComErrorText(applied), caption, MB_TOUCH_ERROR, this);
     if (m_list)
         m_list->Relayout(true);
     return 0;
@@ -126,4 +135,13 @@ void CChannelDlg::OnTrimChange(CTraceScope& scope, CConfigItem& item, const std:
         if (exists(analog))
             scope.Check(state.PutAttributeValue(analog, "trim", Variant(trim), live, true));
     }
+}
+
+void CChannelDlg::OnTagChange(CTraceScope&, CConfigItem& item, const std::string&) {
+    // The editor wrote the tags; the rows that show them are built anew.
+    const int label = item.GetLabelId();
+    if (label == IDS_TAG_OUTPUT || label == IDS_ADD_TAG_OUTPUT)
+        ShowHideAudioOutputTags();
+    else
+        ShowHideAudioInputTags();
 }

@@ -110,12 +110,8 @@ bool CConfigVbiItem::TrackPopup(QPoint) {
         m_lumaLines = dialog.LumaLines();
         m_chromaLines = dialog.ChromaLines();
         scope.Check(ApplyChange(document.get()));
-        PostMessage(Owner(), WM_CONFIG_ITEM_CHANGED, static_cast<WPARAM>(GetLabelId()),
-                    ToLParam(static_cast<CConfigItem*>(this)));
+        PostChangeMessages();
         SetNeedsRedraw(true);
-        if (Flags() & ITEM_RELAYOUT)
-            PostMessage(Owner(), WM_CONFIG_RELAYOUT, static_cast<WPARAM>(GetLabelId()),
-                        ToLParam(static_cast<CConfigItem*>(this)));
         changed = true;
     });
     if (scope.Failed())

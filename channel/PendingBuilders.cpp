@@ -15,12 +15,6 @@ HRESULT CChannelDlg::CreateAncTcInputConfig(XmlDocument*) {
 HRESULT CChannelDlg::CreateAncTcOutputConfig(XmlDocument*) {
     return S_OK;
 }
-HRESULT CChannelDlg::CreateAudioInputMapConfig(XmlDocument*) {
-    return S_OK;
-}
-HRESULT CChannelDlg::CreateAudioOutputMapConfig(XmlDocument*) {
-    return S_OK;
-}
 HRESULT CChannelDlg::CreateAncDataConfig(XmlDocument*) {
     return S_OK;
 }
