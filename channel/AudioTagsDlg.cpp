@@ -38,6 +38,8 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
 
 CAudioTracksListCtrl::CAudioTracksListCtrl(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("CAudioTracksListCtrl"));
+    setAutoFillBackground(true);
+    applyTouchBackground(this);
     m_column = new QVBoxLayout(this);
     m_column->setContentsMargins(0, 0, 0, 0);
     m_column->setSpacing(0);
@@ -210,6 +212,7 @@ CAudioTagsDlg::CAudioTagsDlg(int channelIndex, bool input, QWidget* owner)
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    applyTouchBackground(scroll->viewport());
     m_tracks = new CAudioTracksListCtrl(scroll);
     m_tracks->SetMode(input);
     scroll->setWidget(m_tracks);
