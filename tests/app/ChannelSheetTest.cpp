@@ -1,5 +1,6 @@
 #include "SheetFixture.h"
 
+#include "channel/AudioTagsDlg.h"
 #include "channel/ChannelDlg.h"
 #include "channel/ChannelPage.h"
 #include "channel/ConfigVbiItem.h"
@@ -8,6 +9,8 @@
 #include "platform/StringIds.h"
 
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -134,5 +137,57 @@ TEST_F(SheetTest, ARecordersFamilyRateAndVbiLinesAreCommittedAndNothingElse) {
             line.setAttribute("lineType", "Luma");
             line.setAttribute("lineNum", number);
         }
+    });
+}
+
+TEST_F(SheetTest, AnEmbeddedCountGroupAndTwoTagsAreCommittedAndNothingElse) {
+    const std::string before = committed();
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CChannelPage* page = sheet.ChannelPage();
+        sheet.SetActivePage(page);
+        sheet.show();
+        CChannelDlg* dialog = page->Dialog(0);
+
+        CConfigItem* count = nthItem(*dialog, IDS_NUMBER_OF_AUDIO_INPUTS_EMBEDDED, 0);
+        ASSERT_NE(count, nullptr);
+        script.answer(4); // 2, 4, 6, 8, 12, 16
+        ASSERT_TRUE(count->TrackPopup(QPoint()));
+        CConfigItem* group = nthItem(*dialog, IDS_EMBEDDED_INPUT_GROUPS, 0);
+        script.answer(2); // Group 1 && 2, Group 3 && 4
+        ASSERT_TRUE(group->TrackPopup(QPoint()));
+
+        CConfigItem* tags = nthItem(*dialog, IDS_TAG_INPUT, 0);
+        ASSERT_NE(tags, nullptr);
+        script.answerDialog([&](QDialog& shown) {
+            auto& editor = static_cast<CAudioTagsDlg&>(shown);
+            const std::vector<std::string> offers = editor.Tracks().Offers();
+            for (const auto& [track, tag] : {std::pair{4, "FRE"}, std::pair{5, "GER"}}) {
+                const auto at = std::find(offers.begin(), offers.end(), tag);
+                script.answer(static_cast<int>(at - offers.begin()) + 1);
+                editor.Tracks().Cell(track, false)->click();
+            }
+            editor.accept();
+            return editor.result();
+        });
+        ASSERT_TRUE(tags->TrackPopup(QPoint()));
+        QCoreApplication::sendPostedEvents(dialog);
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+
+    expectStoredAs(before, committed(), [](const XmlNode& root) {
+        for (int track = 1; track <= 16; ++track) {
+            const std::string id = "AudioIn1." + std::to_string(track);
+            const char* group = track <= 4 ? "Group3" : track <= 8 ? "Group4" : "GroupNone";
+            root.selectSingleNode("//AudioInput[@id='" + id + "']/AudioInputEmbedded/@group")
+                .setValue(group);
+            if (track > 8)
+                root.selectSingleNode("//Channel[@id='C1']/Audio[@index='" +
+                                      std::to_string(track - 1) + "']/@assigned")
+                    .setValue("false");
+        }
+        root.selectSingleNode("//AudioInputComponent[@id='AudioIn1.5']/@tag").setValue("FRE");
+        root.selectSingleNode("//AudioInputComponent[@id='AudioIn1.6']/@tag").setValue("GER");
     });
 }
