@@ -66,10 +66,12 @@ void CAudioTracksListCtrl::AddRow(int index, const std::string& label, const std
         auto* cell = new QPushButton(QString::fromStdString(texts[i]), line);
         cell->setFlat(true);
         cell->setFont(FrmwkGetFont(FONT_NORMAL));
-        cell->setMinimumSize(150, FrmwkGetMetrics(METRIC_TRACK_ROW_HEIGHT) - 4);
+        cell->setFixedSize(150, FrmwkGetMetrics(METRIC_TRACK_ROW_HEIGHT) - 4);
+        // Every cell as wide as the next, so the columns line up under their headings.
         cell->setStyleSheet(
             QStringLiteral("QPushButton { color: #0000ff; text-decoration: underline;"
-                           " text-align: left; padding-left: 6px; }"));
+                           " text-align: left; padding-left: 6px; min-width: 140px;"
+                           " max-width: 140px; }"));
         connect(cell, &QPushButton::clicked, this, [this, cell] { editCell(cell); });
         layout->addWidget(cell);
         row.cells[i] = cell;
@@ -82,7 +84,7 @@ void CAudioTracksListCtrl::AddRow(int index, const std::string& label, const std
             QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }")
                 .arg(FrmwkGetMetrics(METRIC_CHECKBOX_SIZE)));
         row.initialSilence = playSilence;
-        layout->addSpacing(24);
+        layout->addSpacing(30);
         layout->addWidget(row.playSilence);
     }
     layout->addStretch();
