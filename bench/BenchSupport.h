@@ -42,6 +42,13 @@ struct LoadedState {
     CConfigState state;
 };
 
+// A page of the sheet made over the loaded document, at the sheet's page size, and shown.
+template <class Page> void createShown(Page& page) {
+    page.resize(620, 360);
+    page.Create(nullptr);
+    page.show();
+}
+
 #define TRELLIS_BENCH_MAIN()                                                                       \
     int main(int argc, char** argv) {                                                              \
         qputenv("QT_QPA_PLATFORM",                                                                 \

@@ -27,9 +27,7 @@ BENCHMARK(buildChannelPage)->Unit(benchmark::kMicrosecond);
 void switchChannelTab(benchmark::State& benchState) {
     LoadedState loaded;
     CChannelPage page;
-    page.resize(620, 360);
-    page.Create(nullptr);
-    page.show();
+    createShown(page);
     int tab = 0;
     for (auto _ : benchState) {
         tab = (tab + 1) % page.ChannelCount();
@@ -44,9 +42,7 @@ BENCHMARK(switchChannelTab)->Unit(benchmark::kMicrosecond);
 void outputFormatChange(benchmark::State& benchState) {
     LoadedState loaded;
     CChannelPage page;
-    page.resize(620, 360);
-    page.Create(nullptr);
-    page.show();
+    createShown(page);
     CChannelDlg* dialog = page.Dialog(0);
     CConfigItem* format = dialog->List()->FindItem(IDS_VIDEO_OUTPUT_FORMAT);
     if (!format) {

@@ -76,8 +76,7 @@ BENCHMARK(buildSystemPage)->Unit(benchmark::kMicrosecond);
 void relayoutSystemList(benchmark::State& benchState) {
     LoadedState loaded;
     CSystemPage page;
-    page.resize(600, 400);
-    page.Create(nullptr);
+    createShown(page);
     for (auto _ : benchState)
         page.List()->Relayout(false);
 }

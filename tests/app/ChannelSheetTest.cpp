@@ -26,6 +26,13 @@ CConfigItem* nthItem(CChannelDlg& dialog, int labelId, int nth) {
     return nullptr;
 }
 
+// The sheet, shown on its Channel page.
+CChannelPage* showChannelPage(CTrellisDlg& sheet) {
+    sheet.SetActivePage(sheet.ChannelPage());
+    sheet.show();
+    return sheet.ChannelPage();
+}
+
 // The document the server stored equals the one before with the edits made to it.
 void expectStoredAs(const std::string& before, const std::string& stored,
                     const std::function<void(const XmlNode& root)>& edit) {
@@ -48,9 +55,7 @@ TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {
     });
     const std::string before = committed();
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CChannelPage* page = sheet.ChannelPage();
-        sheet.SetActivePage(page);
-        sheet.show();
+        CChannelPage* page = showChannelPage(sheet);
         ASSERT_EQ(page->ChannelCount(), 4);
         page->SelectTab(2);
         CChannelDlg* dialog = page->Dialog(2);
@@ -89,9 +94,7 @@ TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {
 TEST_F(SheetTest, ARecordersFamilyRateAndVbiLinesAreCommittedAndNothingElse) {
     const std::string before = committed();
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CChannelPage* page = sheet.ChannelPage();
-        sheet.SetActivePage(page);
-        sheet.show();
+        CChannelPage* page = showChannelPage(sheet);
         page->SelectTab(1);
         CChannelDlg* dialog = page->Dialog(1);
         ASSERT_EQ(dialog->ChannelType(), "Recorder");
@@ -143,9 +146,7 @@ TEST_F(SheetTest, ARecordersFamilyRateAndVbiLinesAreCommittedAndNothingElse) {
 TEST_F(SheetTest, AnEmbeddedCountGroupAndTwoTagsAreCommittedAndNothingElse) {
     const std::string before = committed();
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CChannelPage* page = sheet.ChannelPage();
-        sheet.SetActivePage(page);
-        sheet.show();
+        CChannelPage* page = showChannelPage(sheet);
         CChannelDlg* dialog = page->Dialog(0);
 
         CConfigItem* count = nthItem(*dialog, IDS_NUMBER_OF_AUDIO_INPUTS_EMBEDDED, 0);
