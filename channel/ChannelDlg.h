@@ -14,6 +14,7 @@
 #include <vector>
 
 class CConfigItem;
+class CConfigVbiItem;
 class CConfigListCtrl;
 class CTouchScrollBtn;
 class CTraceScope;
@@ -193,6 +194,13 @@ private:
     void ShowHideAudioOutputTags();
     void showHideTags(bool input);
     void OnTagChange(CTraceScope& scope, CConfigItem& item, const std::string& value);
+
+    // Timecode and ancillary data (timecode builders, data track builders).
+    CConfigVbiItem* addVbiRow(int labelId, const std::string& element, unsigned kind,
+                              const std::vector<RowCondition>& shownIf,
+                              const std::vector<RowCondition>& shownIfAny);
+    void OnAncDataChange(CTraceScope& scope, CConfigItem& item, const std::string& record);
+    void OnDataTrackVbiChange(CTraceScope& scope, CConfigItem& item, const std::string& record);
 
     // Timecode and ancillary data (their own builders).
     HRESULT CreateVitcInputConfig(XmlDocument* document);

@@ -38,6 +38,10 @@ CChannelDlg::Rule CChannelDlg::RuleFor(int labelId) {
         return &CChannelDlg::OnTestModeChange;
     case IDS_AUDIO_INPUT_TRIM:
         return &CChannelDlg::OnTrimChange;
+    case IDS_RECORD_ANCILLARY_DATA:
+        return &CChannelDlg::OnAncDataChange;
+    case IDS_RECORD_UNCOMPRESSED_VBI_AND_CAPTIONING_TO_DATA_TRACK:
+        return &CChannelDlg::OnDataTrackVbiChange;
     case IDS_TAG_INPUT:
     case IDS_ADD_TAG_INPUT:
     case IDS_TAG_OUTPUT:

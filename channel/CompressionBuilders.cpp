@@ -230,16 +230,8 @@ void CChannelDlg::CreateUncompressedVbiConfig(const XmlNode& codec) {
          ShownIf(kChroma, "4_2_2")},
         {ShownIf(kCompression, "Mpeg"), ShownIf(CODEC "/UncompressedVbi/@enable", "true"),
          ShownIf(kChroma, "4_2_0")}};
-    for (const auto& shownIf : conditions) {
-        auto* item = new CConfigVbiItem(label, path(kVbi), "", kind, kRecordRow, this);
-        for (const RowCondition& condition : shownIf)
-            item->ShowIf(path(condition.xpath), Variant(condition.value));
-        for (const RowCondition& condition : kStandardInput)
-            item->ShowIfAny(path(condition.xpath), Variant(condition.value));
-        item->SetInterlock(INTERLOCK_RECORD_CHANNEL, m_channelIndex);
-        item->SetGetCallback(&CConfigVbiItem::GetCustomVbiLines, 0);
-        m_list->AddItem(item);
-    }
+    for (const auto& shownIf : conditions)
+        addVbiRow(label, path(kVbi), kind, shownIf, kStandardInput);
 }
 
 CChannelDlg::LongGop CChannelDlg::GetMpegLongGopStruct() const {
