@@ -20,11 +20,6 @@ constexpr int kEmbeddedPairLast = IDS_A15_A16_INPUT_FORMAT_EMBEDDED;
 constexpr int kAesPairFirst = IDS_A1_A2_INPUT_FORMAT_AES;
 constexpr int kAesPairLast = IDS_A7_A8_INPUT_FORMAT_AES;
 
-void write(CTraceScope& scope, const std::string& element, const char* attribute,
-           const Variant& value, bool live = false) {
-    scope.Check(CConfigState().PutAttributeValue(element, attribute, value, live, true));
-}
-
 int groupNumber(const std::string& group) {
     if (group.size() == 6 && group.starts_with("Group") && group[5] >= '1' && group[5] <= '4')
         return group[5] - '0';
@@ -37,6 +32,11 @@ XmlNode CChannelDlg::root() const {
     std::shared_ptr<XmlDocument> document;
     CConfigState().GetConfigDocument(document);
     return document ? document->documentNode() : XmlNode();
+}
+
+void CChannelDlg::writeDocument(CTraceScope& scope, const std::string& element,
+                                const char* attribute, const Variant& value, bool live) {
+    scope.Check(CConfigState().PutAttributeValue(element, attribute, value, live, true));
 }
 
 XmlNodeList CChannelDlg::selectNodes(const std::string& xpath) const {
@@ -117,8 +117,10 @@ HRESULT CChannelDlg::PutCustomAudioInputType(const Variant& value, XmlDocument*,
             countItem->GetAttributeValue(count);
         for (const Track& track : inputTracks()) {
             const bool supports = exists(track.input + "/" + type);
-            write(scope, track.input, "selectedInput", Variant(supports ? type : std::string()));
-            write(scope, trackPath(track.index), "assigned", Variant(supports ? "true" : "false"));
+            writeDocument(scope, track.input, "selectedInput",
+                          Variant(supports ? type : std::string()));
+            writeDocument(scope, trackPath(track.index), "assigned",
+                          Variant(supports ? "true" : "false"));
         }
         if (countItem) {
             std::int32_t n = 0;
@@ -137,9 +139,9 @@ void CChannelDlg::CheckAudioResourceAssignment(CTraceScope& scope, int count) {
         std::string selected;
         ReadXPathValue(root(), track.input + "/@selectedInput", selected);
         if (counted > count)
-            write(scope, trackPath(track.index), "assigned", Variant("false"));
+            writeDocument(scope, trackPath(track.index), "assigned", Variant("false"));
         else if (!selected.empty())
-            write(scope, trackPath(track.index), "assigned", Variant("true"));
+            writeDocument(scope, trackPath(track.index), "assigned", Variant("true"));
     }
 }
 
@@ -236,8 +238,8 @@ void CChannelDlg::numberEmbeddedGroups(CTraceScope& scope,
         const int group = start + counted / 4;
         ++counted;
         const bool none = !assigned || value == "GroupNone";
-        write(scope, embedded, "group",
-              Variant(none ? std::string("GroupNone") : "Group" + std::to_string(group)));
+        writeDocument(scope, embedded, "group",
+                      Variant(none ? std::string("GroupNone") : "Group" + std::to_string(group)));
     }
 }
 
@@ -279,8 +281,8 @@ HRESULT CChannelDlg::writeTiming(bool input, const Variant& value, CConfigItem& 
     return scope.Run([&] {
         const std::size_t count = input ? m_audioInputIds.size() : m_audioOutputIds.size();
         for (std::size_t i = 0; i < count; ++i)
-            write(scope, input ? audioInput(i) : audioOutput(i), "timingOffset", value,
-                  (item.Flags() & ITEM_LIVE) != 0);
+            writeDocument(scope, input ? audioInput(i) : audioOutput(i), "timingOffset", value,
+                          (item.Flags() & ITEM_LIVE) != 0);
     });
 }
 
@@ -362,8 +364,8 @@ HRESULT CChannelDlg::PutCustomAudioInputFormat(const Variant& value, CConfigItem
         item.GetXPath(type, attribute);
         for (int track : {2 * pair, 2 * pair + 1}) {
             if (static_cast<std::size_t>(track) < m_audioInputIds.size())
-                write(scope, audioInput(static_cast<std::size_t>(track)) + "/" + type,
-                      attribute.c_str(), value);
+                writeDocument(scope, audioInput(static_cast<std::size_t>(track)) + "/" + type,
+                              attribute.c_str(), value);
         }
     });
 }

@@ -68,9 +68,7 @@ void CChannelDlg::resolveComponents(const XmlNode& root) {
 }
 
 bool CChannelDlg::exists(const std::string& xpath) const {
-    std::shared_ptr<XmlDocument> document;
-    CConfigState().GetConfigDocument(document);
-    return document && !document->documentNode().selectSingleNode(xpath).isNull();
+    return !root().selectSingleNode(xpath).isNull();
 }
 
 void CChannelDlg::OnInitDialog() {

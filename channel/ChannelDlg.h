@@ -140,6 +140,11 @@ private:
         int embedded = 0;
     };
     XmlNode root() const;
+    // Writes one attribute of the document (sent at once when live); a failure is thrown.
+    void writeDocument(CTraceScope& scope, const std::string& element, const char* attribute,
+                       const Variant& value, bool live = false);
+    // Clamps the channel's MPEG data rate to what the input format and chroma allow.
+    void clampMpegRate(CTraceScope& scope, const std::string& format, const std::string& chroma);
     XmlNodeList selectNodes(const std::string& xpath) const;
     std::vector<std::string> componentIds(const char* component) const;
     std::string audioInput(std::size_t index) const;

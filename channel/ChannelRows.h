@@ -47,6 +47,15 @@ inline RowCondition ShownIfAny(const char* xpath, const char* value) {
     return {true, xpath, value};
 }
 
+// Shown if the attribute has any of the values.
+inline std::vector<RowCondition> ShownIfAnyOf(const char* xpath,
+                                              const std::vector<const char*>& values) {
+    std::vector<RowCondition> conditions;
+    for (const char* value : values)
+        conditions.push_back(ShownIfAny(xpath, value));
+    return conditions;
+}
+
 // A slider's range, its three labels, tick frequency and units (none when null).
 struct RowRange {
     int minimum = 0;
@@ -115,6 +124,10 @@ inline bool Is1080(const std::string& format) {
 }
 inline bool Is720(const std::string& format) {
     return format == k720_59 || format == k720_50;
+}
+// An MPEG profile level that encodes high-definition pictures.
+inline bool IsHighDefinitionProfile(const std::string& profileLevel) {
+    return profileLevel == "422P@HL" || profileLevel == "MP@HL";
 }
 inline bool IsXgaOrWxga(const std::string& format) {
     return format == kXga_59 || format == kXga_50 || format == kWxga_59 || format == kWxga_50;

@@ -54,8 +54,8 @@ RowSpec compressionRow(std::vector<const char*> formats, std::vector<RowChoice> 
                 .flags = kRecordRow | ITEM_RELAYOUT,
                 .interlock = INTERLOCK_RECORD_ANY,
                 .choices = std::move(choices)};
-    for (const char* format : formats)
-        row.conditions.push_back(ShownIfAny(kInputFormat, format));
+    const std::vector<RowCondition> shown = ShownIfAnyOf(kInputFormat, formats);
+    row.conditions.insert(row.conditions.end(), shown.begin(), shown.end());
     return row;
 }
 
@@ -90,8 +90,8 @@ RowSpec rateSlider(int labelId, const char* chroma, std::vector<const char*> for
                 .conditions = {ShownIf(kCompression, "Mpeg"), ShownIf(kChroma, chroma)},
                 .range = range};
     row.range.units = "Mb/s";
-    for (const char* format : formats)
-        row.conditions.push_back(ShownIfAny(kInputFormat, format));
+    const std::vector<RowCondition> shown = ShownIfAnyOf(kInputFormat, formats);
+    row.conditions.insert(row.conditions.end(), shown.begin(), shown.end());
     return row;
 }
 
@@ -160,10 +160,6 @@ const RowSpec kNoiseReductionRow = {
     .choices = {
         {IDS_NONE, "Bypass"}, {IDS_LOW, "Low"}, {IDS_MEDIUM, "Medium"}, {IDS_HIGH, "High"}}};
 
-bool isHighDefinitionCodec(const std::string& profileLevel) {
-    return profileLevel == "422P@HL" || profileLevel == "MP@HL";
-}
-
 } // namespace
 
 HRESULT CChannelDlg::CreateCompressionConfig(XmlDocument* document) {
@@ -179,7 +175,7 @@ HRESULT CChannelDlg::CreateCompressionConfig(XmlDocument* document) {
             return;
         }
         AddRow({.kind = RowKind::Heading, .labelId = IDS_RECORDER_SETUP, .flags = ITEM_UNBOUND});
-        if (isHighDefinitionCodec(m_profileLevel)) {
+        if (IsHighDefinitionProfile(m_profileLevel)) {
             AddRow(inputFormatRow(k525, IDS_NTSC_SD, k525, k720_59, k1080_29));
             AddRow(inputFormatRow(k625, IDS_PAL_SD, k625, k720_50, k1080_25));
         }

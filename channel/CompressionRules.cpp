@@ -21,22 +21,11 @@ constexpr const char* kTcCodec =
 constexpr const char* kAncCodec =
     "//AncDataCodec[@id=//Channel[@channelIndex=\"%d\"]/AncData/AncDataCodecComponent/@id]";
 
-XmlNode documentRoot() {
-    std::shared_ptr<XmlDocument> document;
-    CConfigState().GetConfigDocument(document);
-    return document ? document->documentNode() : XmlNode();
-}
-
-void write(CTraceScope& scope, const std::string& element, const char* attribute,
-           const Variant& value) {
-    scope.Check(CConfigState().PutAttributeValue(element, attribute, value, false, true));
-}
-
 } // namespace
 
 void CChannelDlg::removeCodecVbiLines(CTraceScope& scope) {
     // Only this channel's own codec: other channels' lines and the data track's stay.
-    const XmlNode vbi = documentRoot().selectSingleNode(path(kCodec) + "/UncompressedVbi");
+    const XmlNode vbi = root().selectSingleNode(path(kCodec) + "/UncompressedVbi");
     if (vbi.isNull())
         return;
     XmlNodeList lines;
@@ -55,21 +44,26 @@ void CChannelDlg::OnCompressionChange(CTraceScope& scope, CConfigItem&, const st
     if (format != "Xdcam")
         return;
     std::int32_t rate = 0;
-    ReadXPathTypedValue(documentRoot(), path(kCodec) + "/Xdcam/@dataRate", rate);
+    ReadXPathTypedValue(root(), path(kCodec) + "/Xdcam/@dataRate", rate);
     if (rate != 25 && rate != 35)
-        write(scope, path(kCodec) + "/Xdcam", "dataRate", Variant(std::int32_t{25}));
+        writeDocument(scope, path(kCodec) + "/Xdcam", "dataRate", Variant(std::int32_t{25}));
+}
+
+void CChannelDlg::clampMpegRate(CTraceScope& scope, const std::string& format,
+                                const std::string& chroma) {
+    const XmlNode codec = root().selectSingleNode(path(kCodec));
+    std::int32_t rate = 0;
+    ReadXPathTypedValue(codec, "Mpeg/@dataRate", rate);
+    int clamped = rate;
+    if (CheckVideoDataRate(format, chroma, rate, clamped, codec))
+        writeDocument(scope, path(kCodec) + "/Mpeg", "dataRate",
+                      Variant(static_cast<std::int32_t>(clamped)));
 }
 
 void CChannelDlg::OnChromaChange(CTraceScope& scope, CConfigItem&, const std::string& chroma) {
-    const XmlNode root = documentRoot();
     std::string format = k525;
-    ReadXPathValue(root, m_inputFormatPath, format);
-    const std::string mpeg = path(kCodec) + "/Mpeg";
-    std::int32_t rate = 0;
-    ReadXPathTypedValue(root, mpeg + "/@dataRate", rate);
-    int clamped = rate;
-    if (CheckVideoDataRate(format, chroma, rate, clamped, root.selectSingleNode(path(kCodec))))
-        write(scope, mpeg, "dataRate", Variant(static_cast<std::int32_t>(clamped)));
+    ReadXPathValue(root(), m_inputFormatPath, format);
+    clampMpegRate(scope, format, chroma);
     // The GOP structure depends on the chroma: write it again for the new one.
     if (CConfigItem* longGop = m_list->FindItem(IDS_LONG_GOP)) {
         Variant on;
@@ -88,7 +82,6 @@ void CChannelDlg::OnCompressVbiChange(CTraceScope& scope, CConfigItem&,
 
 void CChannelDlg::OnInputFormatChange(CTraceScope& scope, CConfigItem& item,
                                       const std::string& format) {
-    const XmlNode root = documentRoot();
     const std::string codec = path(kCodec);
     Variant before;
     item.GetPreviousValue(before);
@@ -97,26 +90,23 @@ void CChannelDlg::OnInputFormatChange(CTraceScope& scope, CConfigItem& item,
     // XDCAM-HD records 1080 only; XDCAM-HD422 and XDCAM-EX 1080 and 720.
     if (!Is1080(format)) {
         std::string compression;
-        ReadXPathValue(root, codec + "/@compressionFormat", compression);
+        ReadXPathValue(root(), codec + "/@compressionFormat", compression);
         if (compression == "Xdcam" ||
             (!Is720(format) && (compression == "Xdcam422" || compression == "XdcamEx")))
-            write(scope, codec, "compressionFormat", Variant("Mpeg"));
+            writeDocument(scope, codec, "compressionFormat", Variant("Mpeg"));
     }
     if (m_flags.mpegCodec) {
         std::string chroma = "4_2_2";
-        ReadXPathValue(root, codec + "/Mpeg/@chromaFormat", chroma);
-        std::int32_t rate = 0;
-        ReadXPathTypedValue(root, codec + "/Mpeg/@dataRate", rate);
-        int clamped = rate;
-        if (CheckVideoDataRate(format, chroma, rate, clamped, root.selectSingleNode(codec)))
-            write(scope, codec + "/Mpeg", "dataRate", Variant(static_cast<std::int32_t>(clamped)));
+        ReadXPathValue(root(), codec + "/Mpeg/@chromaFormat", chroma);
+        clampMpegRate(scope, format, chroma);
     }
     const bool nowStandard = IsStandardDefinition(format);
     const bool definitionChanged = nowStandard != IsStandardDefinition(previous);
     if (definitionChanged)
-        write(scope, path(kTcCodec), "currentTcInput", Variant("Internal"));
-    write(scope, path(kAncCodec), "fieldsPerRiff", Variant(std::int32_t{nowStandard ? 14 : 10}));
+        writeDocument(scope, path(kTcCodec), "currentTcInput", Variant("Internal"));
+    writeDocument(scope, path(kAncCodec), "fieldsPerRiff",
+                  Variant(std::int32_t{nowStandard ? 14 : 10}));
     if (definitionChanged)
-        write(scope, path(kChannel) + "/AncData", "assigned",
-              Variant(nowStandard ? "false" : "true"));
+        writeDocument(scope, path(kChannel) + "/AncData", "assigned",
+                      Variant(nowStandard ? "false" : "true"));
 }

@@ -19,13 +19,6 @@ using namespace VideoFormat;
 
 namespace {
 
-std::vector<RowCondition> anyOf(const char* xpath, std::initializer_list<const char*> formats) {
-    std::vector<RowCondition> conditions;
-    for (const char* format : formats)
-        conditions.push_back(ShownIfAny(xpath, format));
-    return conditions;
-}
-
 // A VITC line slider for one standard, shown while the switch attribute has the value.
 RowSpec vitcLine(int labelId, const char* element, const char* attribute, const char* format,
                  const char* switchXPath, const char* switchValue, int defaultLine) {
@@ -47,13 +40,13 @@ const std::vector<RowSpec>& vitcInputRows() {
             {.kind = RowKind::Heading,
              .labelId = IDS_VITC_INPUT_HEADING,
              .flags = ITEM_UNBOUND | ITEM_SEPARATOR,
-             .conditions = anyOf(kInputFormat, {k525, k625})},
+             .conditions = ShownIfAnyOf(kInputFormat, {k525, k625})},
             {.kind = RowKind::Choice,
              .labelId = IDS_AUTOMATIC_VITC_DETECTION,
              .element = INPUT_VITC,
              .attribute = "automatic",
              .flags = ITEM_INDENT | ITEM_LIVE | ITEM_RELAYOUT,
-             .conditions = anyOf(kInputFormat, {k525, k625}),
+             .conditions = ShownIfAnyOf(kInputFormat, {k525, k625}),
              .choices = {{IDS_ON, "true"}, {IDS_OFF, "false"}}},
         };
         for (const char* format : {k525, k625}) {
@@ -70,7 +63,7 @@ const std::vector<RowSpec>& vitcInputRows() {
         list.push_back({.kind = RowKind::Status,
                         .labelId = IDS_VITC_PRESENT,
                         .attribute = "vitcPresent",
-                        .conditions = anyOf(kInputFormat, {k525, k625})});
+                        .conditions = ShownIfAnyOf(kInputFormat, {k525, k625})});
         return list;
     }();
     return rows;
@@ -83,13 +76,13 @@ const std::vector<RowSpec>& vitcOutputRows() {
             {.kind = RowKind::Heading,
              .labelId = IDS_VITC_OUTPUT_HEADING,
              .flags = ITEM_UNBOUND | ITEM_SEPARATOR,
-             .conditions = anyOf(kOutputFormat, {k525, k625})},
+             .conditions = ShownIfAnyOf(kOutputFormat, {k525, k625})},
             {.kind = RowKind::Choice,
              .labelId = IDS_VITC_OUTPUT_GENERATOR,
              .element = OUTPUT_VITC,
              .attribute = "enable",
              .flags = ITEM_INDENT | ITEM_RELAYOUT,
-             .conditions = anyOf(kOutputFormat, {k525, k625}),
+             .conditions = ShownIfAnyOf(kOutputFormat, {k525, k625}),
              .choices = {{IDS_ON, "true"}, {IDS_OFF, "false"}}},
         };
         for (const char* format : {k525, k625}) {
@@ -132,7 +125,7 @@ HRESULT CChannelDlg::CreateAncTcInputConfig(XmlDocument*) {
         if (!ltc && !vitc)
             return;
         const std::vector<RowCondition> highDefinition =
-            anyOf(kInputFormat, {k1080_29, k1080_25, k720_59, k720_50});
+            ShownIfAnyOf(kInputFormat, {k1080_29, k1080_25, k720_59, k720_50});
         AddRow({.kind = RowKind::Heading,
                 .labelId = IDS_ANCILLARY_DATA_TIMECODE_INPUTS,
                 .flags = ITEM_UNBOUND | ITEM_SEPARATOR,
@@ -158,7 +151,7 @@ HRESULT CChannelDlg::CreateAncTcOutputConfig(XmlDocument*) {
         if (!ltc && !vitc)
             return;
         const std::vector<RowCondition> highDefinition =
-            anyOf(kOutputFormat, {k1080_29, k1080_25, k720_59, k720_50});
+            ShownIfAnyOf(kOutputFormat, {k1080_29, k1080_25, k720_59, k720_50});
         AddRow({.kind = RowKind::Heading,
                 .labelId = IDS_ANCILLARY_DATA_TIMECODE_OUTPUT,
                 .flags = ITEM_UNBOUND | ITEM_SEPARATOR,

@@ -99,10 +99,6 @@ const RowSpec& outputPedestalRow() {
     return row;
 }
 
-bool isHighDefinitionCodec(const std::string& profileLevel) {
-    return profileLevel == "422P@HL" || profileLevel == "MP@HL";
-}
-
 } // namespace
 
 HRESULT CChannelDlg::CreateVideoOutputTypeConfig(XmlDocument*) {
@@ -112,7 +108,7 @@ HRESULT CChannelDlg::CreateVideoOutputTypeConfig(XmlDocument*) {
             AddRow({.kind = RowKind::Heading, .labelId = IDS_VIDEO_OUTPUT, .flags = ITEM_UNBOUND});
         // The line separates the output groups from the input groups above them.
         heading->SetSeparator(m_channelType == "PlayerRecorder");
-        if (isHighDefinitionCodec(m_profileLevel))
+        if (IsHighDefinitionProfile(m_profileLevel))
             AddRows(formatRows());
         if (exists(path(kOutputComponent)))
             AddRows(componentTypeRows());
