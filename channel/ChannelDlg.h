@@ -45,6 +45,8 @@ public:
 
     // The change rules, by the changed item's label id; the answer is always 0.
     LRESULT OnItemChange(WPARAM labelId, CConfigItem* item);
+    // Whether a change of the item with the label id rewrites other settings.
+    static bool HasChangeRule(int labelId) { return RuleFor(labelId) != nullptr; }
 
     // The channel's audio component ids, in document order; the audio builders fill them.
     const std::vector<std::string>& AudioInputIds() const { return m_audioInputIds; }
@@ -143,6 +145,9 @@ private:
     // Writes one attribute of the document (sent at once when live); a failure is thrown.
     void writeDocument(CTraceScope& scope, const std::string& element, const char* attribute,
                        const Variant& value, bool live = false);
+    // Whether the compression row shown for the input format lists the compression; true
+    // for an input format no row is shown for and for a value of no family.
+    static bool CompressionOffered(const std::string& inputFormat, const std::string& compression);
     // Clamps the channel's MPEG data rate to what the input format and chroma allow.
     void clampMpegRate(CTraceScope& scope, const std::string& format, const std::string& chroma);
     XmlNodeList selectNodes(const std::string& xpath) const;

@@ -14,6 +14,8 @@
 #include "state/TraceScope.h"
 #include "state/XPathAccess.h"
 
+#include <algorithm>
+
 using namespace ChannelPath;
 using namespace VideoFormat;
 
@@ -77,6 +79,27 @@ const std::vector<RowSpec>& compressionRows() {
     };
     return rows;
 }
+
+} // namespace
+
+bool CChannelDlg::CompressionOffered(const std::string& inputFormat,
+                                     const std::string& compression) {
+    const auto lists = [&](const RowSpec& row) {
+        return std::any_of(row.choices.begin(), row.choices.end(),
+                           [&](const RowChoice& choice) { return choice.value == compression; });
+    };
+    const auto shownFor = [&](const RowSpec& row) {
+        return std::any_of(row.conditions.begin(), row.conditions.end(),
+                           [&](const RowCondition& shown) { return shown.value == inputFormat; });
+    };
+    const std::vector<RowSpec>& rows = compressionRows();
+    if (std::none_of(rows.begin(), rows.end(), lists))
+        return true; // a value of no family is not this program's to judge
+    const auto row = std::find_if(rows.begin(), rows.end(), shownFor);
+    return row == rows.end() || lists(*row);
+}
+
+namespace {
 
 // An MPEG data-rate slider for one chroma format and the listed input formats.
 RowSpec rateSlider(int labelId, const char* chroma, std::vector<const char*> formats,

@@ -87,14 +87,13 @@ void CChannelDlg::OnInputFormatChange(CTraceScope& scope, CConfigItem& item,
     item.GetPreviousValue(before);
     const std::string previous = before.toText();
 
-    // XDCAM-HD records 1080 only; XDCAM-HD422 and XDCAM-EX 1080 and 720.
-    if (!Is1080(format)) {
-        std::string compression;
-        ReadXPathValue(root(), codec + "/@compressionFormat", compression);
-        if (compression == "Xdcam" ||
-            (!Is720(format) && (compression == "Xdcam422" || compression == "XdcamEx")))
-            writeDocument(scope, codec, "compressionFormat", Variant("Mpeg"));
-    }
+    // A family the new input format cannot record falls back to MPEG: XDCAM-HD records
+    // 1080 only, XDCAM-HD422 and XDCAM-EX 1080 and 720, the DV families and D10 standard
+    // definition only.
+    std::string compression;
+    ReadXPathValue(root(), codec + "/@compressionFormat", compression);
+    if (!compression.empty() && !CompressionOffered(format, compression))
+        writeDocument(scope, codec, "compressionFormat", Variant("Mpeg"));
     if (m_flags.mpegCodec) {
         std::string chroma = "4_2_2";
         ReadXPathValue(root(), codec + "/Mpeg/@chromaFormat", chroma);

@@ -54,7 +54,13 @@ TEST_F(CompressionRulesTest, AnInputFormatChangeDropsAFamilyTheNewFormatCannotRe
     for (const Case& c : {Case{"Format1080_29_97Hz_2To1", "Xdcam", "720p", "Mpeg"},
                           Case{"Format1080_29_97Hz_2To1", "Xdcam422", "720p", "Xdcam422"},
                           Case{"Format720_59_94Hz_1To1", "XdcamEx", "NTSC (SD)", "Mpeg"},
-                          Case{"Format720_59_94Hz_1To1", "XdcamEx", "1080i", "XdcamEx"}}) {
+                          Case{"Format720_59_94Hz_1To1", "XdcamEx", "1080i", "XdcamEx"},
+                          // Standard-definition families are not recorded in high definition.
+                          Case{"Format525_29_97Hz_2To1", "D10", "1080i", "Mpeg"},
+                          Case{"Format525_29_97Hz_2To1", "Dv25", "720p", "Mpeg"},
+                          Case{"Format1080_29_97Hz_2To1", "Dvcam", "NTSC (SD)", "Dvcam"},
+                          // A value of no family is left as it is.
+                          Case{"Format525_29_97Hz_2To1", "Hevc", "1080i", "Hevc"}}) {
         SCOPED_TRACE(std::string(c.compression) + " to " + c.to);
         load(channelDocument(recorder(c.from, c.compression)));
         build();
