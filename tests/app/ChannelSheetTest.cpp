@@ -192,3 +192,47 @@ TEST_F(SheetTest, AnEmbeddedCountGroupAndTwoTagsAreCommittedAndNothingElse) {
         root.selectSingleNode("//AudioInputComponent[@id='AudioIn1.6']/@tag").setValue("GER");
     });
 }
+
+TEST_F(SheetTest, ARecordersInputFormatGoingTo525IsCommittedWithWhatDependsOnIt) {
+    // The first channel records 1080 with XDCAM-HD at 4:2:0 60 Mb/s, with its data track.
+    storeConfiguration([](XmlDocument& document) {
+        const XmlNode root = document.documentNode();
+        root.selectSingleNode("//VideoInput[@id='VideoIn1']/@videoInputFormat")
+            .setValue("Format1080_29_97Hz_2To1");
+        const XmlNode codec = root.selectSingleNode("//VideoCodec[@id='VideoCodec1']");
+        codec.selectSingleNode("@compressionFormat").setValue("Xdcam");
+        codec.selectSingleNode("Mpeg/@chromaFormat").setValue("4_2_0");
+        codec.selectSingleNode("Mpeg/@dataRate").setValue("60");
+        root.selectSingleNode("//AncDataCodec[@id='AncCodec1']/@fieldsPerRiff").setValue("10");
+        root.selectSingleNode("//Channel[@id='C1']/AncData/@assigned").setValue("true");
+    });
+    const std::string before = committed();
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CChannelPage* page = showChannelPage(sheet);
+        CChannelDlg* dialog = page->Dialog(0);
+        CConfigItem* format = nthItem(*dialog, IDS_VIDEO_INPUT_FORMAT, 0);
+        ASSERT_NE(format, nullptr);
+        ASSERT_TRUE(format->IsVisible());
+        script.answer(1); // NTSC (SD), 720p, 1080i
+        ASSERT_TRUE(format->TrackPopup(QPoint()));
+        QCoreApplication::sendPostedEvents(dialog);
+        // The standard-definition rows show at once: MPEG at its 4:2:0 rate.
+        std::string family;
+        nthItem(*dialog, IDS_COMPRESSION_FORMAT, 0)->GetValueText(family);
+        EXPECT_EQ(family, "MPEG");
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+
+    expectStoredAs(before, committed(), [](const XmlNode& root) {
+        root.selectSingleNode("//VideoInput[@id='VideoIn1']/@videoInputFormat")
+            .setValue("Format525_29_97Hz_2To1");
+        const XmlNode codec = root.selectSingleNode("//VideoCodec[@id='VideoCodec1']");
+        codec.selectSingleNode("@compressionFormat").setValue("Mpeg");
+        codec.selectSingleNode("Mpeg/@dataRate").setValue("15");
+        root.selectSingleNode("//TcCodec[@id='TcCodec1']/@currentTcInput").setValue("Internal");
+        root.selectSingleNode("//AncDataCodec[@id='AncCodec1']/@fieldsPerRiff").setValue("14");
+        root.selectSingleNode("//Channel[@id='C1']/AncData/@assigned").setValue("false");
+    });
+}
