@@ -1,13 +1,15 @@
 // Costs of the Channel page on the largest default document: building it with its four
-// channel dialogs, a tab switch, and one item change that runs the rules and lays the
-// list out again.
+// channel dialogs, a tab switch, and item changes that run their rules and lay the list
+// out again.
 
 #include "BenchSupport.h"
 
 #include "channel/ChannelDlg.h"
 #include "channel/ChannelPage.h"
 #include "items/ConfigListCtrl.h"
+#include "platform/ScriptedPrompter.h"
 #include "platform/StringIds.h"
+#include "state/XPathAccess.h"
 
 namespace {
 
@@ -60,6 +62,63 @@ void outputFormatChange(benchmark::State& benchState) {
     }
 }
 BENCHMARK(outputFormatChange)->Unit(benchmark::kMicrosecond);
+
+// The visible item with the label id, or null.
+CConfigItem* visibleItem(CChannelDlg& dialog, int labelId) {
+    CConfigListCtrl* list = dialog.List();
+    for (std::size_t i = 0; i < list->ItemCount(); ++i) {
+        if (list->ItemAt(i)->GetLabelId() == labelId && list->ItemAt(i)->IsVisible())
+            return list->ItemAt(i);
+    }
+    return nullptr;
+}
+
+// The first channel's input format through its menu, back and forth between standard
+// definition and 1080: the write, the input format rule (family, rate, timecode input, data
+// track) and the relayout of rows that come and go with the format. The slowest rule.
+void inputFormatChange(benchmark::State& benchState) {
+    LoadedState loaded;
+    ScriptedPrompter script;
+    script.install();
+    CChannelPage page;
+    createShown(page);
+    CChannelDlg* dialog = page.Dialog(0);
+    CConfigItem* format = visibleItem(*dialog, IDS_VIDEO_INPUT_FORMAT);
+    if (!format) {
+        benchState.SkipWithError("no input format row");
+        return;
+    }
+    int choice = 3; // standard definition, 720p, 1080i
+    for (auto _ : benchState) {
+        script.answer(choice);
+        choice = 4 - choice;
+        if (!format->TrackPopup(QPoint()))
+            benchState.SkipWithError("the input format did not change");
+        QCoreApplication::sendPostedEvents(dialog);
+        script.clear();
+    }
+}
+BENCHMARK(inputFormatChange)->Unit(benchmark::kMicrosecond);
+
+// The first channel's input tag rows built anew, as after the tag editor closed.
+void tagRowsRebuilt(benchmark::State& benchState) {
+    LoadedState loaded;
+    loaded.state.SetProPanel(true);
+    CChannelPage page;
+    createShown(page);
+    CChannelDlg* dialog = page.Dialog(0);
+    for (auto _ : benchState) {
+        // The rebuild replaces the rows, so each round finds its row again.
+        CConfigItem* tag = dialog->List()->FindItem(IDS_TAG_INPUT);
+        if (!tag) {
+            benchState.SkipWithError("no tag row");
+            return;
+        }
+        dialog->OnItemChange(IDS_TAG_INPUT, tag);
+        dialog->List()->Relayout(true);
+    }
+}
+BENCHMARK(tagRowsRebuilt)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
