@@ -66,6 +66,45 @@ TEST_F(TimecodeItemsTest, VitcLinesSwitchBetweenAutomaticAndManual) {
     EXPECT_EQ(slider("Ending VITC line:")->Dialog().Maximum(), 22);
 }
 
+TEST_F(TimecodeItemsTest, VitcOutputLinesFollowTheGeneratorAndAncillaryTimecodeTheFormat) {
+    ChannelShape shape = timecodeShape("Format525_29_97Hz_2To1");
+    shape.outputChildren = R"(<VideoOutputSdi/><VideoOutputVitc enable="true" line1="12")"
+                           R"( line2="14"/><VideoOutputAncLtc enable="false"/>)"
+                           R"(<VideoOutputFormat><Format1080_29_97Hz_2To1/></VideoOutputFormat>)";
+    load(channelDocument(shape));
+    build();
+    EXPECT_TRUE(shows("VITC Output:"));
+    EXPECT_EQ(valueText(item("VITC output generator:")), "On");
+    // Automatic detection on the input side, so line 1 and 2 are the output's.
+    ASSERT_NE(slider("VITC line 2:"), nullptr);
+    EXPECT_EQ(slider("VITC line 2:")->Dialog().Maximum(), 20);
+    slider("VITC line 2:")->Dialog().RestoreDefault();
+    EXPECT_EQ(read("//VideoOutput[@id='VO1']/VideoOutputVitc/@line2"), "18");
+    EXPECT_FALSE(shows("Ancillary LTC:"));
+
+    ASSERT_TRUE(pick(item("VITC output generator:"), "Off"));
+    EXPECT_EQ(slider("VITC line 1:"), nullptr);
+    EXPECT_EQ(slider("VITC line 2:"), nullptr);
+
+    ASSERT_TRUE(pick(item("Video output format:"), "1080i (1920x1080)"));
+    EXPECT_FALSE(shows("VITC Output:"));
+    EXPECT_TRUE(shows("Ancillary data timecode output:"));
+    EXPECT_EQ(offers(item("Ancillary LTC:")), (std::vector<std::string>{"Yes", "No"}));
+    // Only the elements the output has get a row.
+    EXPECT_EQ(item("Ancillary VITC:"), nullptr);
+}
+
+TEST_F(TimecodeItemsTest, WithoutVitcOrAncillaryElementsThereAreNoTimecodeRows) {
+    ChannelShape shape = timecodeShape("Format525_29_97Hz_2To1");
+    shape.inputChildren = "<VideoInputSdi/>";
+    load(channelDocument(shape));
+    build();
+    for (const char* label :
+         {"VITC Input:", "Automatic VITC detection:", "Starting VITC line:", "VITC present",
+          "Ancillary data timecode inputs:", "VITC Output:", "Ancillary data timecode output:"})
+        EXPECT_EQ(item(label), nullptr) << label;
+}
+
 TEST_F(TimecodeItemsTest, HighDefinitionInputShowsAncillaryTimecodeInsteadOfVitc) {
     load(channelDocument(timecodeShape("Format1080_29_97Hz_2To1")));
     build();
