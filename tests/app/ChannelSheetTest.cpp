@@ -193,18 +193,29 @@ TEST_F(SheetTest, AnEmbeddedCountGroupAndTwoTagsAreCommittedAndNothingElse) {
     });
 }
 
+namespace {
+
+// The first channel's input format with what the input format rule rewrites: the family,
+// the MPEG rate, the data track's fields per file and whether it records.
+void setFirstChannel(const XmlNode& root, const char* format, const char* family, const char* rate,
+                     const char* fieldsPerRiff, const char* dataTrack) {
+    root.selectSingleNode("//VideoInput[@id='VideoIn1']/@videoInputFormat").setValue(format);
+    const XmlNode codec = root.selectSingleNode("//VideoCodec[@id='VideoCodec1']");
+    codec.selectSingleNode("@compressionFormat").setValue(family);
+    codec.selectSingleNode("Mpeg/@dataRate").setValue(rate);
+    root.selectSingleNode("//AncDataCodec[@id='AncCodec1']/@fieldsPerRiff").setValue(fieldsPerRiff);
+    root.selectSingleNode("//Channel[@id='C1']/AncData/@assigned").setValue(dataTrack);
+}
+
+} // namespace
+
 TEST_F(SheetTest, ARecordersInputFormatGoingTo525IsCommittedWithWhatDependsOnIt) {
     // The first channel records 1080 with XDCAM-HD at 4:2:0 60 Mb/s, with its data track.
     storeConfiguration([](XmlDocument& document) {
         const XmlNode root = document.documentNode();
-        root.selectSingleNode("//VideoInput[@id='VideoIn1']/@videoInputFormat")
-            .setValue("Format1080_29_97Hz_2To1");
-        const XmlNode codec = root.selectSingleNode("//VideoCodec[@id='VideoCodec1']");
-        codec.selectSingleNode("@compressionFormat").setValue("Xdcam");
-        codec.selectSingleNode("Mpeg/@chromaFormat").setValue("4_2_0");
-        codec.selectSingleNode("Mpeg/@dataRate").setValue("60");
-        root.selectSingleNode("//AncDataCodec[@id='AncCodec1']/@fieldsPerRiff").setValue("10");
-        root.selectSingleNode("//Channel[@id='C1']/AncData/@assigned").setValue("true");
+        setFirstChannel(root, "Format1080_29_97Hz_2To1", "Xdcam", "60", "10", "true");
+        root.selectSingleNode("//VideoCodec[@id='VideoCodec1']/Mpeg/@chromaFormat")
+            .setValue("4_2_0");
     });
     const std::string before = committed();
     runAsAdmin([&](CTrellisDlg& sheet) {
@@ -226,13 +237,7 @@ TEST_F(SheetTest, ARecordersInputFormatGoingTo525IsCommittedWithWhatDependsOnIt)
     EXPECT_EQ(script.unexpectedCount(), 0);
 
     expectStoredAs(before, committed(), [](const XmlNode& root) {
-        root.selectSingleNode("//VideoInput[@id='VideoIn1']/@videoInputFormat")
-            .setValue("Format525_29_97Hz_2To1");
-        const XmlNode codec = root.selectSingleNode("//VideoCodec[@id='VideoCodec1']");
-        codec.selectSingleNode("@compressionFormat").setValue("Mpeg");
-        codec.selectSingleNode("Mpeg/@dataRate").setValue("15");
+        setFirstChannel(root, "Format525_29_97Hz_2To1", "Mpeg", "15", "14", "false");
         root.selectSingleNode("//TcCodec[@id='TcCodec1']/@currentTcInput").setValue("Internal");
-        root.selectSingleNode("//AncDataCodec[@id='AncCodec1']/@fieldsPerRiff").setValue("14");
-        root.selectSingleNode("//Channel[@id='C1']/AncData/@assigned").setValue("false");
     });
 }
