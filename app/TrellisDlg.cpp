@@ -2,6 +2,8 @@
 
 #include "TrellisApp.h"
 #include "channel/ChannelPage.h"
+#include "pages/GangPage.h"
+#include "pages/GpiPage.h"
 #include "pages/PendingPages.h"
 #include "pages/SystemPage.h"
 #include "platform/Metrics.h"

@@ -74,11 +74,7 @@ bool CChannelDlg::exists(const std::string& xpath) const {
 void CChannelDlg::OnInitDialog() {
     CTraceScope scope("CChannelDlg::OnInitDialog");
     scope.Run([&] {
-        m_scroll = new CTouchScrollBtn(this);
-        m_scroll->SetColor(FrmwkGetColor(COLOR_SCROLL_BUTTON));
-        m_list = new CConfigListCtrl(this);
-        m_list->setObjectName(QStringLiteral("SystemConfig"));
-        m_list->SetScrollButtons(m_scroll);
+        m_list = CreateScrolledList(this, m_scroll);
         m_list->SetFrozen(true);
 
         if (m_channelIndex == kNoChannelIndex) {
@@ -246,13 +242,8 @@ LRESULT CChannelDlg::OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lPa
 
 void CChannelDlg::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (!m_list || !m_scroll)
-        return;
-    const int w = FrmwkGetMetrics(METRIC_SCROLL_BUTTON_WIDTH);
-    const int h = FrmwkGetMetrics(METRIC_BUTTON_HEIGHT) + 2 * w;
-    m_list->setGeometry(0, 0, width() - w, height());
-    m_scroll->setGeometry(width() - w,
-                          height() / 2 - h / 2 - FrmwkGetMetrics(METRIC_ROW_HEIGHT) / 2, w, h);
+    if (m_list && m_scroll)
+        PlaceBesideScrollButton(m_list, m_scroll, size(), FrmwkGetMetrics(METRIC_ROW_HEIGHT) / 2);
 }
 
 void CChannelDlg::timerEvent(QTimerEvent* event) {

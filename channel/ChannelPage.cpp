@@ -30,9 +30,7 @@ CChannelDlg* CChannelPage::Dialog(int slot) const {
 bool CChannelPage::OnInitDialog() {
     CTraceScope scope("CChannelPage::OnInitDialog");
     scope.Run([&] {
-        AddWizardButton(QStringLiteral("Save"));
-        AddWizardButton(QStringLiteral("Load"));
-        AddWizardButton(QStringLiteral("Restore"));
+        AddFileWizardButtons();
         m_tabs = new CTouchTab(this);
         m_tabs->setObjectName(QStringLiteral("ChannelTabs"));
         m_tabs->move(FrmwkGetMetrics(METRIC_MARGIN), 0);

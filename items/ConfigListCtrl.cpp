@@ -3,6 +3,8 @@
 #include "TouchScrollButtons.h"
 #include "platform/Metrics.h"
 #include "platform/TouchWidgets.h"
+#include "state/ConfigState.h"
+#include "state/TraceScope.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -327,4 +329,31 @@ void CConfigListCtrl::wheelEvent(QWheelEvent* event) {
     for (int i = 0; i < std::abs(steps); ++i)
         Scroll(steps > 0 ? SB_LINEUP : SB_LINEDOWN);
     event->accept();
+}
+
+CConfigListCtrl* CreateScrolledList(QWidget* parent, CTouchScrollBtn*& scroll) {
+    scroll = new CTouchScrollBtn(parent);
+    scroll->SetColor(FrmwkGetColor(COLOR_SCROLL_BUTTON));
+    auto* list = new CConfigListCtrl(parent);
+    list->setObjectName(QStringLiteral("SystemConfig"));
+    list->SetScrollButtons(scroll);
+    return list;
+}
+
+void ReloadList(CConfigListCtrl& list, std::uint64_t& builtGeneration, const char* scopeName,
+                const std::function<void(CTraceScope&)>& build) {
+    const std::uint64_t generation = CConfigState().DocumentGeneration();
+    if (generation == builtGeneration) {
+        list.Relayout(true);
+        return;
+    }
+    // A replaced document may differ in which rows exist and what they offer.
+    CTraceScope scope(scopeName);
+    scope.Run([&] {
+        list.SetFrozen(true);
+        list.DeleteAllItems();
+        builtGeneration = generation;
+        build(scope);
+        list.SetFrozen(false);
+    });
 }

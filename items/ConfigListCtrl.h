@@ -7,10 +7,13 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class CTouchScrollBtn;
+class CTraceScope;
 
 // Where an item stands in a list: the item itself, or null.
 using POSITION = const CConfigItem*;
@@ -91,3 +94,12 @@ private:
     CConfigItem* m_tracking = nullptr;
     std::unique_ptr<CConfigItem> m_retiredWhileTracking;
 };
+
+// A list of rows named "SystemConfig" with its scroll button, both children of the parent.
+CConfigListCtrl* CreateScrolledList(QWidget* parent, CTouchScrollBtn*& scroll);
+
+// Lays the list out again or, when the configuration document was replaced (Load, Restore)
+// since the rows were built, builds them anew with build; builtGeneration follows the
+// document. Failures are reported under the scope name.
+void ReloadList(CConfigListCtrl& list, std::uint64_t& builtGeneration, const char* scopeName,
+                const std::function<void(CTraceScope&)>& build);

@@ -5,18 +5,6 @@
 
 #include "platform/TouchPropertySheet.h"
 
-class CGangPage : public CTouchPropertyPage {
-    Q_OBJECT
-public:
-    CGangPage() : CTouchPropertyPage(QStringLiteral("GangPage")) {}
-};
-
-class CGpiPage : public CTouchPropertyPage {
-    Q_OBJECT
-public:
-    CGpiPage() : CTouchPropertyPage(QStringLiteral("GpiPage")) {}
-};
-
 class CPanelPage : public CTouchPropertyPage {
     Q_OBJECT
 public:

@@ -36,15 +36,9 @@ CSystemPage::~CSystemPage() = default;
 bool CSystemPage::OnInitDialog() {
     CTraceScope scope("CSystemPage::OnInitDialog");
     scope.Run([&] {
-        AddWizardButton(QStringLiteral("Save"));
-        AddWizardButton(QStringLiteral("Load"));
-        AddWizardButton(QStringLiteral("Restore"));
+        AddFileWizardButtons();
 
-        m_scroll = new CTouchScrollBtn(this);
-        m_list = new CConfigListCtrl(this);
-        m_list->setObjectName(QStringLiteral("SystemConfig"));
-        m_list->SetScrollButtons(m_scroll);
-        m_scroll->SetColor(FrmwkGetColor(COLOR_SCROLL_BUTTON));
+        m_list = CreateScrolledList(this, m_scroll);
 
         buildItems(scope);
         m_timerId = startTimer(kStatusPeriodMs);
@@ -65,20 +59,9 @@ void CSystemPage::buildItems(CTraceScope& scope) {
 }
 
 void CSystemPage::reload() {
-    if (!m_list)
-        return;
-    if (CConfigState().DocumentGeneration() == m_builtGeneration) {
-        m_list->Relayout(true);
-        return;
-    }
-    // A loaded or restored document may differ in which rows exist and what they offer.
-    CTraceScope scope("CSystemPage::Rebuild");
-    scope.Run([&] {
-        m_list->SetFrozen(true);
-        m_list->DeleteAllItems();
-        buildItems(scope);
-        m_list->SetFrozen(false);
-    });
+    if (m_list)
+        ReloadList(*m_list, m_builtGeneration, "CSystemPage::Rebuild",
+                   [this](CTraceScope& scope) { buildItems(scope); });
 }
 
 HRESULT CSystemPage::CreateVideoRefConfig(XmlDocument*) {

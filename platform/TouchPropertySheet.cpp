@@ -37,6 +37,11 @@ bool CTouchPropertyPage::Create(QWidget* parent) {
     return true;
 }
 
+void CTouchPropertyPage::AddFileWizardButtons() {
+    for (const char* text : {"Save", "Load", "Restore"})
+        AddWizardButton(QString::fromLatin1(text));
+}
+
 int CTouchPropertyPage::AddWizardButton(const QString& text) {
     m_buttons << text;
     emit wizardButtonsChanged();

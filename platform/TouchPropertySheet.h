@@ -36,6 +36,8 @@ public:
 
     // Registers a page button; returns its command id.
     int AddWizardButton(const QString& text);
+    // The configuration file buttons every settings page has: Save, Load and Restore.
+    void AddFileWizardButtons();
     const QStringList& WizardButtons() const { return m_buttons; }
 
     // The page's own handling of a page button; false leaves it to the sheet.

@@ -170,6 +170,12 @@ XmlNode XmlNode::insertElementAfter(std::string_view name, const XmlNode& after)
     return XmlNode(m_node.insert_child_after(nameOf(name).c_str(), after.m_node));
 }
 
+XmlNode XmlNode::insertElementBefore(std::string_view name, const XmlNode& before) const {
+    if (m_attribute)
+        return {};
+    return XmlNode(m_node.insert_child_before(nameOf(name).c_str(), before.m_node));
+}
+
 bool XmlNode::removeChild(const XmlNode& child) const {
     if (m_attribute || child.m_attribute || child.m_node.parent() != m_node)
         return false;

@@ -56,6 +56,7 @@ public:
     XmlNode nextSibling(std::string_view name = {}) const;
     XmlNode appendElement(std::string_view name) const;
     XmlNode insertElementAfter(std::string_view name, const XmlNode& after) const;
+    XmlNode insertElementBefore(std::string_view name, const XmlNode& before) const;
     bool removeChild(const XmlNode& child) const;
 
     bool operator==(const XmlNode& other) const {

@@ -33,17 +33,6 @@ CChannelPage* showChannelPage(CTrellisDlg& sheet) {
     return sheet.ChannelPage();
 }
 
-// The document the server stored equals the one before with the edits made to it.
-void expectStoredAs(const std::string& before, const std::string& stored,
-                    const std::function<void(const XmlNode& root)>& edit) {
-    XmlDocument expected;
-    ASSERT_EQ(expected.loadXml(before), S_OK);
-    edit(expected.documentNode());
-    XmlDocument actual;
-    ASSERT_EQ(actual.loadXml(stored), S_OK);
-    EXPECT_EQ(actual.xml(), expected.xml());
-}
-
 } // namespace
 
 TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {

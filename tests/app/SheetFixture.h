@@ -84,6 +84,17 @@ protected:
         ASSERT_EQ(server->commit(ServerSession{"admin", "", true}, document.xml()), S_OK);
     }
 
+    // The document the server stored equals the one before with the edits made to it.
+    static void expectStoredAs(const std::string& before, const std::string& stored,
+                               const std::function<void(const XmlNode& root)>& edit) {
+        XmlDocument expected;
+        ASSERT_EQ(expected.loadXml(before), S_OK);
+        edit(expected.documentNode());
+        XmlDocument actual;
+        ASSERT_EQ(actual.loadXml(stored), S_OK);
+        EXPECT_EQ(actual.xml(), expected.xml());
+    }
+
     QTemporaryDir dir;
     QTemporaryDir files;
     EmbeddedServiceFactory factory{dir.path()};

@@ -1,0 +1,126 @@
+// The Ganging and GPI pages in the sheet against the embedded server.
+
+#include "SheetFixture.h"
+
+#include "items/ConfigMaskItem.h"
+#include "pages/GangDlg.h"
+#include "pages/GangPage.h"
+#include "pages/GpiDialogs.h"
+#include "pages/GpiPage.h"
+#include "platform/StringIds.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+// The sheet shown on its page of the class, or null when it has none.
+template <class Page> Page* showPage(CTrellisDlg& sheet) {
+    for (int i = 0; i < sheet.GetPageCount(); ++i) {
+        if (auto* page = dynamic_cast<Page*>(sheet.GetPage(i))) {
+            sheet.SetActivePage(page);
+            sheet.show();
+            QCoreApplication::processEvents();
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+CGangPage* showGangPage(CTrellisDlg& sheet) {
+    return showPage<CGangPage>(sheet);
+}
+
+} // namespace
+
+TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothingElse) {
+    storeConfiguration([](XmlDocument& document) {
+        document.documentNode().selectSingleNode("//Channel[@id='C1']/@loop").setValue("true");
+    });
+    const std::string before = committed();
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CGangPage* gang = showGangPage(sheet);
+        ASSERT_NE(gang, nullptr);
+        gang->Dialog()->ChoiceButton(0, 1)->click(); // C1 into Gang 1
+        gang->Dialog()->ChoiceButton(1, 1)->click(); // C2 into Gang 1
+        QCoreApplication::sendPostedEvents();
+
+        // The third input, so far C2's alone, triggers C3 as well.
+        CGpiPage* gpi = showPage<CGpiPage>(sheet);
+        ASSERT_NE(gpi, nullptr);
+        CConfigListCtrl* inputs = gpi->InputDialog()->List();
+        std::vector<CConfigItem*> triggers;
+        for (std::size_t i = 0; i < inputs->ItemCount(); ++i)
+            if (inputs->ItemAt(i)->GetLabelId() == IDS_TRIGGER_CHANNELS)
+                triggers.push_back(inputs->ItemAt(i));
+        ASSERT_EQ(triggers.size(), 4u);
+        CConfigItem* trigger = triggers[2];
+        std::string assigned;
+        trigger->GetValueText(assigned);
+        EXPECT_EQ(assigned, "C2 ");
+        script.answerDialog([](QDialog& shown) {
+            static_cast<CConfigMaskDlg&>(shown).CheckBoxes().at(2)->click();
+            return IDOK;
+        });
+        ASSERT_TRUE(trigger->TrackPopup(QPoint()));
+        QCoreApplication::sendPostedEvents();
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+    expectStoredAs(before, committed(), [](const XmlNode& root) {
+        root.selectSingleNode("//Channel[@id='C1']/Ganging/@gangIndex").setValue("0");
+        root.selectSingleNode("//Channel[@id='C1']/Ganging/@gangOrder").setValue("0");
+        root.selectSingleNode("//Channel[@id='C2']/Ganging/@gangIndex").setValue("0");
+        root.selectSingleNode("//Channel[@id='C2']/Ganging/@gangOrder").setValue("1");
+        root.selectSingleNode("//Channel[@id='C2']/@loop").setValue("true");
+        const XmlNode gpi = root.selectSingleNode("//Channel[@id='C3']/Gpi");
+        gpi.insertElementBefore("GpiInputComponent", gpi.firstChild("GpiOutputComponent"))
+            .setAttribute("id", "GpiIn3");
+    });
+
+    // The server took it: a new start shows the gang and the input as committed.
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CGangPage* gang = showGangPage(sheet);
+        ASSERT_NE(gang, nullptr);
+        EXPECT_TRUE(gang->Dialog()->ChoiceButton(1, 1)->isChecked());
+        sheet.CancelButton()->click();
+    });
+    std::string reason;
+    EXPECT_TRUE(IsUsableConfiguration(committed(), reason)) << reason;
+}
+
+TEST_F(SheetTest, ScreenshotOfTheGangingPage) {
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CGangPage* page = showGangPage(sheet);
+        ASSERT_NE(page, nullptr);
+        const QImage image = sheet.grab().toImage();
+        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-ganging.png")));
+        // Every control lies inside the page.
+        const QCheckBox* last = page->Dialog()->OptionBox(1, CGangDlg::ConsolidateVideo);
+        EXPECT_LE(last->mapTo(page, QPoint(0, last->height())).y(), page->height());
+        EXPECT_GE(page->Dialog()->ChoiceButton(0, 0)->height(), 48);
+        sheet.CancelButton()->click();
+    });
+}
+
+TEST_F(SheetTest, ScreenshotOfTheGpiPage) {
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CGpiPage* page = showPage<CGpiPage>(sheet);
+        ASSERT_NE(page, nullptr);
+        page->SelectTab(1);
+        QCoreApplication::processEvents();
+        const QImage image = sheet.grab().toImage();
+        EXPECT_EQ(image.size(), QSize(620, 460));
+        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-gpi-output.png")));
+        sheet.CancelButton()->click();
+    });
+}
