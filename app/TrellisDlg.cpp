@@ -207,7 +207,8 @@ void CTrellisDlg::OnOK() {
             return;
         }
         WaitCursor wait;
-        m_remotePage->SaveRemoteHosts();
+        if (!m_remotePage->SaveRemoteHosts())
+            return;
         if (!m_securityPage->ApplyProtocolUsers())
             return;
         if (!m_state || !m_state->IsConfigDirty()) {

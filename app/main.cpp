@@ -3,6 +3,7 @@
 
 #include "TrellisApp.h"
 #include "TrellisCommandLineInfo.h"
+#include "pages/ChannelPermissionsDlg.h"
 #include "platform/QtPrompter.h"
 #include "server/embedded/EmbeddedServices.h"
 
@@ -38,6 +39,7 @@ int main(int argc, char* argv[]) {
     QtPrompter qtPrompter;
     installPrompter(&qtPrompter);
     EmbeddedServiceFactory services;
+    services.setPermissionsPresenter(&CChannelPermissionsDlg::Present);
     installServiceFactory(&services);
 
     // Qt has taken its own options out of argv; what is left are the utility's parameters.

@@ -1,13 +1,63 @@
 #pragma once
-// The Remote hosts page of the sheet. Its rows are not built yet: it answers the sheet's
-// page protocol and leaves the stored remote hosts file as it is.
+// The Remote hosts page: the hosts that may control the server, each a host name with a
+// controller id, in two columns under painted headings. The list lives in the server's
+// remote hosts file, not in the configuration: it is read when the page is built and
+// written back whole when the sheet is confirmed. A file that could not be read is kept
+// unless the user agrees to replace it.
 
+#include "platform/HResult.h"
 #include "platform/TouchPropertySheet.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct RemoteHost;
+class CConfigListCtrl;
+class CConfigPairItem;
+class CTouchScrollBtn;
+class IRemoteHosts;
 
 class CRemotePage : public CTouchPropertyPage {
     Q_OBJECT
 public:
-    CRemotePage() : CTouchPropertyPage(QStringLiteral("RemotePage")) {}
-    // Writes the remote hosts list; until the page edits it, the stored file stays as it is.
-    void SaveRemoteHosts() {}
+    CRemotePage();
+    ~CRemotePage() override;
+
+    CConfigListCtrl* List() const { return m_list; }
+    // The hosts as the list shows them, in order.
+    std::vector<RemoteHost> Hosts() const;
+
+    // Page buttons: 0 Add, 1 Modify, 2 Remove.
+    bool OnWizardButton(int index) override;
+
+    // Reads the hosts file into the list.
+    HRESULT LoadRemoteHosts();
+    // Writes the list to the hosts file, whole. False when the list was not written and the
+    // user was told why: the sheet then stays open.
+    bool SaveRemoteHosts();
+
+protected:
+    bool OnInitDialog() override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void OnAdd();
+    void OnModify();
+    void OnRemove();
+    // The first selected row in list order, or null.
+    CConfigPairItem* selectedItem() const;
+    // Whether the server keeps a hosts file; tells the user when it does not.
+    bool offersHosts();
+    static std::shared_ptr<IRemoteHosts> hostsFile();
+    // Asks before a file that could not be read is replaced.
+    bool confirmReplace();
+    void placeChildren();
+
+    CConfigListCtrl* m_list = nullptr;
+    CTouchScrollBtn* m_scroll = nullptr;
+    bool m_available = false;
+    // Why the file could not be read; empty when it was read or did not exist.
+    std::string m_unreadable;
 };

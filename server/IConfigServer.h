@@ -4,7 +4,10 @@
 
 #include "platform/HResult.h"
 
+#include <memory>
 #include <string>
+
+class IRemoteHosts;
 
 class IConfigServer {
 public:
@@ -19,4 +22,7 @@ public:
     virtual HRESULT AttributeChange(const std::string& elementXPath,
                                     const std::string& attributeName, const std::string& value,
                                     bool flag) = 0;
+    // The remote hosts file kept beside the configuration, or null when the server keeps
+    // none.
+    virtual std::shared_ptr<IRemoteHosts> RemoteHostsFacet() { return nullptr; }
 };

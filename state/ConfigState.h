@@ -20,6 +20,13 @@ class IChannel;
 
 constexpr int kMaxChannels = 4;
 
+// A channel's protocol user: the account the channel's control protocol runs as.
+struct ProtocolUserInfo {
+    std::string userName;
+    std::string password;
+    std::string domain;
+};
+
 // What the logon needs from the command line.
 struct LogonParameters {
     std::string hostName = "localhost";
@@ -71,6 +78,15 @@ public:
     // Bit i set when channel i is offline.
     std::uint32_t IsChannelOffline();
     bool IsSystemOffline();
+
+    // A channel's protocol user, through the security interface. Without one they do
+    // nothing and succeed. SetProtocolUserInfo stores only an entry that resolves to an
+    // account, tells the user when one does not or when the service fails, and returns
+    // whether it stored the entry.
+    HRESULT GetProtocolUserInfo(int channel, ProtocolUserInfo& info);
+    bool SetProtocolUserInfo(int channel, const std::string& channelId,
+                             const ProtocolUserInfo& info);
+    HRESULT ShowPermissionsDialog(int channel, const std::string& channelId);
 
     bool IsAuthenticated() const;
     bool IsAuthorized() const;

@@ -15,6 +15,7 @@ namespace {
 
 const QString kLogFile = QStringLiteral("server.log");
 const QString kProtocolUsersFile = QStringLiteral("protocol-users.json");
+const QString kPermissionsFile = QStringLiteral("channel-permissions.json");
 const QString kRemoteHostsFile = QStringLiteral("vellhosts.xml");
 constexpr qint64 kLogLimit = 4 * 1024 * 1024;
 
@@ -220,12 +221,73 @@ void EmbeddedServer::setPermissionsPresenter(PermissionsPresenter presenter) {
     m_presenter = std::move(presenter);
 }
 
-HRESULT EmbeddedServer::showPermissions(int channel, const std::string& channelId) {
+HRESULT EmbeddedServer::channelPermissions(int channel, QStringList& accounts,
+                                           QStringList& allowed) {
+    std::lock_guard lock(m_mutex);
+    if (channel < 0 || channel >= ChannelStates::kChannels)
+        return E_INVALIDARG;
+    accounts.clear();
+    for (const Account& account : m_accounts.list())
+        accounts.append(account.domain.isEmpty()
+                            ? account.user
+                            : account.domain + QLatin1Char('\\') + account.user);
+    const QJsonValue stored = m_files.readJson(kPermissionsFile)
+                                  .value(QStringLiteral("channels"))
+                                  .toArray()
+                                  .at(channel)
+                                  .toObject()
+                                  .value(QStringLiteral("allowed"));
+    allowed.clear();
+    if (!stored.isArray()) {
+        allowed = accounts;
+        return S_OK;
+    }
+    // Accounts removed since the list was stored are no longer offered.
+    for (const QJsonValue& name : stored.toArray()) {
+        if (accounts.contains(name.toString()))
+            allowed.append(name.toString());
+    }
+    return S_OK;
+}
+
+HRESULT EmbeddedServer::setChannelPermissions(const ServerSession& session, int channel,
+                                              const QStringList& allowed) {
+    std::lock_guard lock(m_mutex);
+    if (!session.authorized)
+        return E_ACCESSDENIED;
+    if (channel < 0 || channel >= ChannelStates::kChannels)
+        return E_INVALIDARG;
+    const HRESULT status = m_files.updateJson(kPermissionsFile, [&](QJsonObject& stored) {
+        QJsonArray channels = stored.value(QStringLiteral("channels")).toArray();
+        while (channels.size() < ChannelStates::kChannels)
+            channels.append(QJsonObject());
+        QJsonObject own = channels.at(channel).toObject();
+        own.insert(QStringLiteral("allowed"), QJsonArray::fromStringList(allowed));
+        channels.replace(channel, own);
+        stored.insert(QStringLiteral("channels"), channels);
+        return S_OK;
+    });
+    if (SUCCEEDED(status))
+        log(S_OK, LOG_KIND_REPORT, kPermissionsFile.toStdString(), 0, 0,
+            fmt::format("User '{}' set the accounts that may control channel {}: {}", session.user,
+                        channel, allowed.join(QStringLiteral(", ")).toStdString()));
+    return status;
+}
+
+HRESULT EmbeddedServer::showPermissions(const ServerSession& session, int channel,
+                                        const std::string& channelId) {
     PermissionsPresenter presenter;
     {
         std::lock_guard lock(m_mutex);
         presenter = m_presenter;
     }
+    if (!presenter)
+        return E_NOTIMPL;
+    QStringList accounts;
+    QStringList allowed;
+    if (const HRESULT read = channelPermissions(channel, accounts, allowed); FAILED(read))
+        return read;
     // The dialog is modal: it runs without the lock held.
-    return presenter ? presenter(channel, channelId) : E_NOTIMPL;
+    const HRESULT answer = presenter(channel, channelId, accounts, allowed);
+    return answer == S_OK ? setChannelPermissions(session, channel, allowed) : answer;
 }

@@ -66,10 +66,21 @@ public:
     // How long a channel stays offline after a commit changed it (milliseconds).
     void setRestartDelay(int milliseconds);
 
-    // The permissions dialog is the program's to show; without one the call fails.
-    using PermissionsPresenter = std::function<HRESULT(int channel, const std::string& channelId)>;
+    // Which accounts may control a channel: every account ("DOMAIN\\user", or the user
+    // alone for this machine's) until a list is stored for the channel.
+    HRESULT channelPermissions(int channel, QStringList& accounts, QStringList& allowed);
+    HRESULT setChannelPermissions(const ServerSession& session, int channel,
+                                  const QStringList& allowed);
+
+    // The permissions dialog is the program's to show; without one the call fails. It is
+    // given every account and the allowed ones, and returns S_OK with allowed changed to
+    // have it stored, or S_FALSE when the user cancelled.
+    using PermissionsPresenter =
+        std::function<HRESULT(int channel, const std::string& channelId,
+                              const QStringList& accounts, QStringList& allowed)>;
     void setPermissionsPresenter(PermissionsPresenter presenter);
-    HRESULT showPermissions(int channel, const std::string& channelId);
+    HRESULT showPermissions(const ServerSession& session, int channel,
+                            const std::string& channelId);
 
 private:
     // Loads the committed configuration when it is not loaded yet or changed on disk.

@@ -2,6 +2,7 @@
 
 #include "ConfigRules.h"
 #include "EmbeddedServer.h"
+#include "RemoteHostsFile.h"
 #include "Timecode.h"
 #include "server/IAppServer.h"
 #include "server/IChannel.h"
@@ -44,6 +45,9 @@ public:
     HRESULT AttributeChange(const std::string& elementXPath, const std::string& attributeName,
                             const std::string& value, bool) override {
         return m_server->attributeChange(*m_session, elementXPath, attributeName, value);
+    }
+    std::shared_ptr<IRemoteHosts> RemoteHostsFacet() override {
+        return std::make_shared<EmbeddedRemoteHosts>(m_server, m_session);
     }
 
 private:
@@ -106,7 +110,7 @@ public:
     HRESULT ShowPermissions(int channel, const std::string& channelId) override {
         if (!m_session->authorized)
             return E_ACCESSDENIED;
-        return m_server->showPermissions(channel, channelId);
+        return m_server->showPermissions(*m_session, channel, channelId);
     }
 
 private:
@@ -159,11 +163,14 @@ private:
 
 class EmbeddedConnection : public IConnection {
 public:
-    explicit EmbeddedConnection(QString directory) : m_directory(std::move(directory)) {}
+    EmbeddedConnection(QString directory, EmbeddedServer::PermissionsPresenter presenter)
+        : m_directory(std::move(directory)), m_presenter(std::move(presenter)) {}
 
     HRESULT SetHost(const std::string& host) override {
         m_server = IsLocalHost(host) ? EmbeddedServer::forDirectory(m_directory) : nullptr;
         m_session.reset();
+        if (m_server && m_presenter)
+            m_server->setPermissionsPresenter(m_presenter);
         return S_OK;
     }
     HRESULT LogOn(const std::string& user, const std::string& password, const std::string& domain,
@@ -208,6 +215,7 @@ public:
 
 private:
     QString m_directory;
+    EmbeddedServer::PermissionsPresenter m_presenter;
     ServerPtr m_server;
     SessionPtr m_session;
 };
@@ -226,7 +234,12 @@ EmbeddedServiceFactory::EmbeddedServiceFactory(QString directory)
     : m_directory(directory.isEmpty() ? DefaultServerDirectory() : std::move(directory)) {}
 
 std::shared_ptr<IConnection> EmbeddedServiceFactory::CreateConnection() {
-    return std::make_shared<EmbeddedConnection>(m_directory);
+    return std::make_shared<EmbeddedConnection>(m_directory, m_presenter);
+}
+
+void EmbeddedServiceFactory::setPermissionsPresenter(
+    EmbeddedServer::PermissionsPresenter presenter) {
+    m_presenter = std::move(presenter);
 }
 
 std::shared_ptr<ITimecode> EmbeddedServiceFactory::CreateTimecode() {

@@ -3,6 +3,7 @@
 // connection to this machine reaches the embedded server of the state directory; any
 // other host is out of reach (there is no network to other servers here).
 
+#include "EmbeddedServer.h"
 #include "server/ServiceFactory.h"
 
 #include <QString>
@@ -16,9 +17,12 @@ public:
     std::shared_ptr<ITimecode> CreateTimecode() override;
 
     const QString& directory() const { return m_directory; }
+    // The permissions dialog the server shows for its connections.
+    void setPermissionsPresenter(EmbeddedServer::PermissionsPresenter presenter);
 
 private:
     QString m_directory;
+    EmbeddedServer::PermissionsPresenter m_presenter;
 };
 
 // Whether a host name means this machine.

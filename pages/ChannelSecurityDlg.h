@@ -1,0 +1,34 @@
+#pragma once
+// One channel's tab of the Security page: the heading and the protocol user's user name,
+// password (always masked) and domain. It holds the entry until the sheet applies it.
+
+#include "platform/MessageWindow.h"
+#include "state/ConfigState.h"
+
+class QLineEdit;
+
+class CChannelSecurityDlg : public CMessageWindow {
+    Q_OBJECT
+public:
+    CChannelSecurityDlg();
+    ~CChannelSecurityDlg() override;
+
+    // Shows the entry as a child of the parent; the edits start unmodified. A read-only
+    // view shows it without letting it be changed.
+    void SetInfo(const ProtocolUserInfo& info, QWidget* parent, bool readOnly = false);
+    // The entry as the edits hold it now.
+    void GetInfo(ProtocolUserInfo& info) const;
+    // Whether the user changed any of the three edits.
+    bool IsModified() const;
+
+    QLineEdit* UserEdit() const { return m_user; }
+    QLineEdit* PasswordEdit() const { return m_password; }
+    QLineEdit* DomainEdit() const { return m_domain; }
+
+private:
+    void build();
+
+    QLineEdit* m_user = nullptr;
+    QLineEdit* m_password = nullptr;
+    QLineEdit* m_domain = nullptr;
+};

@@ -1,0 +1,138 @@
+#include "SecurityPage.h"
+
+#include "ChannelSecurityDlg.h"
+
+#include "platform/Metrics.h"
+#include "platform/Prompter.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
+#include "platform/TouchTab.h"
+#include "platform/XmlDocument.h"
+#include "state/ConfigState.h"
+#include "state/TraceScope.h"
+
+#include <fmt/printf.h>
+
+namespace {
+
+constexpr int kTabWidth = 98;
+
+} // namespace
+
+CSecurityPage::CSecurityPage() : CTouchPropertyPage(QStringLiteral("SecurityPage")) {}
+
+CSecurityPage::~CSecurityPage() = default;
+
+CChannelSecurityDlg* CSecurityPage::Dialog(int index) const {
+    return index >= 0 && index < m_channelCount ? m_dialogs[static_cast<std::size_t>(index)].get()
+                                                : nullptr;
+}
+
+bool CSecurityPage::OnInitDialog() {
+    CTraceScope scope("CSecurityPage::OnInitDialog");
+    scope.Run([&] {
+        CConfigState state;
+        const bool authorized = state.IsAuthorized();
+        if (authorized)
+            AddWizardButton(QString::fromStdString(LoadString(IDS_PERMISSION)));
+        m_tabs = new CTouchTab(this);
+        m_tabs->setObjectName(QStringLiteral("SecurityTabs"));
+        m_tabs->SetStandardStyle(kTabWidth);
+        connect(m_tabs, &QTabBar::currentChanged, this, &CSecurityPage::OnSelChange);
+
+        std::shared_ptr<XmlDocument> document;
+        state.GetConfigDocument(document);
+        if (!document)
+            scope.RaiseComError(E_POINTER);
+        const QSignalBlocker quiet(m_tabs);
+        for (const XmlNode& channel : document->documentNode().selectNodes("//Channel")) {
+            // The page has room for four channels; the logon has said so of any further ones.
+            if (m_channelCount == kMaxChannels)
+                break;
+            const auto slot = static_cast<std::size_t>(m_channelCount);
+            std::string id = channel.attribute("id");
+            if (id.empty())
+                id = std::to_string(m_channelCount + 1);
+            m_tabs->addTab(QString::fromStdString(id));
+            m_channelIds[slot] = id;
+            // A protocol user that cannot be read shows empty; the failure is reported.
+            ProtocolUserInfo info;
+            state.GetProtocolUserInfo(m_channelCount, info);
+            m_dialogs[slot] = std::make_unique<CChannelSecurityDlg>();
+            m_dialogs[slot]->hide();
+            m_dialogs[slot]->SetInfo(info, this, !authorized);
+            ++m_channelCount;
+        }
+        m_currentTab = 0;
+        m_tabs->setCurrentIndex(0);
+        placeDialogs();
+        if (CChannelSecurityDlg* first = Dialog(0))
+            first->show();
+    });
+    return true;
+}
+
+bool CSecurityPage::ApplyProtocolUsers() {
+    bool result = true;
+    CConfigState state;
+    for (int index = 0; index < m_channelCount; ++index) {
+        CChannelSecurityDlg* dialog = Dialog(index);
+        if (!dialog->IsModified())
+            continue;
+        ProtocolUserInfo info;
+        dialog->GetInfo(info);
+        if (!state.SetProtocolUserInfo(index, m_channelIds[static_cast<std::size_t>(index)], info))
+            result = false;
+    }
+    return result;
+}
+
+bool CSecurityPage::OnWizardButton(int index) {
+    if (index != 0 || m_channelCount == 0)
+        return true;
+    const std::string& id = m_channelIds[static_cast<std::size_t>(m_currentTab)];
+    if (!CConfigState().GetSecurityInterface()) {
+        prompter().messageBox("The server offers no security service: there are no channel "
+                              "permissions to show.",
+                              "Security", MB_TOUCH_WARNING, this);
+        return true;
+    }
+    const HRESULT status = CConfigState().ShowPermissionsDialog(m_currentTab, id);
+    if (FAILED(status))
+        prompter().messageBox(fmt::sprintf("The permissions of channel %s could not be shown: %s",
+                                           id, ComErrorText(status)),
+                              "Security", MB_TOUCH_ERROR, this);
+    return true;
+}
+
+void CSecurityPage::SelectTab(int index) {
+    if (m_tabs && index >= 0 && index < m_tabs->count())
+        m_tabs->setCurrentIndex(index);
+}
+
+void CSecurityPage::OnSelChange(int index) {
+    const int previous = m_currentTab;
+    if (index == previous || index < 0 || index >= m_channelCount)
+        return;
+    m_currentTab = index;
+    CChannelSecurityDlg* shown = Dialog(index);
+    // The dialog does not act on it; it is sent as to every page's newly shown child.
+    SendMessage(shown, WM_CONFIG_RELAYOUT, 0, 0);
+    shown->show();
+    if (CChannelSecurityDlg* hidden = Dialog(previous))
+        hidden->hide();
+}
+
+void CSecurityPage::placeDialogs() {
+    const int margin = FrmwkGetMetrics(METRIC_MARGIN);
+    const int tabHeight = FrmwkGetMetrics(METRIC_ROW_HEIGHT);
+    if (m_tabs)
+        m_tabs->setGeometry(margin, 0, width() - 2 * margin, tabHeight);
+    for (int index = 0; index < m_channelCount; ++index)
+        Dialog(index)->setGeometry(0, tabHeight, width(), height() - tabHeight);
+}
+
+void CSecurityPage::resizeEvent(QResizeEvent* event) {
+    CTouchPropertyPage::resizeEvent(event);
+    placeDialogs();
+}

@@ -1,0 +1,82 @@
+// The Panel page in the sheet against the embedded server.
+
+#include "SheetFixture.h"
+
+#include "pages/PanelPage.h"
+#include "platform/StringIds.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
+
+namespace {
+
+CPanelPage* showPanelPage(CTrellisDlg& sheet) {
+    for (int i = 0; i < sheet.GetPageCount(); ++i) {
+        if (auto* page = dynamic_cast<CPanelPage*>(sheet.GetPage(i))) {
+            sheet.SetActivePage(page);
+            sheet.show();
+            QCoreApplication::processEvents();
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+std::string shownValue(CPanelPage& page, int labelId) {
+    std::string text;
+    if (CConfigItem* item = page.List()->FindItem(labelId))
+        item->GetValueText(text);
+    return text;
+}
+
+} // namespace
+
+TEST_F(SheetTest, PanelChangesAreCommittedAndNothingElse) {
+    const std::string before = committed();
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CPanelPage* page = showPanelPage(sheet);
+        ASSERT_NE(page, nullptr);
+        script.answer(1); // -16X to 16X
+        ASSERT_TRUE(page->List()->FindItem(IDS_SHUTTLE_SPEED)->TrackPopup(QPoint()));
+        script.answer(3); // 0.75X
+        ASSERT_TRUE(page->List()->FindItem(IDS_VAR_SETTING)->TrackPopup(QPoint()));
+        QCoreApplication::sendPostedEvents();
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+    expectStoredAs(before, committed(), [](const XmlNode& root) {
+        root.selectSingleNode("//Panel/@shuttleSpeedMin").setValue("-16");
+        root.selectSingleNode("//Panel/@shuttleSpeedMax").setValue("16");
+        root.selectSingleNode("//Panel/@varSetting").setValue("0.75");
+    });
+
+    // A new logon shows what the server holds.
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CPanelPage* page = showPanelPage(sheet);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(shownValue(*page, IDS_SHUTTLE_SPEED), "-16X to 16X");
+        EXPECT_EQ(shownValue(*page, IDS_VAR_SETTING), "0.75X");
+        sheet.CancelButton()->click();
+    });
+}
+
+TEST_F(SheetTest, ScreenshotOfThePanelPage) {
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CPanelPage* page = showPanelPage(sheet);
+        ASSERT_NE(page, nullptr);
+        page->List()->FindItem(IDS_SHUTTLE_SPEED)->SetSelected(true);
+        QCoreApplication::processEvents();
+        const QImage image = sheet.grab().toImage();
+        EXPECT_EQ(image.size(), QSize(620, 460));
+        // The page opens at its first row, and the server screen's rows are there to scroll to.
+        ASSERT_GT(page->List()->RowCount(), 0);
+        EXPECT_EQ(page->List()->RowItem(0)->GetLabelId(), IDS_JOG_SHUTTLE);
+        EXPECT_EQ(page->List()->VisibleCount(), 9);
+        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-panel.png")));
+        sheet.CancelButton()->click();
+    });
+}

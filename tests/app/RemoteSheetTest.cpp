@@ -1,0 +1,215 @@
+// The Remote hosts page in the sheet against the stand-in server: the hosts file it keeps in
+// its state directory, written when the sheet is confirmed.
+
+#include "SheetFixture.h"
+
+#include "pages/RemoteHostDlg.h"
+#include "pages/RemoteHostsList.h"
+#include "pages/RemotePage.h"
+#include "server/IConfigServer.h"
+#include "server/IRemoteHosts.h"
+#include "server/embedded/RemoteHostsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPushButton>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kOneHost =
+    "<?xml version=\"1.0\"?>\n<RemoteHosts>\n  <Host hostName=\"studio-a\" id=\"1\" />\n"
+    "</RemoteHosts>\n";
+
+CRemotePage* showRemotePage(CTrellisDlg& sheet) {
+    for (int i = 0; i < sheet.GetPageCount(); ++i) {
+        if (auto* page = dynamic_cast<CRemotePage*>(sheet.GetPage(i))) {
+            sheet.SetActivePage(page);
+            sheet.show();
+            QCoreApplication::processEvents();
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+// Sets or clears the file's immutable flag; false when the file system or the rights do not
+// allow it.
+bool setImmutable(const QString& path, bool immutable) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+} // namespace
+
+class RemoteSheetTest : public SheetTest {
+protected:
+    QString hostsPath() const { return dir.path() + QStringLiteral("/vellhosts.xml"); }
+    std::string storedHosts() const {
+        QFile file(hostsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "(no file)";
+    }
+    void storeHosts(const std::string& bytes) {
+        QFile file(hostsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+    // Adds a host through the Remote page's Add button and the host dialog.
+    void addHost(CTrellisDlg& sheet, const std::string& host, const std::string& id) {
+        ASSERT_NE(showRemotePage(sheet), nullptr);
+        script.answerDialog([](QDialog& shown) {
+            auto& dialog = static_cast<CRemoteHostDlg&>(shown);
+            dialog.EditHostName();
+            dialog.EditControllerId();
+            dialog.accept();
+            return dialog.result() == QDialog::Accepted ? IDOK : IDCANCEL;
+        });
+        script.answerText(IDOK, host);
+        script.answerText(IDOK, id);
+        sheet.PressWizardButton(0);
+    }
+    std::vector<RemoteHost> hostsShownAtLogon() {
+        std::vector<RemoteHost> shown;
+        runAsAdmin([&](CTrellisDlg& sheet) {
+            shown = showRemotePage(sheet)->Hosts();
+            sheet.CancelButton()->click();
+        });
+        return shown;
+    }
+};
+
+TEST_F(RemoteSheetTest, AHostAddedThroughTheSheetIsStoredAndShownAtTheNextLogon) {
+    storeHosts(kOneHost);
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        ASSERT_NE(showRemotePage(sheet), nullptr);
+        addHost(sheet, "studio-b", "2");
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(storedHosts(), "<?xml version=\"1.0\"?>\n"
+                             "<RemoteHosts>\n"
+                             "  <Host hostName=\"studio-a\" id=\"1\" />\n"
+                             "  <Host hostName=\"studio-b\" id=\"2\" />\n"
+                             "</RemoteHosts>\n");
+    EXPECT_EQ(hostsShownAtLogon(), (std::vector<RemoteHost>{{"studio-a", "1"}, {"studio-b", "2"}}));
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(RemoteSheetTest, ConfirmingWithoutAHostsFileWritesAnEmptyListAndCancelWritesNothing) {
+    // The server starts with an empty list; without any file the page starts empty too.
+    ASSERT_TRUE(QFile::remove(hostsPath()));
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        EXPECT_TRUE(showRemotePage(sheet)->Hosts().empty());
+        addHost(sheet, "studio-b", "2");
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(storedHosts(), "(no file)");
+    runAsAdmin([&](CTrellisDlg& sheet) { sheet.OkButton()->click(); });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(storedHosts(), "<?xml version=\"1.0\"?>\n<RemoteHosts />\n");
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(RemoteSheetTest, AFailedWriteKeepsTheSheetOpenAndTheStoredFile) {
+    storeHosts(kOneHost);
+    bool unreplaceable = true;
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        addHost(sheet, "studio-b", "2");
+        if (!setImmutable(hostsPath(), true)) {
+            unreplaceable = false;
+            sheet.CancelButton()->click();
+            return;
+        }
+        script.answer(IDOK);
+        sheet.OkButton()->click();
+        setImmutable(hostsPath(), false);
+        EXPECT_EQ(sheet.result(), 0); // still open
+        EXPECT_EQ(storedHosts(), kOneHost);
+        EXPECT_EQ(script.last().text, "The remote hosts list could not be saved: Access is "
+                                      "denied.\nThe file on the server is unchanged.");
+        EXPECT_EQ(script.last().caption, "Remote Hosts");
+        // Once the file can be replaced, OK saves the list kept in the page.
+        sheet.OkButton()->click();
+    });
+    if (!unreplaceable)
+        GTEST_SKIP() << "the file system cannot make a file unreplaceable here";
+    EXPECT_EQ(result, IDOK);
+    EXPECT_NE(storedHosts().find("studio-b"), std::string::npos);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(RemoteSheetTest, AnUnparsableFileIsReportedAtLogonAndKeptWhenTheUserDeclines) {
+    const std::string broken = "<RemoteHosts><Host hostName=\"studio-a\"";
+    storeHosts(broken);
+    run({"localhost", "admin", "trellis"},
+        [&](CTrellisDlg& sheet) {
+            EXPECT_EQ(showRemotePage(sheet)->Hosts().size(), 0u);
+            script.answer(IDNO);
+            sheet.OkButton()->click();
+        },
+        {IDOK});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(storedHosts(), broken);
+    // The sheet, the report at logon, then the question on OK.
+    ASSERT_EQ(script.questions().size(), 3u);
+    EXPECT_EQ(script.questions()[1].kind, ScriptedPrompter::Kind::MessageBox);
+    EXPECT_EQ(script.questions()[1].text.rfind("The remote hosts file could not be read: ", 0), 0u);
+    EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(RemoteSheetTest, TheServerKeepsTheFileForUsersWithTheRightToChangeIt) {
+    // The stand-in server's own rule, whatever the utility does.
+    const std::string text = kOneHost;
+    ASSERT_TRUE(QFile::remove(hostsPath()));
+    EmbeddedRemoteHosts reader(
+        server, std::make_shared<ServerSession>(ServerSession{"operator", "", false}));
+    std::string bytes = "stale";
+    EXPECT_EQ(reader.ReadHostsFile(bytes), S_FALSE);
+    EXPECT_EQ(bytes, "");
+    EXPECT_EQ(reader.WriteHostsFile(text), E_ACCESSDENIED);
+    EXPECT_EQ(storedHosts(), "(no file)");
+
+    EmbeddedRemoteHosts writer(server,
+                               std::make_shared<ServerSession>(ServerSession{"admin", "", true}));
+    EXPECT_EQ(writer.WriteHostsFile(text), S_OK);
+    EXPECT_EQ(reader.ReadHostsFile(bytes), S_OK);
+    EXPECT_EQ(bytes, text);
+    // Only the owner may read the server's files.
+    EXPECT_EQ(QFile(hostsPath()).permissions() & (QFile::ReadOther | QFile::ReadGroup),
+              QFile::Permissions());
+}
+
+TEST_F(RemoteSheetTest, ScreenshotOfTheRemotePage) {
+    storeHosts("<RemoteHosts><Host hostName=\"studio-a.example.com\" id=\"1\"/>"
+               "<Host hostName=\"10.20.0.17\" id=\"2\"/><Host hostName=\"edit-suite-3\" "
+               "id=\"12\"/></RemoteHosts>");
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CRemotePage* page = showRemotePage(sheet);
+        ASSERT_NE(page, nullptr);
+        page->List()->ItemAt(1)->SetSelected(true);
+        page->List()->Relayout(true);
+        QCoreApplication::processEvents();
+        const QImage image = sheet.grab().toImage();
+        EXPECT_EQ(image.size(), QSize(620, 460));
+        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-remote.png")));
+        sheet.CancelButton()->click();
+    });
+}
