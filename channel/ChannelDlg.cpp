@@ -226,9 +226,8 @@ LRESULT CChannelDlg::OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lPa
             m_list->Relayout(true);
         return 0;
     case WM_CONFIG_ITEM_CHANGED: {
-        // An item the list no longer holds (removed while its dialog ran) has no rules.
-        CConfigItem* item = FromLParam<CConfigItem>(lParam);
-        return m_list && m_list->Contains(item) ? OnItemChange(wParam, item) : 0;
+        CConfigItem* item = ChangedItemOf(m_list, lParam);
+        return item ? OnItemChange(wParam, item) : 0;
     }
     case WM_CONFIG_RANGE_LIMIT: {
         // A slider stepped past its range stays at its limit.

@@ -12,12 +12,6 @@
 #include <optional>
 #include <set>
 
-namespace {
-
-constexpr int kTabWidth = 98;
-
-} // namespace
-
 CChannelPage::CChannelPage() : CTouchPropertyPage(QStringLiteral("ChannelPage")) {}
 
 CChannelPage::~CChannelPage() = default;
@@ -34,7 +28,7 @@ bool CChannelPage::OnInitDialog() {
         m_tabs = new CTouchTab(this);
         m_tabs->setObjectName(QStringLiteral("ChannelTabs"));
         m_tabs->move(FrmwkGetMetrics(METRIC_MARGIN), 0);
-        m_tabs->SetStandardStyle(kTabWidth);
+        m_tabs->SetStandardStyle(CTouchTab::kPageTabWidth);
         connect(m_tabs, &QTabBar::currentChanged, this, &CChannelPage::OnSelChange);
         buildChannels(scope);
     });
@@ -55,9 +49,7 @@ void CChannelPage::buildChannels(CTraceScope& scope) {
         if (m_channelCount == kMaxDialogs)
             break;
         const int slot = m_channelCount;
-        std::string name = channel.attribute("id");
-        if (name.empty())
-            name = std::to_string(slot + 1);
+        const std::string name = ChannelDisplayName(channel, static_cast<std::size_t>(slot));
         // Each dialog shows the channel its tab names. An index that is missing, not a
         // number or already taken would show another channel's settings, so the dialog says
         // so instead.
@@ -115,11 +107,7 @@ void CChannelPage::OnSelChange(int index) {
     if (index == previous || index < 0 || index >= m_channelCount)
         return;
     m_currentTab = index;
-    CChannelDlg* shown = Dialog(index);
-    SendMessage(shown, WM_CONFIG_RELAYOUT, 0, 0);
-    shown->show();
-    if (CChannelDlg* hidden = Dialog(previous))
-        hidden->hide();
+    ShowChosenTab(Dialog(index), Dialog(previous));
 }
 
 LRESULT CChannelPage::OnConfigMessage(unsigned message, WPARAM, LPARAM) {
@@ -129,12 +117,10 @@ LRESULT CChannelPage::OnConfigMessage(unsigned message, WPARAM, LPARAM) {
 }
 
 void CChannelPage::placeDialogs() {
-    const int margin = FrmwkGetMetrics(METRIC_MARGIN);
-    const int tabHeight = FrmwkGetMetrics(METRIC_ROW_HEIGHT);
-    if (m_tabs)
-        m_tabs->setGeometry(margin, 0, width() - 2 * margin, tabHeight);
+    std::vector<QWidget*> dialogs;
     for (int slot = 0; slot < m_channelCount; ++slot)
-        Dialog(slot)->setGeometry(0, tabHeight, width(), height() - tabHeight);
+        dialogs.push_back(Dialog(slot));
+    PlaceUnderTabs(*this, m_tabs, dialogs);
 }
 
 void CChannelPage::resizeEvent(QResizeEvent* event) {

@@ -357,3 +357,8 @@ void ReloadList(CConfigListCtrl& list, std::uint64_t& builtGeneration, const cha
         list.SetFrozen(false);
     });
 }
+
+CConfigItem* ChangedItemOf(const CConfigListCtrl* list, LPARAM lParam) {
+    CConfigItem* item = FromLParam<CConfigItem>(lParam);
+    return list && list->Contains(item) ? item : nullptr;
+}

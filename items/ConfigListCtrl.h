@@ -4,6 +4,7 @@
 // turns a touch on an item's value into a selection and the item's popup.
 
 #include "ConfigItem.h"
+#include "platform/WindowMessages.h"
 
 #include <QWidget>
 
@@ -103,3 +104,7 @@ CConfigListCtrl* CreateScrolledList(QWidget* parent, CTouchScrollBtn*& scroll);
 // document. Failures are reported under the scope name.
 void ReloadList(CConfigListCtrl& list, std::uint64_t& builtGeneration, const char* scopeName,
                 const std::function<void(CTraceScope&)>& build);
+
+// The item a change message names, or null when the list (if any) no longer holds it: an
+// item removed meanwhile, its rows rebuilt, has no rules to run.
+CConfigItem* ChangedItemOf(const CConfigListCtrl* list, LPARAM lParam);

@@ -46,9 +46,7 @@ GangSettings ReadGangSettings(const XmlNode& root) {
         // not name this channel to the server, so the column may not change it.
         std::optional<int> index = ChannelIndexOf(channel);
         const bool usable = index && seen.insert(*index).second;
-        std::string label = channel.attribute("id");
-        if (label.empty())
-            label = std::to_string(position + 1);
+        const std::string label = ChannelDisplayName(channel, static_cast<std::size_t>(position));
         if (position < kGangColumns)
             settings.columns.push_back({label, position, choiceOf(channel), usable});
         else

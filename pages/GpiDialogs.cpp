@@ -57,10 +57,8 @@ void CGpiListDlg::forEachAssignment(
 
 std::vector<std::string> CGpiListDlg::channelNames(const XmlNode& root) {
     std::vector<std::string> names;
-    for (const XmlNode& channel : root.selectNodes("//Channel")) {
-        std::string name = channel.attribute("id");
-        names.push_back(name.empty() ? std::to_string(names.size() + 1) : name);
-    }
+    for (const XmlNode& channel : root.selectNodes("//Channel"))
+        names.push_back(ChannelDisplayName(channel, names.size()));
     return names;
 }
 
@@ -107,9 +105,7 @@ LRESULT CGpiListDlg::OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lPa
         reload();
         return 0;
     case WM_CONFIG_ITEM_CHANGED: {
-        // An item the list no longer holds (rebuilt meanwhile) has nothing to assign.
-        CConfigItem* item = FromLParam<CConfigItem>(lParam);
-        if (m_list && m_list->Contains(item)) {
+        if (CConfigItem* item = ChangedItemOf(m_list, lParam)) {
             OnItemChange(static_cast<int>(wParam), *item);
             m_list->Relayout(true);
         }

@@ -2,17 +2,10 @@
 
 #include "GpiDialogs.h"
 
-#include "platform/Metrics.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/TouchTab.h"
 #include "state/TraceScope.h"
-
-namespace {
-
-constexpr int kTabWidth = 98;
-
-} // namespace
 
 CGpiPage::CGpiPage() : CTouchPropertyPage(QStringLiteral("GpiPage")) {}
 
@@ -24,7 +17,7 @@ bool CGpiPage::OnInitDialog() {
         AddFileWizardButtons();
         m_tabs = new CTouchTab(this);
         m_tabs->setObjectName(QStringLiteral("GpiTabs"));
-        m_tabs->SetStandardStyle(kTabWidth);
+        m_tabs->SetStandardStyle(CTouchTab::kPageTabWidth);
         m_tabs->addTab(QString::fromStdString(LoadString(IDS_GPI_INPUT_TAB)));
         m_input = new CGpiInputDlg(this);
         m_input->Create();
@@ -50,10 +43,7 @@ void CGpiPage::SelectTab(int index) {
 void CGpiPage::OnSelChange(int index) {
     if (!m_input || !m_output)
         return;
-    CGpiListDlg* shown = dialog(index);
-    SendMessage(shown, WM_CONFIG_RELAYOUT, 0, 0);
-    shown->show();
-    dialog(index == 0 ? 1 : 0)->hide();
+    ShowChosenTab(dialog(index), dialog(index == 0 ? 1 : 0));
 }
 
 LRESULT CGpiPage::OnConfigMessage(unsigned message, WPARAM, LPARAM) {
@@ -65,14 +55,7 @@ LRESULT CGpiPage::OnConfigMessage(unsigned message, WPARAM, LPARAM) {
 }
 
 void CGpiPage::placeDialogs() {
-    const int margin = FrmwkGetMetrics(METRIC_MARGIN);
-    const int tabHeight = FrmwkGetMetrics(METRIC_ROW_HEIGHT);
-    if (m_tabs)
-        m_tabs->setGeometry(margin, 0, width() - 2 * margin, tabHeight);
-    for (QWidget* each : {static_cast<QWidget*>(m_input), static_cast<QWidget*>(m_output)}) {
-        if (each)
-            each->setGeometry(0, tabHeight, width(), height() - tabHeight);
-    }
+    PlaceUnderTabs(*this, m_tabs, {m_input, m_output});
 }
 
 void CGpiPage::resizeEvent(QResizeEvent* event) {

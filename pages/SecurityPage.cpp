@@ -2,7 +2,6 @@
 
 #include "ChannelSecurityDlg.h"
 
-#include "platform/Metrics.h"
 #include "platform/Prompter.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
@@ -10,14 +9,9 @@
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"
+#include "state/XPathAccess.h"
 
 #include <fmt/printf.h>
-
-namespace {
-
-constexpr int kTabWidth = 98;
-
-} // namespace
 
 CSecurityPage::CSecurityPage() : CTouchPropertyPage(QStringLiteral("SecurityPage")) {}
 
@@ -37,7 +31,7 @@ bool CSecurityPage::OnInitDialog() {
             AddWizardButton(QString::fromStdString(LoadString(IDS_PERMISSION)));
         m_tabs = new CTouchTab(this);
         m_tabs->setObjectName(QStringLiteral("SecurityTabs"));
-        m_tabs->SetStandardStyle(kTabWidth);
+        m_tabs->SetStandardStyle(CTouchTab::kPageTabWidth);
         connect(m_tabs, &QTabBar::currentChanged, this, &CSecurityPage::OnSelChange);
 
         std::shared_ptr<XmlDocument> document;
@@ -50,9 +44,7 @@ bool CSecurityPage::OnInitDialog() {
             if (m_channelCount == kMaxChannels)
                 break;
             const auto slot = static_cast<std::size_t>(m_channelCount);
-            std::string id = channel.attribute("id");
-            if (id.empty())
-                id = std::to_string(m_channelCount + 1);
+            const std::string id = ChannelDisplayName(channel, slot);
             m_tabs->addTab(QString::fromStdString(id));
             m_channelIds[slot] = id;
             // A protocol user that cannot be read shows empty; the failure is reported.
@@ -115,21 +107,14 @@ void CSecurityPage::OnSelChange(int index) {
     if (index == previous || index < 0 || index >= m_channelCount)
         return;
     m_currentTab = index;
-    CChannelSecurityDlg* shown = Dialog(index);
-    // The dialog does not act on it; it is sent as to every page's newly shown child.
-    SendMessage(shown, WM_CONFIG_RELAYOUT, 0, 0);
-    shown->show();
-    if (CChannelSecurityDlg* hidden = Dialog(previous))
-        hidden->hide();
+    ShowChosenTab(Dialog(index), Dialog(previous));
 }
 
 void CSecurityPage::placeDialogs() {
-    const int margin = FrmwkGetMetrics(METRIC_MARGIN);
-    const int tabHeight = FrmwkGetMetrics(METRIC_ROW_HEIGHT);
-    if (m_tabs)
-        m_tabs->setGeometry(margin, 0, width() - 2 * margin, tabHeight);
+    std::vector<QWidget*> dialogs;
     for (int index = 0; index < m_channelCount; ++index)
-        Dialog(index)->setGeometry(0, tabHeight, width(), height() - tabHeight);
+        dialogs.push_back(Dialog(index));
+    PlaceUnderTabs(*this, m_tabs, dialogs);
 }
 
 void CSecurityPage::resizeEvent(QResizeEvent* event) {

@@ -158,9 +158,8 @@ LRESULT CSystemPage::OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lPa
         reload();
         return 0;
     case WM_CONFIG_ITEM_CHANGED: {
-        // An item the list no longer holds (the page was rebuilt) has no rules.
-        CConfigItem* item = FromLParam<CConfigItem>(lParam);
-        return m_list && m_list->Contains(item) ? OnItemChange(wParam, item) : 0;
+        CConfigItem* item = ChangedItemOf(m_list, lParam);
+        return item ? OnItemChange(wParam, item) : 0;
     }
     default:
         return 0;

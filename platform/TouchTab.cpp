@@ -1,6 +1,7 @@
 #include "TouchTab.h"
 
 #include "Metrics.h"
+#include "WindowMessages.h"
 
 CTouchTab::CTouchTab(QWidget* parent) : QTabBar(parent) {
     setDrawBase(false);
@@ -24,4 +25,22 @@ void CTouchTab::SetStandardStyle(int minimumWidth) {
     SetTabStyle(minimumWidth, FrmwkGetFont(FONT_SMALL), FrmwkGetColor(COLOR_TAB),
                 FrmwkGetColor(COLOR_TAB_SELECTED), FrmwkGetColor(COLOR_BACKGROUND),
                 FrmwkGetColor(COLOR_TEXT), FrmwkGetColor(COLOR_TEXT_DIM));
+}
+
+void PlaceUnderTabs(const QWidget& page, CTouchTab* tabs, const std::vector<QWidget*>& dialogs) {
+    const int margin = FrmwkGetMetrics(METRIC_MARGIN);
+    const int tabHeight = FrmwkGetMetrics(METRIC_ROW_HEIGHT);
+    if (tabs)
+        tabs->setGeometry(margin, 0, page.width() - 2 * margin, tabHeight);
+    for (QWidget* dialog : dialogs) {
+        if (dialog)
+            dialog->setGeometry(0, tabHeight, page.width(), page.height() - tabHeight);
+    }
+}
+
+void ShowChosenTab(QWidget* shown, QWidget* hidden) {
+    SendMessage(shown, WM_CONFIG_RELAYOUT, 0, 0);
+    shown->show();
+    if (hidden && hidden != shown)
+        hidden->hide();
 }

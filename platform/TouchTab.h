@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QTabBar>
 
+#include <vector>
+
 class CTouchTab : public QTabBar {
     Q_OBJECT
 public:
@@ -18,4 +20,13 @@ public:
                      const QColor& text);
     // The program's standard look, with the given smallest tab width.
     void SetStandardStyle(int minimumWidth);
+
+    // The smallest width of the tabs that choose among a page's dialogs.
+    static constexpr int kPageTabWidth = 98;
 };
+
+// Puts a page's row of tabs at its top, inside the margins, and each dialog under it,
+// filling the rest of the page.
+void PlaceUnderTabs(const QWidget& page, CTouchTab* tabs, const std::vector<QWidget*>& dialogs);
+// Shows the dialog of a newly chosen tab, laid out anew first, and hides the one it replaces.
+void ShowChosenTab(QWidget* shown, QWidget* hidden);

@@ -83,6 +83,11 @@ void GetXmlErrorText(const XmlDocument& document, std::string& text) {
                         error->reason, error->srcText);
 }
 
+std::string ChannelDisplayName(const XmlNode& channel, std::size_t position) {
+    std::string name = channel.attribute("id");
+    return name.empty() ? std::to_string(position + 1) : name;
+}
+
 std::optional<int> ChannelIndexOf(const XmlNode& channel) {
     const std::string text = channel.attribute("channelIndex");
     int index = -1;

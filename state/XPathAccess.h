@@ -28,5 +28,9 @@ HRESULT WriteXPathValue(const XmlNode& root, std::string_view xpath, const Varia
 // whole number from 0 counts; anything else is no index.
 std::optional<int> ChannelIndexOf(const XmlNode& channel);
 
+// The name a page shows for a Channel element: its id, or its position (from 0) plus one
+// when it has none.
+std::string ChannelDisplayName(const XmlNode& channel, std::size_t position);
+
 // The text shown when a document fails to load, with the parser's line and character.
 void GetXmlErrorText(const XmlDocument& document, std::string& text);

@@ -1,5 +1,7 @@
 #include "EmbeddedServer.h"
 
+#include "RemoteHostsFile.h"
+
 #include "ConfigRules.h"
 #include "server/ILog.h"
 
@@ -16,7 +18,7 @@ namespace {
 const QString kLogFile = QStringLiteral("server.log");
 const QString kProtocolUsersFile = QStringLiteral("protocol-users.json");
 const QString kPermissionsFile = QStringLiteral("channel-permissions.json");
-const QString kRemoteHostsFile = QStringLiteral("vellhosts.xml");
+const QString kRemoteHostsFile = QString::fromLatin1(EmbeddedRemoteHosts::kFileName);
 constexpr qint64 kLogLimit = 4 * 1024 * 1024;
 
 int restartDelayFromEnvironment() {
@@ -57,7 +59,7 @@ EmbeddedServer::EmbeddedServer(const QString& directory)
                    : m_files.write(kRemoteHostsFile, "<?xml version=\"1.0\"?>\n<RemoteHosts/>\n");
     });
     if (FAILED(hosts))
-        log(hosts, LOG_KIND_REPORT, "vellhosts.xml", 0, 0,
+        log(hosts, LOG_KIND_REPORT, EmbeddedRemoteHosts::kFileName, 0, 0,
             "The remote hosts file could not be created: " + ComErrorText(hosts));
 }
 

@@ -16,34 +16,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-
-// The sheet shown on its page of the class, or null when it has none.
-template <class Page> Page* showPage(CTrellisDlg& sheet) {
-    for (int i = 0; i < sheet.GetPageCount(); ++i) {
-        if (auto* page = dynamic_cast<Page*>(sheet.GetPage(i))) {
-            sheet.SetActivePage(page);
-            sheet.show();
-            QCoreApplication::processEvents();
-            return page;
-        }
-    }
-    return nullptr;
-}
-
-CGangPage* showGangPage(CTrellisDlg& sheet) {
-    return showPage<CGangPage>(sheet);
-}
-
-} // namespace
-
 TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothingElse) {
     storeConfiguration([](XmlDocument& document) {
         document.documentNode().selectSingleNode("//Channel[@id='C1']/@loop").setValue("true");
     });
     const std::string before = committed();
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CGangPage* gang = showGangPage(sheet);
+        CGangPage* gang = showPage<CGangPage>(sheet);
         ASSERT_NE(gang, nullptr);
         gang->Dialog()->ChoiceButton(0, 1)->click(); // C1 into Gang 1
         gang->Dialog()->ChoiceButton(1, 1)->click(); // C2 into Gang 1
@@ -85,7 +64,7 @@ TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothing
 
     // The server took it: a new start shows the gang and the input as committed.
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CGangPage* gang = showGangPage(sheet);
+        CGangPage* gang = showPage<CGangPage>(sheet);
         ASSERT_NE(gang, nullptr);
         EXPECT_TRUE(gang->Dialog()->ChoiceButton(1, 1)->isChecked());
         sheet.CancelButton()->click();
@@ -96,12 +75,9 @@ TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothing
 
 TEST_F(SheetTest, ScreenshotOfTheGangingPage) {
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CGangPage* page = showGangPage(sheet);
+        CGangPage* page = showPage<CGangPage>(sheet);
         ASSERT_NE(page, nullptr);
-        const QImage image = sheet.grab().toImage();
-        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
-        ASSERT_TRUE(QDir().mkpath(folder));
-        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-ganging.png")));
+        saveScreenshot(sheet, "sheet-ganging.png");
         // Every control lies inside the page.
         const QCheckBox* last = page->Dialog()->OptionBox(1, CGangDlg::ConsolidateVideo);
         EXPECT_LE(last->mapTo(page, QPoint(0, last->height())).y(), page->height());
@@ -116,11 +92,8 @@ TEST_F(SheetTest, ScreenshotOfTheGpiPage) {
         ASSERT_NE(page, nullptr);
         page->SelectTab(1);
         QCoreApplication::processEvents();
-        const QImage image = sheet.grab().toImage();
+        const QImage image = saveScreenshot(sheet, "sheet-gpi-output.png");
         EXPECT_EQ(image.size(), QSize(620, 460));
-        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
-        ASSERT_TRUE(QDir().mkpath(folder));
-        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-gpi-output.png")));
         sheet.CancelButton()->click();
     });
 }

@@ -11,18 +11,6 @@
 
 namespace {
 
-CPanelPage* showPanelPage(CTrellisDlg& sheet) {
-    for (int i = 0; i < sheet.GetPageCount(); ++i) {
-        if (auto* page = dynamic_cast<CPanelPage*>(sheet.GetPage(i))) {
-            sheet.SetActivePage(page);
-            sheet.show();
-            QCoreApplication::processEvents();
-            return page;
-        }
-    }
-    return nullptr;
-}
-
 std::string shownValue(CPanelPage& page, int labelId) {
     std::string text;
     if (CConfigItem* item = page.List()->FindItem(labelId))
@@ -35,7 +23,7 @@ std::string shownValue(CPanelPage& page, int labelId) {
 TEST_F(SheetTest, PanelChangesAreCommittedAndNothingElse) {
     const std::string before = committed();
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CPanelPage* page = showPanelPage(sheet);
+        CPanelPage* page = showPage<CPanelPage>(sheet);
         ASSERT_NE(page, nullptr);
         script.answer(1); // -16X to 16X
         ASSERT_TRUE(page->List()->FindItem(IDS_SHUTTLE_SPEED)->TrackPopup(QPoint()));
@@ -54,7 +42,7 @@ TEST_F(SheetTest, PanelChangesAreCommittedAndNothingElse) {
 
     // A new logon shows what the server holds.
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CPanelPage* page = showPanelPage(sheet);
+        CPanelPage* page = showPage<CPanelPage>(sheet);
         ASSERT_NE(page, nullptr);
         EXPECT_EQ(shownValue(*page, IDS_SHUTTLE_SPEED), "-16X to 16X");
         EXPECT_EQ(shownValue(*page, IDS_VAR_SETTING), "0.75X");
@@ -64,19 +52,16 @@ TEST_F(SheetTest, PanelChangesAreCommittedAndNothingElse) {
 
 TEST_F(SheetTest, ScreenshotOfThePanelPage) {
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CPanelPage* page = showPanelPage(sheet);
+        CPanelPage* page = showPage<CPanelPage>(sheet);
         ASSERT_NE(page, nullptr);
         page->List()->FindItem(IDS_SHUTTLE_SPEED)->SetSelected(true);
         QCoreApplication::processEvents();
-        const QImage image = sheet.grab().toImage();
+        const QImage image = saveScreenshot(sheet, "sheet-panel.png");
         EXPECT_EQ(image.size(), QSize(620, 460));
         // The page opens at its first row, and the server screen's rows are there to scroll to.
         ASSERT_GT(page->List()->RowCount(), 0);
         EXPECT_EQ(page->List()->RowItem(0)->GetLabelId(), IDS_JOG_SHUTTLE);
         EXPECT_EQ(page->List()->VisibleCount(), 9);
-        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
-        ASSERT_TRUE(QDir().mkpath(folder));
-        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-panel.png")));
         sheet.CancelButton()->click();
     });
 }

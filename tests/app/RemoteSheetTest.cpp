@@ -26,18 +26,6 @@ constexpr const char* kOneHost =
     "<?xml version=\"1.0\"?>\n<RemoteHosts>\n  <Host hostName=\"studio-a\" id=\"1\" />\n"
     "</RemoteHosts>\n";
 
-CRemotePage* showRemotePage(CTrellisDlg& sheet) {
-    for (int i = 0; i < sheet.GetPageCount(); ++i) {
-        if (auto* page = dynamic_cast<CRemotePage*>(sheet.GetPage(i))) {
-            sheet.SetActivePage(page);
-            sheet.show();
-            QCoreApplication::processEvents();
-            return page;
-        }
-    }
-    return nullptr;
-}
-
 // Sets or clears the file's immutable flag; false when the file system or the rights do not
 // allow it.
 bool setImmutable(const QString& path, bool immutable) {
@@ -70,7 +58,7 @@ protected:
     }
     // Adds a host through the Remote page's Add button and the host dialog.
     void addHost(CTrellisDlg& sheet, const std::string& host, const std::string& id) {
-        ASSERT_NE(showRemotePage(sheet), nullptr);
+        ASSERT_NE(showPage<CRemotePage>(sheet), nullptr);
         script.answerDialog([](QDialog& shown) {
             auto& dialog = static_cast<CRemoteHostDlg&>(shown);
             dialog.EditHostName();
@@ -85,7 +73,7 @@ protected:
     std::vector<RemoteHost> hostsShownAtLogon() {
         std::vector<RemoteHost> shown;
         runAsAdmin([&](CTrellisDlg& sheet) {
-            shown = showRemotePage(sheet)->Hosts();
+            shown = showPage<CRemotePage>(sheet)->Hosts();
             sheet.CancelButton()->click();
         });
         return shown;
@@ -95,7 +83,7 @@ protected:
 TEST_F(RemoteSheetTest, AHostAddedThroughTheSheetIsStoredAndShownAtTheNextLogon) {
     storeHosts(kOneHost);
     runAsAdmin([&](CTrellisDlg& sheet) {
-        ASSERT_NE(showRemotePage(sheet), nullptr);
+        ASSERT_NE(showPage<CRemotePage>(sheet), nullptr);
         addHost(sheet, "studio-b", "2");
         sheet.OkButton()->click();
     });
@@ -113,7 +101,7 @@ TEST_F(RemoteSheetTest, ConfirmingWithoutAHostsFileWritesAnEmptyListAndCancelWri
     // The server starts with an empty list; without any file the page starts empty too.
     ASSERT_TRUE(QFile::remove(hostsPath()));
     runAsAdmin([&](CTrellisDlg& sheet) {
-        EXPECT_TRUE(showRemotePage(sheet)->Hosts().empty());
+        EXPECT_TRUE(showPage<CRemotePage>(sheet)->Hosts().empty());
         addHost(sheet, "studio-b", "2");
         sheet.CancelButton()->click();
     });
@@ -158,7 +146,7 @@ TEST_F(RemoteSheetTest, AnUnparsableFileIsReportedAtLogonAndKeptWhenTheUserDecli
     storeHosts(broken);
     run({"localhost", "admin", "trellis"},
         [&](CTrellisDlg& sheet) {
-            EXPECT_EQ(showRemotePage(sheet)->Hosts().size(), 0u);
+            EXPECT_EQ(showPage<CRemotePage>(sheet)->Hosts().size(), 0u);
             script.answer(IDNO);
             sheet.OkButton()->click();
         },
@@ -200,16 +188,13 @@ TEST_F(RemoteSheetTest, ScreenshotOfTheRemotePage) {
                "<Host hostName=\"10.20.0.17\" id=\"2\"/><Host hostName=\"edit-suite-3\" "
                "id=\"12\"/></RemoteHosts>");
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CRemotePage* page = showRemotePage(sheet);
+        CRemotePage* page = showPage<CRemotePage>(sheet);
         ASSERT_NE(page, nullptr);
         page->List()->ItemAt(1)->SetSelected(true);
         page->List()->Relayout(true);
         QCoreApplication::processEvents();
-        const QImage image = sheet.grab().toImage();
+        const QImage image = saveScreenshot(sheet, "sheet-remote.png");
         EXPECT_EQ(image.size(), QSize(620, 460));
-        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
-        ASSERT_TRUE(QDir().mkpath(folder));
-        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-remote.png")));
         sheet.CancelButton()->click();
     });
 }

@@ -19,18 +19,6 @@ namespace {
 
 constexpr const char* kSecret = "Ingest-Pa55word";
 
-CSecurityPage* showSecurityPage(CTrellisDlg& sheet) {
-    for (int i = 0; i < sheet.GetPageCount(); ++i) {
-        if (auto* page = dynamic_cast<CSecurityPage*>(sheet.GetPage(i))) {
-            sheet.SetActivePage(page);
-            sheet.show();
-            QCoreApplication::processEvents();
-            return page;
-        }
-    }
-    return nullptr;
-}
-
 // Replaces an edit's text as typing does, which marks it changed.
 void type(QLineEdit* edit, const char* text) {
     edit->selectAll();
@@ -63,7 +51,7 @@ protected:
 
 TEST_F(SecuritySheetTest, ProtocolUserSetOnOkIsHeldByTheServerAndShownAtTheNextLogon) {
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CSecurityPage* page = showSecurityPage(sheet);
+        CSecurityPage* page = showPage<CSecurityPage>(sheet);
         ASSERT_NE(page, nullptr);
         ASSERT_GE(page->ChannelCount(), 2);
         page->SelectTab(1);
@@ -79,7 +67,7 @@ TEST_F(SecuritySheetTest, ProtocolUserSetOnOkIsHeldByTheServerAndShownAtTheNextL
     EXPECT_FALSE(serverLog().contains(kSecret));
 
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CSecurityPage* page = showSecurityPage(sheet);
+        CSecurityPage* page = showPage<CSecurityPage>(sheet);
         ASSERT_NE(page, nullptr);
         EXPECT_EQ(page->Dialog(1)->UserEdit()->text(), "ingest");
         EXPECT_EQ(page->Dialog(1)->PasswordEdit()->text(), kSecret);
@@ -93,7 +81,7 @@ TEST_F(SecuritySheetTest, ProtocolUserSetOnOkIsHeldByTheServerAndShownAtTheNextL
 
 TEST_F(SecuritySheetTest, TwoRejectedChannelsGiveTwoMessagesAndTheSheetStaysOpen) {
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CSecurityPage* page = showSecurityPage(sheet);
+        CSecurityPage* page = showPage<CSecurityPage>(sheet);
         ASSERT_NE(page, nullptr);
         ASSERT_GE(page->ChannelCount(), 3);
         type(page->Dialog(0)->UserEdit(), "ingest");
@@ -119,7 +107,7 @@ TEST_F(SecuritySheetTest, TwoRejectedChannelsGiveTwoMessagesAndTheSheetStaysOpen
 TEST_F(SecuritySheetTest, PermissionDialogStoresWhichAccountsMayControlTheChannel) {
     factory.setPermissionsPresenter(&CChannelPermissionsDlg::Present);
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CSecurityPage* page = showSecurityPage(sheet);
+        CSecurityPage* page = showPage<CSecurityPage>(sheet);
         ASSERT_NE(page, nullptr);
         page->SelectTab(1);
         script.answerDialog([](QDialog& dialog) {
@@ -155,17 +143,14 @@ TEST_F(SecuritySheetTest, ReadOnlyUserIsRefusedPermissionsByTheServer) {
 
 TEST_F(SecuritySheetTest, ScreenshotOfTheSecurityPage) {
     runAsAdmin([&](CTrellisDlg& sheet) {
-        CSecurityPage* page = showSecurityPage(sheet);
+        CSecurityPage* page = showPage<CSecurityPage>(sheet);
         ASSERT_NE(page, nullptr);
         page->SelectTab(1);
         type(page->Dialog(1)->UserEdit(), "ingest");
         type(page->Dialog(1)->PasswordEdit(), kSecret);
         type(page->Dialog(1)->DomainEdit(), "STUDIO");
         QCoreApplication::processEvents();
-        const QImage image = sheet.grab().toImage();
-        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
-        ASSERT_TRUE(QDir().mkpath(folder));
-        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-security.png")));
+        saveScreenshot(sheet, "sheet-security.png");
         sheet.CancelButton()->click();
     });
 }

@@ -15,6 +15,8 @@
 #include "support/TestFrameworkSegment.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -82,6 +84,29 @@ protected:
         document.loadXml(text);
         change(document);
         ASSERT_EQ(server->commit(ServerSession{"admin", "", true}, document.xml()), S_OK);
+    }
+
+    // The sheet shown on its page of the class, or null when it has none.
+    template <class Page> static Page* showPage(CTrellisDlg& sheet) {
+        for (int i = 0; i < sheet.GetPageCount(); ++i) {
+            if (auto* page = dynamic_cast<Page*>(sheet.GetPage(i))) {
+                sheet.SetActivePage(page);
+                sheet.show();
+                QCoreApplication::processEvents();
+                return page;
+            }
+        }
+        return nullptr;
+    }
+
+    // Draws the sheet as a person sees it into the build's screenshots folder; scripts/
+    // screenshots copies the pictures into the documentation.
+    static QImage saveScreenshot(CTrellisDlg& sheet, const char* fileName) {
+        const QImage image = sheet.grab().toImage();
+        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
+        EXPECT_TRUE(QDir().mkpath(folder));
+        EXPECT_TRUE(image.save(folder + QLatin1Char('/') + QLatin1String(fileName)));
+        return image;
     }
 
     // The document the server stored equals the one before with the edits made to it.

@@ -14,11 +14,8 @@ TEST_F(SheetTest, ScreenshotOfTheSystemPage) {
         sheet.SystemPage()->List()->FindItem(IDS_REFERENCE_STANDARD)->SetSelected(true);
         sheet.SystemPage()->List()->UpdateStatusAll();
         QCoreApplication::processEvents();
-        const QImage image = sheet.grab().toImage();
+        const QImage image = saveScreenshot(sheet, "sheet-system.png");
         EXPECT_EQ(image.size(), QSize(620, 460));
-        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
-        ASSERT_TRUE(QDir().mkpath(folder));
-        EXPECT_TRUE(image.save(folder + QStringLiteral("/sheet-system.png")));
         sheet.CancelButton()->click();
     });
 }
