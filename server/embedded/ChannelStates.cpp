@@ -12,11 +12,14 @@ const QStringList kSystemNames = {QStringLiteral("systemOffline"),
                                   QStringLiteral("referenceLocked")};
 const QStringList kTextNames = {QStringLiteral("assetname")};
 const QStringList kIntegerNames = {QStringLiteral("portstate")};
-const QStringList kBoolNames = {QStringLiteral("channelOffline"), QStringLiteral("videoPresent"),
-                                QStringLiteral("systemOffline"), QStringLiteral("referencePresent"),
-                                QStringLiteral("referenceLocked")};
+const QStringList kBoolNames = {
+    QStringLiteral("channelOffline"),   QStringLiteral("videoPresent"),
+    QStringLiteral("vitcPresent"),      QStringLiteral("ancLtcPresent"),
+    QStringLiteral("ancVitcPresent"),   QStringLiteral("systemOffline"),
+    QStringLiteral("referencePresent"), QStringLiteral("referenceLocked")};
 
-// A new server has its reference and video present and every channel idle and online.
+// A new server has its reference, video and input timecode present and every channel idle
+// and online.
 QJsonObject defaults() {
     QJsonArray channels;
     for (int i = 0; i < ChannelStates::kChannels; ++i) {
@@ -24,6 +27,9 @@ QJsonObject defaults() {
                                     {QStringLiteral("assetname"), QString()},
                                     {QStringLiteral("channelOffline"), false},
                                     {QStringLiteral("videoPresent"), true},
+                                    {QStringLiteral("vitcPresent"), true},
+                                    {QStringLiteral("ancLtcPresent"), true},
+                                    {QStringLiteral("ancVitcPresent"), true},
                                     {QStringLiteral("offlineUntil"), 0}});
     }
     return QJsonObject{{QStringLiteral("systemOffline"), false},
@@ -32,14 +38,24 @@ QJsonObject defaults() {
                        {QStringLiteral("channels"), channels}};
 }
 
-// The stored state over the defaults: whatever the file lacks reads as on a new server.
-QJsonObject withDefaults(const QJsonObject& stored) {
-    QJsonObject state = defaults();
+// Stored values over defaults, key by key.
+QJsonObject merged(QJsonObject base, const QJsonObject& stored) {
     for (auto it = stored.begin(); it != stored.end(); ++it)
-        state.insert(it.key(), it.value());
-    QJsonArray channels = state.value(QStringLiteral("channels")).toArray();
-    while (channels.size() < ChannelStates::kChannels)
-        channels.append(defaults().value(QStringLiteral("channels")).toArray().first());
+        base.insert(it.key(), it.value());
+    return base;
+}
+
+// The stored state over the defaults: whatever the file lacks, for the system or for a
+// channel, reads as on a new server.
+QJsonObject withDefaults(const QJsonObject& stored) {
+    const QJsonObject fresh = defaults();
+    const QJsonObject freshChannel =
+        fresh.value(QStringLiteral("channels")).toArray().first().toObject();
+    QJsonObject state = merged(fresh, stored);
+    const QJsonArray storedChannels = stored.value(QStringLiteral("channels")).toArray();
+    QJsonArray channels;
+    for (int i = 0; i < ChannelStates::kChannels; ++i)
+        channels.append(merged(freshChannel, storedChannels.at(i).toObject()));
     state.insert(QStringLiteral("channels"), channels);
     return state;
 }

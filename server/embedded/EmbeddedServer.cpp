@@ -201,12 +201,29 @@ HRESULT EmbeddedServer::setProtocolUser(const ServerSession& session, int channe
         return E_ACCESSDENIED;
     if (channel < 0 || channel >= ChannelStates::kChannels)
         return E_INVALIDARG;
-    return m_files.updateJson(kProtocolUsersFile, [&](QJsonObject& stored) {
+    const HRESULT status = updateChannelEntry(kProtocolUsersFile, channel, [&](QJsonObject& own) {
+        own.insert(QLatin1String(field), QString::fromStdString(value));
+    });
+    // The password is stored for the service's own use and never written to the log.
+    const std::string_view name = field;
+    if (SUCCEEDED(status))
+        log(S_OK, LOG_KIND_REPORT, kProtocolUsersFile.toStdString(), 0, 0,
+            name == "password"
+                ? fmt::format("User '{}' set the protocol user password of channel {}",
+                              session.user, channel + 1)
+                : fmt::format("User '{}' set the protocol user {} of channel {}: '{}'",
+                              session.user, name == "user" ? "name" : name, channel + 1, value));
+    return status;
+}
+
+HRESULT EmbeddedServer::updateChannelEntry(const QString& file, int channel,
+                                           const std::function<void(QJsonObject&)>& change) {
+    return m_files.updateJson(file, [&](QJsonObject& stored) {
         QJsonArray channels = stored.value(QStringLiteral("channels")).toArray();
         while (channels.size() < ChannelStates::kChannels)
             channels.append(QJsonObject());
         QJsonObject own = channels.at(channel).toObject();
-        own.insert(QLatin1String(field), QString::fromStdString(value));
+        change(own);
         channels.replace(channel, own);
         stored.insert(QStringLiteral("channels"), channels);
         return S_OK;
@@ -259,20 +276,13 @@ HRESULT EmbeddedServer::setChannelPermissions(const ServerSession& session, int 
         return E_ACCESSDENIED;
     if (channel < 0 || channel >= ChannelStates::kChannels)
         return E_INVALIDARG;
-    const HRESULT status = m_files.updateJson(kPermissionsFile, [&](QJsonObject& stored) {
-        QJsonArray channels = stored.value(QStringLiteral("channels")).toArray();
-        while (channels.size() < ChannelStates::kChannels)
-            channels.append(QJsonObject());
-        QJsonObject own = channels.at(channel).toObject();
+    const HRESULT status = updateChannelEntry(kPermissionsFile, channel, [&](QJsonObject& own) {
         own.insert(QStringLiteral("allowed"), QJsonArray::fromStringList(allowed));
-        channels.replace(channel, own);
-        stored.insert(QStringLiteral("channels"), channels);
-        return S_OK;
     });
     if (SUCCEEDED(status))
         log(S_OK, LOG_KIND_REPORT, kPermissionsFile.toStdString(), 0, 0,
             fmt::format("User '{}' set the accounts that may control channel {}: {}", session.user,
-                        channel, allowed.join(QStringLiteral(", ")).toStdString()));
+                        channel + 1, allowed.join(QStringLiteral(", ")).toStdString()));
     return status;
 }
 

@@ -85,6 +85,9 @@ public:
 private:
     // Loads the committed configuration when it is not loaded yet or changed on disk.
     HRESULT refreshRunning();
+    // Changes one channel's entry of a per-channel state file, under the file's lock.
+    HRESULT updateChannelEntry(const QString& file, int channel,
+                               const std::function<void(QJsonObject&)>& change);
     // Logs a commit that is refused.
     HRESULT refuseCommit(const ServerSession& session, HRESULT status, const std::string& why);
 

@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -84,6 +85,11 @@ protected:
         document.loadXml(text);
         change(document);
         ASSERT_EQ(server->commit(ServerSession{"admin", "", true}, document.xml()), S_OK);
+    }
+
+    QByteArray serverLog() const {
+        QFile file(server->files().path(QStringLiteral("server.log")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     // The sheet shown on its page of the class, or null when it has none.

@@ -1,4 +1,6 @@
 #include "SheetFixture.h"
+#include "channel/ChannelDlg.h"
+#include "channel/ChannelPage.h"
 #include "platform/ProgressDlg.h"
 #include "platform/StringIds.h"
 #include "support/FakeConnection.h"
@@ -353,6 +355,24 @@ TEST_F(SheetTest, TheReadOnlyViewSaysSoInsideTheSheetAndRefusesTouches) {
     EXPECT_EQ(caption, "Configuration for localhost [Read Only]");
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(SheetTest, EveryStatusLightOfEveryChannelIsAnsweredByTheServer) {
+    // Every light is asked, the hidden ones too: the ancillary timecode lights of a 525
+    // input as well as its VITC light.
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CChannelPage* page = showPage<CChannelPage>(sheet);
+        ASSERT_NE(page, nullptr);
+        ASSERT_GE(page->ChannelCount(), 2);
+        for (int slot = 0; slot < page->ChannelCount(); ++slot)
+            page->Dialog(slot)->List()->UpdateStatusAll();
+        sheet.SystemPage()->List()->UpdateStatusAll();
+        // One light the server does not have, to show that a failure reaches its log.
+        Variant value;
+        EXPECT_EQ(CConfigState().GetChanStatus(0, "noSuchLight", value), E_INVALIDARG);
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(serverLog().count("GetChanStatus"), 1) << serverLog().toStdString();
 }
 
 TEST_F(SheetTest, LoadAndRestoreShowTheDocumentAsItNowStands) {

@@ -9,7 +9,10 @@
 #include "server/ISecurity.h"
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServices.h"
+#include "server/embedded/StateFiles.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -201,6 +204,26 @@ TEST_F(EmbeddedServerTest, ChannelsAnswerTheirStatus) {
     EXPECT_EQ(app->GetChannel(Variant("1"), channel), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(EmbeddedServer::forDirectory(dir.path())->setChannelStatus(0, "portstate", "fast"),
               DISP_E_TYPEMISMATCH);
+}
+
+TEST_F(EmbeddedServerTest, EveryStatusLightIsAnsweredAlsoFromAStateFileWrittenBeforeItsName) {
+    // A state file from before the timecode lights: the second channel records, and nothing
+    // else is stored.
+    ASSERT_EQ(StateFiles(dir.path())
+                  .writeJson("channels.json",
+                             QJsonObject{{"channels", QJsonArray{QJsonObject{},
+                                                                 QJsonObject{{"portstate", 3}}}}}),
+              S_OK);
+    for (int channel = 0; channel < 4; ++channel) {
+        for (const char* light : {"videoPresent", "vitcPresent", "ancLtcPresent", "ancVitcPresent",
+                                  "referencePresent", "referenceLocked"})
+            EXPECT_EQ(status(channel, light), Variant(true)) << light << " of " << channel;
+    }
+    EXPECT_EQ(status(1, "portstate"), Variant(std::int32_t{3}));
+    auto server = EmbeddedServer::forDirectory(dir.path());
+    EXPECT_EQ(server->setChannelStatus(3, "ancVitcPresent", "false"), S_OK);
+    EXPECT_EQ(status(3, "ancVitcPresent"), Variant(false));
+    EXPECT_EQ(status(2, "ancVitcPresent"), Variant(true));
 }
 
 TEST_F(EmbeddedServerTest, TheLogKeepsAFailureVisible) {
