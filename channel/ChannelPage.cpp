@@ -43,7 +43,7 @@ void CChannelPage::buildChannels(CTraceScope& scope) {
     if (!document)
         scope.RaiseComError(E_POINTER);
 
-    std::set<int> seen;
+    std::set<int> taken;
     for (const XmlNode& channel : document->documentNode().selectNodes("//Channel")) {
         // The page has room for four channels; the logon has said so of any further ones.
         if (m_channelCount == kMaxDialogs)
@@ -53,9 +53,7 @@ void CChannelPage::buildChannels(CTraceScope& scope) {
         // Each dialog shows the channel its tab names. An index that is missing, not a
         // number or already taken would show another channel's settings, so the dialog says
         // so instead.
-        std::optional<int> index = ChannelIndexOf(channel);
-        if (index && !seen.insert(*index).second)
-            index.reset();
+        const std::optional<int> index = UniqueChannelIndexOf(channel, taken);
         const QSignalBlocker quiet(m_tabs);
         m_tabs->addTab(QString::fromStdString(name));
         auto dialog = std::make_unique<CChannelDlg>();

@@ -39,13 +39,12 @@ std::string GangXPath(int gang) {
 
 GangSettings ReadGangSettings(const XmlNode& root) {
     GangSettings settings;
-    std::set<int> seen;
+    std::set<int> taken;
     int position = 0;
     for (const XmlNode& channel : root.selectNodes("//Channel")) {
         // An index that is missing, not a whole number or taken by an earlier channel does
         // not name this channel to the server, so the column may not change it.
-        std::optional<int> index = ChannelIndexOf(channel);
-        const bool usable = index && seen.insert(*index).second;
+        const bool usable = UniqueChannelIndexOf(channel, taken).has_value();
         const std::string label = ChannelDisplayName(channel, static_cast<std::size_t>(position));
         if (position < kGangColumns)
             settings.columns.push_back({label, position, choiceOf(channel), usable});

@@ -96,3 +96,10 @@ std::optional<int> ChannelIndexOf(const XmlNode& channel) {
         return std::nullopt;
     return index;
 }
+
+std::optional<int> UniqueChannelIndexOf(const XmlNode& channel, std::set<int>& taken) {
+    std::optional<int> index = ChannelIndexOf(channel);
+    if (index && !taken.insert(*index).second)
+        index.reset();
+    return index;
+}

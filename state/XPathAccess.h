@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ HRESULT WriteXPathValue(const XmlNode& root, std::string_view xpath, const Varia
 // text with the number written out ([@channelIndex="2"]), so only that exact spelling of a
 // whole number from 0 counts; anything else is no index.
 std::optional<int> ChannelIndexOf(const XmlNode& channel);
+// The same, but only when no earlier channel took that index: a taken one would address
+// the earlier channel. The index found is added to taken.
+std::optional<int> UniqueChannelIndexOf(const XmlNode& channel, std::set<int>& taken);
 
 // The name a page shows for a Channel element: its id, or its position (from 0) plus one
 // when it has none.
