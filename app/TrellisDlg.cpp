@@ -201,8 +201,7 @@ void CTrellisDlg::OnOK() {
     HRESULT committed = S_OK;
     scope.Run([&] {
         if (m_state && !m_state->IsAuthorized()) {
-            prompter().messageBox("You are not authorized to change configuration settings.",
-                                  "Security", MB_TOUCH_WARNING, this);
+            TellNotAuthorized("Security", this);
             close = true;
             return;
         }

@@ -259,8 +259,7 @@ bool CConfigItem::BeginChange() {
     if (!m_owner)
         return false;
     if (m_state.IsReadOnly()) {
-        prompter().messageBox("You are not authorized to change configuration settings.",
-                              "Security", MB_TOUCH_WARNING, m_owner);
+        TellNotAuthorized("Security", m_owner);
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "ChannelSecurityDlg.h"
 
 #include "platform/Metrics.h"
+#include "platform/Prompter.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/TouchWidgets.h"
@@ -28,19 +29,23 @@ void CChannelSecurityDlg::build() {
     heading->setFont(italic);
     grid->addWidget(heading, 0, 0, 1, 2);
 
-    const auto addRow = [&](int row, int labelId, const char* name) {
-        auto* label = new QLabel(QString::fromStdString(LoadString(labelId)), this);
+    // Each field is filled from the on-screen keyboard, opened by a touch on it; its label is
+    // the keyboard's title.
+    const auto addRow = [&](int row, int labelId, const char* name, QLineEdit*& field) {
+        const QString text = QString::fromStdString(LoadString(labelId));
+        auto* label = new QLabel(text, this);
         label->setFont(FrmwkGetFont(FONT_NORMAL));
-        QLineEdit* edit = makeTouchEdit(this);
-        edit->setObjectName(QLatin1String(name));
-        label->setBuddy(edit);
+        field = makeKeyboardField(this, [this, &field] { EditField(field); });
+        field->setObjectName(QLatin1String(name));
+        field->setAccessibleName(text);
+        field->setMinimumHeight(TouchTargetHeight());
+        label->setBuddy(field);
         grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row, 1);
-        return edit;
+        grid->addWidget(field, row, 1);
     };
-    m_user = addRow(1, IDS_SECURITY_USER, "User");
-    m_password = addRow(2, IDS_SECURITY_PASSWORD, "Password");
-    m_domain = addRow(3, IDS_SECURITY_DOMAIN, "Domain");
+    addRow(1, IDS_SECURITY_USER, "User", m_user);
+    addRow(2, IDS_SECURITY_PASSWORD, "Password", m_password);
+    addRow(3, IDS_SECURITY_DOMAIN, "Domain", m_domain);
     // Masked, and never offered to input methods or the clipboard in clear.
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData |
@@ -53,12 +58,11 @@ void CChannelSecurityDlg::SetInfo(const ProtocolUserInfo& info, QWidget* parent,
     setParent(parent);
     if (!m_user)
         build();
-    // setText clears each edit's modified flag: only the user's typing sets it.
+    m_readOnly = readOnly;
+    // setText clears each field's modified flag: only the user's entries set it.
     m_user->setText(QString::fromStdString(info.userName));
     m_password->setText(QString::fromStdString(info.password));
     m_domain->setText(QString::fromStdString(info.domain));
-    for (QLineEdit* edit : {m_user, m_password, m_domain})
-        edit->setReadOnly(readOnly);
 }
 
 void CChannelSecurityDlg::GetInfo(ProtocolUserInfo& info) const {
@@ -71,4 +75,22 @@ void CChannelSecurityDlg::GetInfo(ProtocolUserInfo& info) const {
 
 bool CChannelSecurityDlg::IsModified() const {
     return m_user && (m_user->isModified() || m_password->isModified() || m_domain->isModified());
+}
+
+void CChannelSecurityDlg::EditField(QLineEdit* field) {
+    if (!field)
+        return;
+    if (m_readOnly) {
+        TellNotAuthorized("Security", this);
+        return;
+    }
+    std::string text = field->text().toStdString();
+    const std::string title = field->accessibleName().toStdString();
+    const int result = field == m_password ? prompter().secretKeyboard(text, title, this)
+                                           : prompter().keyboard(text, title, this);
+    const QString entered = QString::fromStdString(text);
+    if (result != IDOK || entered == field->text())
+        return;
+    field->setText(entered);
+    field->setModified(true);
 }

@@ -100,8 +100,7 @@ LRESULT CGangPage::OnItemChange(WPARAM controlId, LPARAM value) {
         if (!document)
             return;
         if (state.IsReadOnly()) {
-            prompter().messageBox("You are not authorized to change configuration settings.",
-                                  "Security", MB_TOUCH_WARNING, this);
+            TellNotAuthorized("Security", this);
             return;
         }
         // Read afresh: the column must still name the channel it did when it was touched.

@@ -4,7 +4,6 @@
 #include "platform/Prompter.h"
 #include "platform/TouchWidgets.h"
 
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -67,8 +66,9 @@ CRemoteHostDlg::CRemoteHostDlg(const std::string& title, std::string hostName,
     m_controllerLabel = new QLabel(QStringLiteral("Controller id:"), this);
     for (QLabel* label : {m_hostLabel, m_controllerLabel})
         label->setFont(FrmwkGetFont(FONT_NORMAL));
-    m_hostEdit = makeField(m_hostName, "HostNameEdit");
-    m_controllerEdit = makeField(m_controllerId, "ControllerIdEdit");
+    m_hostEdit = makeField(m_hostName, "HostNameEdit", [this] { EditHostName(); });
+    m_controllerEdit =
+        makeField(m_controllerId, "ControllerIdEdit", [this] { EditControllerId(); });
 
     // The fields have places of their own; the layout only keeps OK and Cancel at the bottom.
     auto* column = new QVBoxLayout(this);
@@ -77,17 +77,11 @@ CRemoteHostDlg::CRemoteHostDlg(const std::string& title, std::string hostName,
     placeFields();
 }
 
-QLineEdit* CRemoteHostDlg::makeField(const std::string& text, const char* name) {
-    auto* edit = new QLineEdit(QString::fromStdString(text), this);
+QLineEdit* CRemoteHostDlg::makeField(const std::string& text, const char* name,
+                                     std::function<void()> onTouch) {
+    QLineEdit* edit = makeKeyboardField(this, std::move(onTouch));
+    edit->setText(QString::fromStdString(text));
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setFont(FrmwkGetFont(FONT_NORMAL));
-    // Text comes only from the keyboard and keypad, opened by a touch on the field.
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::NoFocus);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, FrmwkGetColor(COLOR_BACKGROUND));
-    edit->setPalette(palette);
-    edit->installEventFilter(this);
     return edit;
 }
 
@@ -109,20 +103,6 @@ void CRemoteHostDlg::placeFields() {
 void CRemoteHostDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     placeFields();
-}
-
-bool CRemoteHostDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        if (watched == m_hostEdit) {
-            EditHostName();
-            return true;
-        }
-        if (watched == m_controllerEdit) {
-            EditControllerId();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void CRemoteHostDlg::EditHostName() {

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <string>
 
 class QLabel;
@@ -36,11 +37,10 @@ public:
     void accept() override;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QLineEdit* makeField(const std::string& text, const char* name);
+    QLineEdit* makeField(const std::string& text, const char* name, std::function<void()> onTouch);
     void placeFields();
     // Tells the user why an entry was refused.
     void refuse(const std::string& text);

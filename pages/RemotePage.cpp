@@ -136,6 +136,11 @@ bool CRemotePage::SaveRemoteHosts() {
 }
 
 bool CRemotePage::OnWizardButton(int index) {
+    // The read-only view shows the list but does not let it be edited.
+    if (CConfigState().IsReadOnly()) {
+        TellNotAuthorized("Security", this);
+        return true;
+    }
     switch (index) {
     case 0:
         OnAdd();

@@ -11,6 +11,7 @@ public:
     }
     int popupMenu(const std::vector<MenuEntry>&, QPoint, QObject*) override { return 0; }
     int keyboard(std::string&, const std::string&, QObject*) override { return IDCANCEL; }
+    int secretKeyboard(std::string&, const std::string&, QObject*) override { return IDCANCEL; }
     int keypad(std::string&, const std::string&, QObject*, int, int) override { return IDCANCEL; }
     LogonAnswer logon(const std::string&, const std::string&, QObject*) override { return {}; }
     FileAnswer fileDialog(FileDialogKind, const std::string&, const std::string&,

@@ -79,6 +79,10 @@ public:
     // entered one.
     virtual int keyboard(std::string& text, const std::string& title, QObject* owner) = 0;
 
+    // Text entry on the on-screen keyboard for a secret such as a password: the entered text
+    // is never shown in clear.
+    virtual int secretKeyboard(std::string& text, const std::string& title, QObject* owner) = 0;
+
     // Number entry on the on-screen keypad, with its two options.
     virtual int keypad(std::string& text, const std::string& title, QObject* owner, int option1,
                        int option2) = 0;

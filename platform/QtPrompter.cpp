@@ -23,8 +23,10 @@ QString qs(const std::string& text) {
 }
 
 int entryDialog(TouchEntryDialog::Layout layout, std::string& text, const std::string& title,
-                QObject* owner) {
+                QObject* owner, bool secret = false) {
     TouchEntryDialog dialog(layout, qs(title), qs(text), ownerWidget(owner));
+    if (secret)
+        dialog.HideText();
     dialog.setStyleSheet(touchStyleSheet());
     if (dialog.exec() != QDialog::Accepted)
         return IDCANCEL;
@@ -98,6 +100,10 @@ int QtPrompter::popupMenu(const std::vector<MenuEntry>& entries, QPoint screenPo
 
 int QtPrompter::keyboard(std::string& text, const std::string& title, QObject* owner) {
     return entryDialog(TouchEntryDialog::Layout::Keyboard, text, title, owner);
+}
+
+int QtPrompter::secretKeyboard(std::string& text, const std::string& title, QObject* owner) {
+    return entryDialog(TouchEntryDialog::Layout::Keyboard, text, title, owner, true);
 }
 
 int QtPrompter::keypad(std::string& text, const std::string& title, QObject* owner, int, int) {

@@ -9,6 +9,7 @@ public:
                    QObject* owner) override;
     int popupMenu(const std::vector<MenuEntry>& entries, QPoint screenPos, QObject* owner) override;
     int keyboard(std::string& text, const std::string& title, QObject* owner) override;
+    int secretKeyboard(std::string& text, const std::string& title, QObject* owner) override;
     int keypad(std::string& text, const std::string& title, QObject* owner, int option1,
                int option2) override;
     LogonAnswer logon(const std::string& caption, const std::string& userName,

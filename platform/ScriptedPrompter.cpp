@@ -87,6 +87,15 @@ int ScriptedPrompter::keyboard(std::string& text, const std::string& title, QObj
     return textEntry(Kind::Keyboard, text, title);
 }
 
+int ScriptedPrompter::secretKeyboard(std::string& text, const std::string& title, QObject*) {
+    // The secret is not recorded: the question shows no text.
+    std::string shown;
+    const int result = textEntry(Kind::SecretKeyboard, shown, title);
+    if (result == IDOK)
+        text = shown;
+    return result;
+}
+
 int ScriptedPrompter::keypad(std::string& text, const std::string& title, QObject*, int, int) {
     return textEntry(Kind::Keypad, text, title);
 }

@@ -14,13 +14,23 @@
 
 class ScriptedPrompter : public Prompter {
 public:
-    enum class Kind { MessageBox, PopupMenu, Keyboard, Keypad, Logon, FileDialog, Dialog };
+    enum class Kind {
+        MessageBox,
+        PopupMenu,
+        Keyboard,
+        SecretKeyboard,
+        Keypad,
+        Logon,
+        FileDialog,
+        Dialog
+    };
 
     // What was asked. Passwords are never part of a question.
     struct Question {
         Kind kind = Kind::MessageBox;
-        std::string text;    // message text, the initial text of keyboard and keypad, or the
-                             // user name the logon dialog starts with
+        std::string text;    // message text, the initial text of keyboard and keypad (never of
+                             // the secret keyboard), or the user name the logon dialog starts
+                             // with
         std::string caption; // message caption, dialog title or window title
         std::uint32_t style = 0;
         std::vector<MenuEntry> entries;
@@ -62,6 +72,7 @@ public:
                    QObject* owner) override;
     int popupMenu(const std::vector<MenuEntry>& entries, QPoint screenPos, QObject* owner) override;
     int keyboard(std::string& text, const std::string& title, QObject* owner) override;
+    int secretKeyboard(std::string& text, const std::string& title, QObject* owner) override;
     int keypad(std::string& text, const std::string& title, QObject* owner, int option1,
                int option2) override;
     LogonAnswer logon(const std::string& caption, const std::string& userName,

@@ -5,6 +5,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -21,9 +22,13 @@ const QString kSpace = QStringLiteral("Space");
 const QString kBack = QStringLiteral("\u232B");
 const QString kClear = QStringLiteral("Clear");
 
-// Keys must not take the focus from the edit line, or typed keys would go to them.
-QPushButton* noFocus(QPushButton* button) {
+// Keys must not take the focus from the edit line, or typed keys would go to them. They are
+// square, narrower than other buttons, so that a row of ten fits a small touch screen.
+QPushButton* keyButton(const QString& text, QWidget* parent) {
+    QPushButton* button = makeTouchButton(text, parent);
     button->setFocusPolicy(Qt::NoFocus);
+    button->setStyleSheet(QStringLiteral("min-width: %1px;").arg(TouchTargetHeight()));
+    button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     return button;
 }
 
@@ -34,6 +39,11 @@ TouchEntryDialog::TouchEntryDialog(Layout layout, const QString& title, const QS
     : QDialog(parent) {
     setWindowTitle(title);
     auto* column = new QVBoxLayout(this);
+    // The title shows inside the dialog too: a touch screen has no window frames.
+    auto* heading = new QLabel(title, this);
+    heading->setObjectName(QStringLiteral("Title"));
+    heading->setFont(FrmwkGetFont(FONT_HEADING));
+    column->addWidget(heading);
     m_edit = new QLineEdit(text, this);
     m_edit->setFont(FrmwkGetFont(FONT_HEADING));
     m_edit->setMinimumHeight(TouchTargetHeight());
@@ -49,6 +59,11 @@ QString TouchEntryDialog::text() const {
     return m_edit->text();
 }
 
+void TouchEntryDialog::HideText() {
+    m_edit->setEchoMode(QLineEdit::Password);
+    m_edit->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+}
+
 void TouchEntryDialog::addKeys(Layout layout) {
     auto* grid = new QGridLayout;
     const QStringList& rows = layout == Layout::Keyboard ? kKeyboardRows : kKeypadRows;
@@ -56,7 +71,7 @@ void TouchEntryDialog::addKeys(Layout layout) {
     for (const QString& keys : rows) {
         for (int column = 0; column < keys.size(); ++column) {
             const QString key = keys.mid(column, 1);
-            QPushButton* button = noFocus(makeTouchButton(key, this));
+            QPushButton* button = keyButton(key, this);
             connect(button, &QPushButton::clicked, this, [this, key] { press(key); });
             grid->addWidget(button, row, column);
         }
@@ -68,7 +83,7 @@ void TouchEntryDialog::addKeys(Layout layout) {
     const int span = layout == Layout::Keyboard ? 10 : 3;
     auto* line = new QHBoxLayout;
     for (const QString& key : extras) {
-        QPushButton* button = noFocus(makeTouchButton(key, this));
+        QPushButton* button = keyButton(key, this);
         if (key == kShift)
             button->setCheckable(true);
         connect(button, &QPushButton::clicked, this, [this, key] { press(key); });

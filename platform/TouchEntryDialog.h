@@ -15,6 +15,8 @@ public:
                      QWidget* parent = nullptr);
 
     QString text() const;
+    // Masks the text, for a password: it is never shown or offered to input methods in clear.
+    void HideText();
 
 private:
     void addKeys(Layout layout);

@@ -3,6 +3,7 @@
 #include "Metrics.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +19,41 @@ QLineEdit* makeTouchEdit(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setFont(FrmwkGetFont(FONT_NORMAL));
     edit->setMinimumHeight(TouchTargetHeight());
+    return edit;
+}
+
+namespace {
+
+// Calls its action when the watched field is touched, that is when the finger lifts.
+class TouchAction : public QObject {
+public:
+    TouchAction(QObject* parent, std::function<void()> action)
+        : QObject(parent), m_action(std::move(action)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::MouseButtonRelease)
+            return QObject::eventFilter(watched, event);
+        if (m_action)
+            m_action();
+        return true;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+} // namespace
+
+QLineEdit* makeKeyboardField(QWidget* parent, std::function<void()> onTouch) {
+    auto* edit = new QLineEdit(parent);
+    edit->setFont(FrmwkGetFont(FONT_NORMAL));
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, FrmwkGetColor(COLOR_BACKGROUND));
+    edit->setPalette(palette);
+    edit->installEventFilter(new TouchAction(edit, std::move(onTouch)));
     return edit;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Small factories for finger-sized buttons and edit lines, shared by the platform dialogs.
 
+#include <functional>
+
 class QDialog;
 class QHBoxLayout;
 class QLineEdit;
@@ -10,6 +12,9 @@ class QWidget;
 
 QPushButton* makeTouchButton(const QString& text, QWidget* parent);
 QLineEdit* makeTouchEdit(QWidget* parent);
+// A field filled only through the on-screen keyboard or keypad: it takes no typing or focus
+// of its own, and a touch on it (while it is enabled) calls onTouch, which opens the entry.
+QLineEdit* makeKeyboardField(QWidget* parent, std::function<void()> onTouch);
 // OK (the default button) and Cancel at the right, accepting or rejecting the dialog.
 QHBoxLayout* makeOkCancelRow(QDialog* dialog);
 // Gives the widget the program's background colour.

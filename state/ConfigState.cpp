@@ -3,6 +3,7 @@
 #include "SharedState.h"
 #include "TraceScope.h"
 #include "XPathAccess.h"
+#include "platform/Prompter.h"
 #include "platform/XmlDocument.h"
 #include "server/IConfigServer.h"
 #include "server/ILog.h"
@@ -159,4 +160,9 @@ void CConfigState::SetInitialConfig(std::string text) {
 
 void CConfigState::SetProPanel(bool proPanel) {
     shared().proPanel = proPanel;
+}
+
+void TellNotAuthorized(const std::string& caption, QObject* owner) {
+    prompter().messageBox("You are not authorized to change configuration settings.", caption,
+                          MB_TOUCH_WARNING, owner);
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 class XmlDocument;
+class QObject;
 class IConfigServer;
 class ILog;
 class ISecurity;
@@ -128,3 +129,6 @@ private:
     void teardown();
     bool isPortState(int channel, int first, int second, const char* operation);
 };
+
+// Tells a user without the right to change the configuration that a change is refused.
+void TellNotAuthorized(const std::string& caption, QObject* owner);

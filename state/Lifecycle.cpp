@@ -115,8 +115,7 @@ HRESULT CConfigState::RestoreInitialConfig() {
     CTraceScope scope("CConfigState::RestoreInitialConfig");
     return scope.Run([&] {
         if (!sharedState().authorized) {
-            prompter().messageBox("You are not authorized to change configuration settings.",
-                                  "Security Message", MB_TOUCH_WARNING, nullptr);
+            TellNotAuthorized("Security Message", nullptr);
             return;
         }
         // Without the configuration fetched at logon there is nothing to give back: sending

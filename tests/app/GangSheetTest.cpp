@@ -77,7 +77,11 @@ TEST_F(SheetTest, ScreenshotOfTheGangingPage) {
     runAsAdmin([&](CTrellisDlg& sheet) {
         CGangPage* page = showPage<CGangPage>(sheet);
         ASSERT_NE(page, nullptr);
-        saveScreenshot(sheet, "sheet-ganging.png");
+        // C1 and C2 ganged, as the README describes.
+        page->Dialog()->ChoiceButton(0, 1)->click();
+        page->Dialog()->ChoiceButton(1, 1)->click();
+        QCoreApplication::processEvents();
+        saveScreenshot(sheet, "ganging.png");
         // Every control lies inside the page.
         const QCheckBox* last = page->Dialog()->OptionBox(1, CGangDlg::ConsolidateVideo);
         EXPECT_LE(last->mapTo(page, QPoint(0, last->height())).y(), page->height());
@@ -92,7 +96,7 @@ TEST_F(SheetTest, ScreenshotOfTheGpiPage) {
         ASSERT_NE(page, nullptr);
         page->SelectTab(1);
         QCoreApplication::processEvents();
-        const QImage image = saveScreenshot(sheet, "sheet-gpi-output.png");
+        const QImage image = saveScreenshot(sheet, "gpi-output.png");
         EXPECT_EQ(image.size(), QSize(620, 460));
         sheet.CancelButton()->click();
     });

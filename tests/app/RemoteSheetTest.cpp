@@ -3,16 +3,20 @@
 
 #include "SheetFixture.h"
 
+#include "pages/ChannelSecurityDlg.h"
 #include "pages/RemoteHostDlg.h"
 #include "pages/RemoteHostsList.h"
 #include "pages/RemotePage.h"
+#include "pages/SecurityPage.h"
 #include "server/IConfigServer.h"
 #include "server/IRemoteHosts.h"
 #include "server/embedded/RemoteHostsFile.h"
+#include "support/Touch.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <fcntl.h>
@@ -94,6 +98,42 @@ TEST_F(RemoteSheetTest, AHostAddedThroughTheSheetIsStoredAndShownAtTheNextLogon)
                              "  <Host hostName=\"studio-b\" id=\"2\" />\n"
                              "</RemoteHosts>\n");
     EXPECT_EQ(hostsShownAtLogon(), (std::vector<RemoteHost>{{"studio-a", "1"}, {"studio-b", "2"}}));
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(RemoteSheetTest, AHostAndChannelTwosProtocolUserSetInOneOkAreBothHeldAtTheNextLogon) {
+    const std::string secret = "Pl4yout-Two";
+    ASSERT_EQ(server->accounts().setAccount("playout", QString::fromStdString(secret), "", {}),
+              S_OK);
+    storeHosts(kOneHost);
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        addHost(sheet, "studio-b", "2");
+        CSecurityPage* security = showPage<CSecurityPage>(sheet);
+        ASSERT_NE(security, nullptr);
+        security->SelectTab(1);
+        enterText(script, security->Dialog(1)->UserEdit(), "playout");
+        enterText(script, security->Dialog(1)->PasswordEdit(), secret);
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_NE(storedHosts().find("<Host hostName=\"studio-b\" id=\"2\" />"), std::string::npos);
+    std::string user;
+    server->protocolUser(1, "user", user);
+    EXPECT_EQ(user, "playout");
+    server->protocolUser(0, "user", user);
+    EXPECT_EQ(user, "");
+
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        EXPECT_EQ(showPage<CRemotePage>(sheet)->Hosts(),
+                  (std::vector<RemoteHost>{{"studio-a", "1"}, {"studio-b", "2"}}));
+        CSecurityPage* security = showPage<CSecurityPage>(sheet);
+        EXPECT_EQ(security->Dialog(1)->UserEdit()->text(), "playout");
+        QLineEdit* password = security->Dialog(1)->PasswordEdit();
+        EXPECT_EQ(password->text().toStdString(), secret);
+        EXPECT_FALSE(password->displayText().contains(QString::fromStdString(secret)));
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
 

@@ -3,6 +3,7 @@
 // permissions dialog, and a picture of the page.
 
 #include "SheetFixture.h"
+#include "support/Touch.h"
 
 #include "pages/ChannelPermissionsDlg.h"
 #include "pages/ChannelSecurityDlg.h"
@@ -18,12 +19,6 @@
 namespace {
 
 constexpr const char* kSecret = "Ingest-Pa55word";
-
-// Replaces an edit's text as typing does, which marks it changed.
-void type(QLineEdit* edit, const char* text) {
-    edit->selectAll();
-    edit->insert(QString::fromUtf8(text));
-}
 
 std::string rejectionText(const std::string& id) {
     return "The protocol user information entered for channel " + id +
@@ -43,10 +38,6 @@ protected:
         server->protocolUser(channel, field, value);
         return value;
     }
-    QByteArray serverLog() const {
-        QFile file(server->files().path(QStringLiteral("server.log")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 };
 
 TEST_F(SecuritySheetTest, ProtocolUserSetOnOkIsHeldByTheServerAndShownAtTheNextLogon) {
@@ -55,15 +46,17 @@ TEST_F(SecuritySheetTest, ProtocolUserSetOnOkIsHeldByTheServerAndShownAtTheNextL
         ASSERT_NE(page, nullptr);
         ASSERT_GE(page->ChannelCount(), 2);
         page->SelectTab(1);
-        type(page->Dialog(1)->UserEdit(), "ingest");
-        type(page->Dialog(1)->PasswordEdit(), kSecret);
+        enterText(script, page->Dialog(1)->UserEdit(), "ingest");
+        enterText(script, page->Dialog(1)->PasswordEdit(), kSecret);
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(stored(1, "user"), "ingest");
     EXPECT_EQ(stored(1, "password"), kSecret);
     EXPECT_EQ(stored(0, "user"), "");
-    EXPECT_FALSE(serverLog().isEmpty());
+    EXPECT_TRUE(serverLog().contains("User 'admin' set the protocol user name of channel 2: "
+                                     "'ingest'"));
+    EXPECT_TRUE(serverLog().contains("User 'admin' set the protocol user password of channel 2\n"));
     EXPECT_FALSE(serverLog().contains(kSecret));
 
     runAsAdmin([&](CTrellisDlg& sheet) {
@@ -84,9 +77,9 @@ TEST_F(SecuritySheetTest, TwoRejectedChannelsGiveTwoMessagesAndTheSheetStaysOpen
         CSecurityPage* page = showPage<CSecurityPage>(sheet);
         ASSERT_NE(page, nullptr);
         ASSERT_GE(page->ChannelCount(), 3);
-        type(page->Dialog(0)->UserEdit(), "ingest");
-        type(page->Dialog(0)->PasswordEdit(), "wrong");
-        type(page->Dialog(2)->UserEdit(), "nobody");
+        enterText(script, page->Dialog(0)->UserEdit(), "ingest");
+        enterText(script, page->Dialog(0)->PasswordEdit(), "wrong");
+        enterText(script, page->Dialog(2)->UserEdit(), "nobody");
         script.clear();
         script.answer(IDOK);
         script.answer(IDOK);
@@ -146,9 +139,9 @@ TEST_F(SecuritySheetTest, ScreenshotOfTheSecurityPage) {
         CSecurityPage* page = showPage<CSecurityPage>(sheet);
         ASSERT_NE(page, nullptr);
         page->SelectTab(1);
-        type(page->Dialog(1)->UserEdit(), "ingest");
-        type(page->Dialog(1)->PasswordEdit(), kSecret);
-        type(page->Dialog(1)->DomainEdit(), "STUDIO");
+        enterText(script, page->Dialog(1)->UserEdit(), "ingest");
+        enterText(script, page->Dialog(1)->PasswordEdit(), kSecret);
+        enterText(script, page->Dialog(1)->DomainEdit(), "STUDIO");
         QCoreApplication::processEvents();
         saveScreenshot(sheet, "sheet-security.png");
         sheet.CancelButton()->click();

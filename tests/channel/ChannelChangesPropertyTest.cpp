@@ -83,6 +83,12 @@ public:
         return IDOK;
     }
 
+    int secretKeyboard(std::string&, const std::string&, QObject*) override {
+        note("unexpected secret keyboard");
+        m_errors.push_back("a channel row asked for a secret");
+        return IDCANCEL;
+    }
+
     int keypad(std::string& text, const std::string& title, QObject*, int, int) override {
         text = std::to_string(below(200) - 50);
         note("keypad \"" + title + "\": " + text);

@@ -8,10 +8,10 @@
 #include "server/IRemoteHosts.h"
 #include "state/ConfigState.h"
 #include "support/FakeServices.h"
+#include "support/Touch.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -65,10 +65,10 @@ protected:
         state.SetServices(nullptr, nullptr);
     }
     // Builds the page over the file; without a server it has no hosts service.
-    void build(std::optional<std::string> bytes, bool withService = true) {
+    void build(std::optional<std::string> bytes, bool withService = true, bool authorized = true) {
         server->file->bytes = std::move(bytes);
         state.SetServices(withService ? server : nullptr, log);
-        state.SetLogonFlags(true, true);
+        state.SetLogonFlags(true, authorized);
         page = std::make_unique<CRemotePage>();
         page->resize(620, 354); // the page area of the sheet
         page->Create(nullptr);
@@ -79,13 +79,7 @@ protected:
     CConfigListCtrl& list() const { return *page->List(); }
     // A touch on the row that shows the host.
     void touchRow(int row) {
-        const QPoint at = list().RowRect(row).center();
-        QMouseEvent press(QEvent::MouseButtonPress, at, list().mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&list(), &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, list().mapToGlobal(at), Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&list(), &release);
+        touch(&list(), QRectF(list().RowRect(row)).center());
         QCoreApplication::sendPostedEvents();
     }
     // Answers the host dialog: types the texts that are given, then presses OK.
@@ -182,6 +176,19 @@ TEST_F(RemotePageTest, ModifyAndRemoveWithoutASelectedRowDoNothing) {
     page->OnWizardButton(2);
     EXPECT_TRUE(script.questions().empty());
     EXPECT_EQ(hosts().size(), 2u);
+}
+
+TEST_F(RemotePageTest, TheReadOnlyViewShowsTheHostsButRefusesEveryButton) {
+    build(kTwoHosts, true, false);
+    touchRow(0);
+    for (int button = 0; button < 3; ++button)
+        page->OnWizardButton(button);
+    ASSERT_EQ(script.questions().size(), 3u);
+    for (const auto& question : script.questions()) {
+        EXPECT_EQ(question.kind, ScriptedPrompter::Kind::MessageBox);
+        EXPECT_EQ(question.text, "You are not authorized to change configuration settings.");
+    }
+    EXPECT_EQ(hosts(), (std::vector<RemoteHost>{{"studio-a", "1"}, {"studio-b", ""}}));
 }
 
 TEST_F(RemotePageTest, CancelledDialogsChangeNothing) {

@@ -8,6 +8,7 @@
 #include "server/ISecurity.h"
 #include "state/ConfigState.h"
 #include "support/FakeServices.h"
+#include "support/Touch.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -86,12 +87,6 @@ private:
     }
 };
 
-// Replaces an edit's text as typing does, which marks it changed.
-void type(QLineEdit* edit, const char* text) {
-    edit->selectAll();
-    edit->insert(QString::fromUtf8(text));
-}
-
 } // namespace
 
 class SecurityPageTest : public ::testing::Test {
@@ -155,16 +150,65 @@ TEST_F(SecurityPageTest, ShowsOneTabPerChannelWithItsStoredProtocolUserAndPasswo
     EXPECT_TRUE(dialog(0).isVisible());
     EXPECT_FALSE(dialog(1).isVisible());
     // Typed text stays masked too.
-    type(dialog(2).PasswordEdit(), kSecret);
+    enterText(script, dialog(2).PasswordEdit(), kSecret);
     expectSecretNowhere();
 }
 
-TEST_F(SecurityPageTest, ReadOnlyUserSeesTabsWithoutPermissionButtonOrEditing) {
+TEST_F(SecurityPageTest, EachFieldIsEnteredOnTheKeyboardAndThePasswordOnlyOnTheMaskedOne) {
+    security->stored[1] = {"ops", kSecret, "STUDIO"};
+    build();
+    page->SelectTab(1);
+    script.answerText(IDOK, "ops2");
+    touch(dialog(1).UserEdit());
+    script.answerText(IDOK, "n3w-Secret");
+    touch(dialog(1).PasswordEdit());
+    script.answer(IDCANCEL);
+    touch(dialog(1).DomainEdit());
+    ASSERT_EQ(script.questions().size(), 3u);
+    using Kind = ScriptedPrompter::Kind;
+    EXPECT_EQ(script.questions()[0].kind, Kind::Keyboard);
+    EXPECT_EQ(script.questions()[0].caption, "User:");
+    EXPECT_EQ(script.questions()[0].text, "ops");
+    EXPECT_EQ(script.questions()[1].kind, Kind::SecretKeyboard);
+    EXPECT_EQ(script.questions()[1].caption, "Password:");
+    EXPECT_EQ(script.questions()[2].caption, "Domain:");
+    EXPECT_EQ(script.questions()[2].text, "STUDIO");
+    expectSecretNowhere();
+    ProtocolUserInfo info;
+    dialog(1).GetInfo(info);
+    EXPECT_EQ(info.userName, "ops2");
+    EXPECT_EQ(info.password, "n3w-Secret");
+    EXPECT_EQ(info.domain, "STUDIO");
+    EXPECT_TRUE(dialog(1).IsModified());
+    // The fields take no typing of their own: a touch is the only way in.
+    EXPECT_TRUE(dialog(1).UserEdit()->isReadOnly());
+    EXPECT_EQ(dialog(1).PasswordEdit()->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(SecurityPageTest, CancelledOrUnchangedEntryLeavesTheChannelUntouched) {
+    security->stored[0] = {"ops", kSecret, ""};
+    build();
+    script.answer(IDCANCEL);
+    touch(dialog(0).UserEdit());
+    script.answerText(IDOK, kSecret);
+    touch(dialog(0).PasswordEdit());
+    EXPECT_FALSE(dialog(0).IsModified());
+    EXPECT_TRUE(page->ApplyProtocolUsers());
+    EXPECT_TRUE(security->calls.empty());
+}
+
+TEST_F(SecurityPageTest, ReadOnlyUserSeesTabsWithoutPermissionButtonAndATouchIsRefused) {
+    security->stored[0] = {"ops", kSecret, ""};
     build(kThreeChannels, false);
     EXPECT_EQ(page->ChannelCount(), 3);
     EXPECT_TRUE(page->WizardButtons().isEmpty());
-    EXPECT_TRUE(dialog(0).UserEdit()->isReadOnly());
-    EXPECT_TRUE(dialog(0).PasswordEdit()->isReadOnly());
+    script.answer(IDOK);
+    touch(dialog(0).UserEdit());
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{
+                  "Security: You are not authorized to change configuration settings."});
+    EXPECT_EQ(dialog(0).UserEdit()->text(), "ops");
+    EXPECT_FALSE(dialog(0).IsModified());
 }
 
 TEST_F(SecurityPageTest, ShowsAtMostFourChannelsAndNamesOneWithoutIdByPosition) {
@@ -190,7 +234,7 @@ TEST_F(SecurityPageTest, SwitchingTabsShowsTheChosenChannelOnly) {
 TEST_F(SecurityPageTest, ChangedPasswordValidatesAndStoresAllThreeOfThatChannelOnly) {
     security->stored[1] = {"ops", "old", ""};
     build();
-    type(dialog(1).PasswordEdit(), kSecret);
+    enterText(script, dialog(1).PasswordEdit(), kSecret);
     EXPECT_TRUE(page->ApplyProtocolUsers());
     EXPECT_EQ(security->calls,
               (std::vector<std::string>{"ValidateUser ops|", "PutChannelUser 1",
@@ -203,7 +247,7 @@ TEST_F(SecurityPageTest, ChangedPasswordValidatesAndStoresAllThreeOfThatChannelO
 TEST_F(SecurityPageTest, EntryThatDoesNotResolveIsRefusedWithItsMessageAndNothingStored) {
     security->stored[0] = {"ops", kSecret, ""};
     build();
-    type(dialog(0).UserEdit(), "nobody");
+    enterText(script, dialog(0).UserEdit(), "nobody");
     EXPECT_FALSE(page->ApplyProtocolUsers());
     EXPECT_EQ(messages(), std::vector<std::string>{"Security: " + rejectionText("Studio A")});
     EXPECT_EQ(script.last().style, MB_TOUCH_WARNING);
@@ -214,10 +258,10 @@ TEST_F(SecurityPageTest, EntryThatDoesNotResolveIsRefusedWithItsMessageAndNothin
 
 TEST_F(SecurityPageTest, EveryRejectedChannelGetsItsOwnMessageAndAcceptedOnesAreStored) {
     build();
-    type(dialog(0).UserEdit(), "nobody");
-    type(dialog(1).UserEdit(), "ops");
-    type(dialog(1).PasswordEdit(), kSecret);
-    type(dialog(2).UserEdit(), "intruder");
+    enterText(script, dialog(0).UserEdit(), "nobody");
+    enterText(script, dialog(1).UserEdit(), "ops");
+    enterText(script, dialog(1).PasswordEdit(), kSecret);
+    enterText(script, dialog(2).UserEdit(), "intruder");
     EXPECT_FALSE(page->ApplyProtocolUsers());
     EXPECT_EQ(messages(), (std::vector<std::string>{"Security: " + rejectionText("Studio A"),
                                                     "Security: " + rejectionText("Ingest")}));
@@ -227,10 +271,10 @@ TEST_F(SecurityPageTest, EveryRejectedChannelGetsItsOwnMessageAndAcceptedOnesAre
     // Asked again, the stored channel is validated and stored again with the others.
     script.clear();
     security->calls.clear();
-    type(dialog(0).UserEdit(), "ops");
-    type(dialog(0).PasswordEdit(), kSecret);
-    type(dialog(2).UserEdit(), "ops");
-    type(dialog(2).PasswordEdit(), kSecret);
+    enterText(script, dialog(0).UserEdit(), "ops");
+    enterText(script, dialog(0).PasswordEdit(), kSecret);
+    enterText(script, dialog(2).UserEdit(), "ops");
+    enterText(script, dialog(2).PasswordEdit(), kSecret);
     EXPECT_TRUE(page->ApplyProtocolUsers());
     EXPECT_TRUE(script.questions().empty());
     EXPECT_EQ(std::count(security->calls.begin(), security->calls.end(), "ValidateUser ops|"), 3);
@@ -240,7 +284,7 @@ TEST_F(SecurityPageTest, WithoutSecurityServiceFieldsAreEmptyAndEveryEntryIsAcce
     security->stored[0] = {"ops", kSecret, ""};
     build(kThreeChannels, true, false);
     EXPECT_EQ(dialog(0).UserEdit()->text(), "");
-    type(dialog(0).UserEdit(), "nobody");
+    enterText(script, dialog(0).UserEdit(), "nobody");
     EXPECT_TRUE(page->ApplyProtocolUsers());
     EXPECT_TRUE(script.questions().empty());
     EXPECT_TRUE(security->calls.empty());
@@ -256,8 +300,8 @@ TEST_F(SecurityPageTest, WithoutSecurityServiceFieldsAreEmptyAndEveryEntryIsAcce
 TEST_F(SecurityPageTest, FailingServiceIsToldToTheUserAndKeepsTheSheetOpen) {
     security->putFailure = E_ACCESSDENIED;
     build();
-    type(dialog(1).UserEdit(), "ops");
-    type(dialog(1).PasswordEdit(), kSecret);
+    enterText(script, dialog(1).UserEdit(), "ops");
+    enterText(script, dialog(1).PasswordEdit(), kSecret);
     script.answer(IDOK);
     EXPECT_FALSE(page->ApplyProtocolUsers());
     ASSERT_EQ(script.questions().size(), 1u);

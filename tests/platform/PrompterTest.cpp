@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -153,6 +154,12 @@ TEST(QtPrompter, KeyboardTakesTypedAndTouchedKeys) {
         auto* dialog = qobject_cast<TouchEntryDialog*>(widget);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->windowTitle(), "Trigger name:");
+        // A touch screen shows no window frame, so the title stands in the dialog as well,
+        // and the keyboard fits an 800 pixel wide screen.
+        auto* title = dialog->findChild<QLabel*>("Title");
+        ASSERT_NE(title, nullptr);
+        EXPECT_EQ(title->text(), "Trigger name:");
+        EXPECT_LE(dialog->sizeHint().width(), 800);
         auto* edit = dialog->findChild<QLineEdit*>();
         edit->setText("GPI-In");
         for (QPushButton* key : dialog->findChildren<QPushButton*>()) {
@@ -165,6 +172,27 @@ TEST(QtPrompter, KeyboardTakesTypedAndTouchedKeys) {
     std::string text = "GPI-Out-1";
     EXPECT_EQ(qt.keyboard(text, "Trigger name:", nullptr), IDOK);
     EXPECT_EQ(text, "GPI-In7");
+}
+
+TEST(QtPrompter, SecretKeyboardMasksTheTextItStartsWithAndTheTypedKeys) {
+    QtPrompter qt;
+    whenModal([](QWidget* widget) {
+        auto* dialog = qobject_cast<TouchEntryDialog*>(widget);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Password:");
+        auto* edit = dialog->findChild<QLineEdit*>();
+        EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
+        EXPECT_FALSE(edit->displayText().contains("old"));
+        for (QPushButton* key : dialog->findChildren<QPushButton*>())
+            if (key->text() == "9")
+                key->click();
+        EXPECT_FALSE(edit->displayText().contains("9"));
+        dialog->accept();
+    });
+    std::string text = "old";
+    EXPECT_EQ(qt.secretKeyboard(text, "Password:", nullptr), IDOK);
+    // The keyboard starts with all of the old text chosen, so the key replaces it.
+    EXPECT_EQ(text, "9");
 }
 
 TEST(QtPrompter, CancelledKeypadKeepsTheText) {
