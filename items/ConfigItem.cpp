@@ -20,6 +20,7 @@ const QColor kPurple(128, 0, 128);
 
 // Labels and values are shown as the string table holds them: "&&" is one ampersand.
 constexpr int kTextFlags = Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::AlignLeft | Qt::AlignTop;
+constexpr int kChangedBarWidth = 5;
 
 } // namespace
 
@@ -99,6 +100,33 @@ HRESULT CConfigItem::GetAttributeValue(Variant& value) {
                                 value);
         }
     });
+}
+
+bool CConfigItem::DiffersFromStart() {
+    const XmlDocument* initial = m_state.GetInitialDocument();
+    std::shared_ptr<XmlDocument> document;
+    m_state.GetConfigDocument(document);
+    if ((m_flags & ITEM_UNBOUND) || !initial || !document)
+        return false;
+    if (m_getAccessor) {
+        // Accessors only read the document they are given, but some keep what they read in
+        // the item: the value now is read last, so the item keeps showing it.
+        Variant was;
+        Variant now;
+        const HRESULT wasStatus =
+            m_getAccessor(const_cast<XmlDocument*>(initial), *this, m_getContext, was);
+        const HRESULT nowStatus = m_getAccessor(document.get(), *this, m_getContext, now);
+        m_localValue = now;
+        return SUCCEEDED(wasStatus) && SUCCEEDED(nowStatus) && !was.equalsAsText(now);
+    }
+    if ((m_flags & ITEM_LOCAL) || m_elementXPath.empty() || m_attributeName.empty())
+        return false;
+    const std::string xpath = m_elementXPath + "/@" + m_attributeName;
+    std::string was;
+    std::string now;
+    const HRESULT wasFound = ReadXPathValue(initial->documentNode(), xpath, was);
+    const HRESULT nowFound = ReadXPathValue(document->documentNode(), xpath, now);
+    return (wasFound == S_OK) != (nowFound == S_OK) || was != now;
 }
 
 HRESULT CConfigItem::PutAttributeValue(const Variant& value) {
@@ -228,7 +256,17 @@ void CConfigItem::Draw(QPainter& painter, const QRect& row) {
     if (!IsVisible())
         return;
     painter.save();
+    // Asked first: an accessor it runs leaves the value now in the item.
+    const bool changed = DiffersFromStart();
     const QRect labelRect = DrawLabel(painter, row);
+    // A changed value: a bar at the row's left edge and the value in bold.
+    if (changed) {
+        painter.fillRect(QRect(row.left(), row.top() + 6, kChangedBarWidth, row.height() - 12),
+                         FrmwkGetColor(COLOR_CHANGED));
+        QFont bold = painter.font();
+        bold.setBold(true);
+        painter.setFont(bold);
+    }
     // A read-only view shows its values as text that cannot be used.
     const QColor valueColor = m_state.IsReadOnly() ? FrmwkGetColor(COLOR_TEXT_DIM)
                               : m_selected         ? kPurple

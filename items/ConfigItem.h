@@ -73,6 +73,9 @@ public:
     virtual bool UpdateStatus();
     // Whether a touch on the value may change it (a read-only view refuses such touches).
     virtual bool OffersChange() const { return false; }
+    // Whether the value differs from the one the configuration held when this session
+    // started. Rows bound to nothing, and values the item holds itself, never do.
+    virtual bool DiffersFromStart();
 
     void GetLabel(std::string& text) const;
     std::string Label() const;

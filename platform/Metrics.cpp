@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, QRgb>, 10> kColors{{
+constexpr std::array<std::pair<int, QRgb>, 11> kColors{{
     {COLOR_TEXT, 0xFF1A1A1A},
     {COLOR_TEXT_SELECTED, 0xFFFFFFFF},
     {COLOR_TEXT_DIM, 0xFF6E6E6E},
@@ -16,6 +16,7 @@ constexpr std::array<std::pair<int, QRgb>, 10> kColors{{
     {COLOR_SCROLL_BUTTON, 0xFF7A8CA8},
     {COLOR_TAB_SELECTED, 0xFFF4F6F9},
     {COLOR_SELECTION_EDGE, 0xFF1D3F73},
+    {COLOR_CHANGED, 0xFFE08A00},
     {COLOR_SELECTION, 0xFF2F5D9E},
     {COLOR_BACKGROUND, 0xFFF4F6F9},
 }};

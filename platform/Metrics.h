@@ -16,6 +16,7 @@ enum FrmwkColorId : int {
     COLOR_SCROLL_BUTTON = 303,
     COLOR_TAB_SELECTED = 306,
     COLOR_SELECTION_EDGE = 309,
+    COLOR_CHANGED = 310, // marks what this session changed
     COLOR_SELECTION = 400,
     COLOR_BACKGROUND = 700,
 };

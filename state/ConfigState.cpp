@@ -126,6 +126,16 @@ const std::string& CConfigState::GetInitialConfig() const {
     return shared().initialConfiguration;
 }
 
+const XmlDocument* CConfigState::GetInitialDocument() const {
+    SharedState& s = shared();
+    if (!s.initialDocument && !s.initialConfiguration.empty()) {
+        auto document = std::make_unique<XmlDocument>();
+        if (document->loadXml(s.initialConfiguration) == S_OK)
+            s.initialDocument = std::move(document);
+    }
+    return s.initialDocument.get();
+}
+
 std::shared_ptr<ILog> CConfigState::SharedLogInterface() {
     return shared().log;
 }
@@ -156,6 +166,7 @@ void CConfigState::SetChannelInterfaces(
 void CConfigState::SetInitialConfig(std::string text) {
     shared().initialConfiguration = std::move(text);
     shared().serverCopy.reset();
+    shared().initialDocument.reset();
 }
 
 void CConfigState::SetProPanel(bool proPanel) {

@@ -108,6 +108,8 @@ public:
     std::shared_ptr<ISecurity> GetSecurityInterface() const;
     std::shared_ptr<IChannel> GetChannelInterface(int index) const;
     const std::string& GetInitialConfig() const;
+    // The configuration as this session started, parsed; null before a logon.
+    const XmlDocument* GetInitialDocument() const;
 
     // The log interface without constructing an instance, for the trace reports: a report
     // must never be the thing that tears the shared state down.

@@ -228,6 +228,7 @@ void CConfigState::teardown() {
     s.channelCount = 0;
     s.initialConfiguration.clear();
     s.serverCopy.reset();
+    s.initialDocument.reset();
     s.logonFailure.clear();
     s.proPanel = false;
     s.authenticated = false;

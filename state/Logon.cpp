@@ -150,6 +150,7 @@ HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
         ++s.documentGeneration;
         s.initialConfiguration = text;
         s.serverCopy.reset(); // made from the logon text when first needed
+        s.initialDocument.reset();
 
         XmlNode panel;
         const HRESULT panelStatus =

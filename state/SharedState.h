@@ -26,6 +26,9 @@ struct SharedState {
     // at logon with the changes this session sent since. A commit compares the server's
     // configuration with it, to find another session's commit.
     std::unique_ptr<XmlDocument> serverCopy;
+    // The logon text parsed, for telling what this session changed; made when first needed
+    // and dropped with the text.
+    std::unique_ptr<XmlDocument> initialDocument;
     // Counts wholesale replacements of the document's content, so that pages built from an
     // earlier content know to build again.
     std::uint64_t documentGeneration = 0;
