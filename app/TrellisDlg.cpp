@@ -16,8 +16,11 @@
 
 #include <QApplication>
 #include <QThread>
+#include <QTimer>
 
 namespace {
+
+constexpr int kChangeMarkPeriodMs = 500;
 
 constexpr const char* kXmlFilter = "XML file (*.xml)";
 constexpr unsigned long kCloseDelayMs = 100;
@@ -146,6 +149,12 @@ void CTrellisDlg::createPages() {
     }
     update();
     SetActivePage(m_systemPage.get());
+    // The tabs' change marks follow the documents, whatever changed them: a touch, a rule,
+    // Load or Restore.
+    UpdateChangeMarks();
+    auto* marks = new QTimer(this);
+    connect(marks, &QTimer::timeout, this, &CTrellisDlg::UpdateChangeMarks);
+    marks->start(kChangeMarkPeriodMs);
 }
 
 void CTrellisDlg::OnWizardButtons(int commandId) {

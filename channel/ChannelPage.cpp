@@ -1,6 +1,7 @@
 #include "ChannelPage.h"
 
 #include "ChannelDlg.h"
+#include "items/ConfigListCtrl.h"
 
 #include "platform/Metrics.h"
 #include "platform/TouchTab.h"
@@ -129,4 +130,16 @@ void CChannelPage::resizeEvent(QResizeEvent* event) {
 void CChannelPage::showEvent(QShowEvent* event) {
     reload();
     CTouchPropertyPage::showEvent(event);
+}
+
+bool CChannelPage::HasChanges() {
+    bool any = false;
+    for (int slot = 0; slot < m_channelCount; ++slot) {
+        const CChannelDlg* dialog = Dialog(slot);
+        const bool changed = dialog && dialog->List() && dialog->List()->AnyItemDiffersFromStart();
+        if (m_tabs)
+            m_tabs->SetTabMarked(slot, changed);
+        any = any || changed;
+    }
+    return any;
 }

@@ -28,6 +28,8 @@ public:
     CChannelDlg* Dialog(int slot) const;
     // Chooses a tab, as a touch on it would.
     void SelectTab(int index);
+    // Also marks the tabs of the channels that have changes.
+    bool HasChanges() override;
 
 protected:
     bool OnInitDialog() override;

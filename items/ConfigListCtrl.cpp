@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 CConfigListCtrl::CConfigListCtrl(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
@@ -181,6 +183,11 @@ bool CConfigListCtrl::Relayout(bool redraw) {
         m_scrollButtons->EnableButton(1, m_first < m_visibleCount - RowCount());
     }
     return UpdateStatusAll();
+}
+
+bool CConfigListCtrl::AnyItemDiffersFromStart() const {
+    return std::any_of(m_items.begin(), m_items.end(),
+                       [](const auto& item) { return item->DiffersFromStart(); });
 }
 
 bool CConfigListCtrl::UpdateStatusAll() {

@@ -48,6 +48,8 @@ public:
     bool IsFrozen() const { return m_frozen; }
     void SetScrollButtons(CTouchScrollBtn* buttons);
     bool UpdateStatusAll();
+    // Whether any item's value differs from how the session started.
+    bool AnyItemDiffersFromStart() const;
     // Rebuilds the rows from the height; runs on every size change.
     virtual void BuildRows();
 

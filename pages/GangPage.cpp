@@ -164,3 +164,7 @@ void CGangPage::showEvent(QShowEvent* event) {
     LoadGangSettings();
     CTouchPropertyPage::showEvent(event);
 }
+
+bool CGangPage::HasChanges() {
+    return CConfigState().PartDiffersFromStart("//Channel/Ganging | /Config/Gang");
+}

@@ -14,6 +14,7 @@ public:
     ~CGangPage() override;
 
     CGangDlg* Dialog() const { return m_dialog; }
+    bool HasChanges() override;
 
     // Moves the document's values into the dialog.
     void LoadGangSettings();

@@ -5,6 +5,7 @@
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/TouchTab.h"
+#include "state/ConfigState.h"
 #include "state/TraceScope.h"
 
 CGpiPage::CGpiPage() : CTouchPropertyPage(QStringLiteral("GpiPage")) {}
@@ -66,4 +67,8 @@ void CGpiPage::resizeEvent(QResizeEvent* event) {
 void CGpiPage::showEvent(QShowEvent* event) {
     OnConfigMessage(WM_CONFIG_RELAYOUT, 0, 0);
     CTouchPropertyPage::showEvent(event);
+}
+
+bool CGpiPage::HasChanges() {
+    return CConfigState().PartDiffersFromStart("//Gpi | //GpiInput | //GpiOutput");
 }

@@ -20,6 +20,7 @@ public:
     CGpiOutputDlg* OutputDialog() const { return m_output; }
     // Chooses a tab, as a touch on it would.
     void SelectTab(int index);
+    bool HasChanges() override;
 
 protected:
     bool OnInitDialog() override;

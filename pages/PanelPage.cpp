@@ -125,3 +125,7 @@ void CPanelPage::showEvent(QShowEvent* event) {
     reload();
     CTouchPropertyPage::showEvent(event);
 }
+
+bool CPanelPage::HasChanges() {
+    return m_list && m_list->AnyItemDiffersFromStart();
+}

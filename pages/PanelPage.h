@@ -22,6 +22,7 @@ public:
     ~CPanelPage() override;
 
     CConfigListCtrl* List() const { return m_list; }
+    bool HasChanges() override;
 
     // The shuttle speed shown: the stored maximum when the range is symmetric, 32 when the
     // document has none, the stored range as text when it is lopsided (so no choice shows

@@ -84,6 +84,7 @@ HRESULT CRemotePage::LoadRemoteHosts() {
             scope.Fail(HRESULT_INVALID_DATA, __FILE__, __LINE__,
                        "The remote hosts file is not usable: %s", why);
         }
+        m_loadedHosts = hosts;
         for (RemoteHost& host : hosts)
             m_list->AddItem(
                 new CConfigPairItem(std::move(host.hostName), std::move(host.id), 0, this));
@@ -230,4 +231,8 @@ void CRemotePage::paintEvent(QPaintEvent* event) {
                      QStringLiteral("Controller Id:"));
     painter.setPen(kHeadingLine);
     painter.drawLine(margin, band + 1, width() - margin, band + 1);
+}
+
+bool CRemotePage::HasChanges() {
+    return m_available && Hosts() != m_loadedHosts;
 }

@@ -25,6 +25,7 @@ public:
     ~CRemotePage() override;
 
     CConfigListCtrl* List() const { return m_list; }
+    bool HasChanges() override;
     // The hosts as the list shows them, in order.
     std::vector<RemoteHost> Hosts() const;
 
@@ -60,4 +61,6 @@ private:
     bool m_available = false;
     // Why the file could not be read; empty when it was read or did not exist.
     std::string m_unreadable;
+    // The hosts as the file held them when the page was built.
+    std::vector<RemoteHost> m_loadedHosts;
 };

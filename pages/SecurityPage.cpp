@@ -121,3 +121,14 @@ void CSecurityPage::resizeEvent(QResizeEvent* event) {
     CTouchPropertyPage::resizeEvent(event);
     placeDialogs();
 }
+
+bool CSecurityPage::HasChanges() {
+    bool any = false;
+    for (int index = 0; index < m_channelCount; ++index) {
+        const bool changed = Dialog(index)->IsModified();
+        if (m_tabs)
+            m_tabs->SetTabMarked(index, changed);
+        any = any || changed;
+    }
+    return any;
+}

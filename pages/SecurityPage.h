@@ -28,6 +28,8 @@ public:
     // Index 0, "Permission": the server's permissions dialog for the channel shown. The
     // page has no other buttons, so every index is taken as handled.
     bool OnWizardButton(int index) override;
+    // Also marks the tabs of the channels whose entry was changed.
+    bool HasChanges() override;
 
     int ChannelCount() const { return m_channelCount; }
     int CurrentTab() const { return m_currentTab; }

@@ -183,3 +183,7 @@ void CSystemPage::timerEvent(QTimerEvent* event) {
     else
         CTouchPropertyPage::timerEvent(event);
 }
+
+bool CSystemPage::HasChanges() {
+    return m_list && m_list->AnyItemDiffersFromStart();
+}

@@ -23,6 +23,7 @@ public:
     ~CSystemPage() override;
 
     CConfigListCtrl* List() const { return m_list; }
+    bool HasChanges() override;
 
     // The change rules, by the changed item's label id.
     LRESULT OnItemChange(WPARAM labelId, CConfigItem* item);

@@ -138,6 +138,15 @@ CTouchPropertyPage* CTouchPropertySheet::GetPage(int index) const {
                                                 : nullptr;
 }
 
+void CTouchPropertySheet::UpdateChangeMarks() {
+    for (int index = 0; index < GetPageCount(); ++index)
+        m_tabs->SetTabMarked(index, GetPage(index)->HasChanges());
+}
+
+bool CTouchPropertySheet::IsPageMarked(int index) const {
+    return m_tabs->IsTabMarked(index);
+}
+
 void CTouchPropertySheet::PressWizardButton(int index) {
     const CTouchPropertyPage* page = GetActivePage();
     if (page && index >= 0 && index < page->WizardButtons().size())

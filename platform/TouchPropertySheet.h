@@ -42,6 +42,8 @@ public:
 
     // The page's own handling of a page button; false leaves it to the sheet.
     virtual bool OnWizardButton(int index);
+    // Whether any setting the page shows differs from how the session started.
+    virtual bool HasChanges() { return false; }
 
 signals:
     void wizardButtonsChanged();
@@ -74,6 +76,9 @@ public:
     // kiosk screen the window's title bar is not visible. Empty hides it.
     void SetStatusText(const QString& text);
     QString StatusText() const;
+    // Marks each page's tab whose page has changes.
+    void UpdateChangeMarks();
+    bool IsPageMarked(int index) const;
     // The OK and Cancel buttons, to press them.
     QPushButton* OkButton() const { return m_ok; }
     QPushButton* CancelButton() const { return m_cancel; }

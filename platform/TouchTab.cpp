@@ -3,6 +3,14 @@
 #include "Metrics.h"
 #include "WindowMessages.h"
 
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+constexpr int kDotSize = 9;
+} // namespace
+
 CTouchTab::CTouchTab(QWidget* parent) : QTabBar(parent) {
     setDrawBase(false);
     setUsesScrollButtons(true);
@@ -25,6 +33,36 @@ void CTouchTab::SetStandardStyle(int minimumWidth) {
     SetTabStyle(minimumWidth, FrmwkGetFont(FONT_SMALL), FrmwkGetColor(COLOR_TAB),
                 FrmwkGetColor(COLOR_TAB_SELECTED), FrmwkGetColor(COLOR_BACKGROUND),
                 FrmwkGetColor(COLOR_TEXT), FrmwkGetColor(COLOR_TEXT_DIM));
+}
+
+void CTouchTab::SetTabMarked(int index, bool marked) {
+    if (index < 0 || index >= count() || IsTabMarked(index) == marked)
+        return;
+    if (marked)
+        m_marked.push_back(index);
+    else
+        std::erase(m_marked, index);
+    update();
+}
+
+bool CTouchTab::IsTabMarked(int index) const {
+    return std::find(m_marked.begin(), m_marked.end(), index) != m_marked.end();
+}
+
+void CTouchTab::paintEvent(QPaintEvent* event) {
+    QTabBar::paintEvent(event);
+    if (m_marked.empty())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(FrmwkGetColor(COLOR_CHANGED));
+    for (int index : m_marked) {
+        if (index >= count())
+            continue;
+        const QRect tab = tabRect(index);
+        painter.drawEllipse(QRect(tab.right() - kDotSize - 4, tab.top() + 4, kDotSize, kDotSize));
+    }
 }
 
 void PlaceUnderTabs(const QWidget& page, CTouchTab* tabs, const std::vector<QWidget*>& dialogs) {

@@ -21,8 +21,18 @@ public:
     // The program's standard look, with the given smallest tab width.
     void SetStandardStyle(int minimumWidth);
 
+    // A dot at the tab's top right corner: some setting under the tab was changed.
+    void SetTabMarked(int index, bool marked);
+    bool IsTabMarked(int index) const;
+
     // The smallest width of the tabs that choose among a page's dialogs.
     static constexpr int kPageTabWidth = 98;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::vector<int> m_marked;
 };
 
 // Puts a page's row of tabs at its top, inside the margins, and each dialog under it,

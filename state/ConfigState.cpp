@@ -126,6 +126,20 @@ const std::string& CConfigState::GetInitialConfig() const {
     return shared().initialConfiguration;
 }
 
+bool CConfigState::PartDiffersFromStart(std::string_view xpath) const {
+    const XmlDocument* initial = GetInitialDocument();
+    const std::shared_ptr<XmlDocument> document = shared().document;
+    if (!initial || !document)
+        return false;
+    const auto partText = [&](const XmlDocument& source) {
+        std::string text;
+        for (const XmlNode& node : source.documentNode().selectNodes(xpath))
+            text += node.xml();
+        return text;
+    };
+    return partText(*initial) != partText(*document);
+}
+
 const XmlDocument* CConfigState::GetInitialDocument() const {
     SharedState& s = shared();
     if (!s.initialDocument && !s.initialConfiguration.empty()) {

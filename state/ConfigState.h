@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class XmlDocument;
 class QObject;
@@ -110,6 +111,9 @@ public:
     const std::string& GetInitialConfig() const;
     // The configuration as this session started, parsed; null before a logon.
     const XmlDocument* GetInitialDocument() const;
+    // Whether the nodes an XPath selects differ, in any attribute or element below them,
+    // from those it selected in the configuration as the session started.
+    bool PartDiffersFromStart(std::string_view xpath) const;
 
     // The log interface without constructing an instance, for the trace reports: a report
     // must never be the thing that tears the shared state down.
