@@ -148,6 +148,11 @@ protected:
 private:
     // One line per channel that records or plays, for the restart question.
     std::string busyChannelLines();
+    // A channel by its id, or its number when it has none.
+    std::string channelName(int channel);
+    // Which channel makes an activity check refuse the change, as a sentence; empty when
+    // the server no longer says so.
+    std::string refusalReason(std::uint32_t flag);
 
     struct Condition {
         std::string attributeXPath;

@@ -5,7 +5,10 @@
 
 #include "platform/Prompter.h"
 
+#include <fmt/format.h>
 #include <fmt/printf.h>
+
+#include <vector>
 
 namespace {
 
@@ -30,20 +33,49 @@ constexpr Interlock kActivityChecks[] = {
 
 } // namespace
 
+std::string CConfigItem::channelName(int channel) {
+    // A channel is named by its id, or by its number when it has none.
+    std::string id;
+    ReadDocumentValue(fmt::sprintf("//Channel[@channelIndex=\"%d\"]/@id", channel), id);
+    return id.empty() ? std::to_string(channel + 1) : id;
+}
+
 std::string CConfigItem::busyChannelLines() {
     std::string lines;
     for (int channel = 0; channel < m_state.GetChannelCount(); ++channel) {
         const char* activity = m_state.IsRecording(channel) ? "is recording"
                                : m_state.IsPlaying(channel) ? "is playing"
                                                             : nullptr;
-        if (!activity)
-            continue;
-        // A channel is named by its id, or by its number when it has none.
-        std::string id;
-        ReadDocumentValue(fmt::sprintf("//Channel[@channelIndex=\"%d\"]/@id", channel), id);
-        lines += (id.empty() ? std::to_string(channel + 1) : id) + " " + activity + "\n";
+        if (activity)
+            lines += channelName(channel) + " " + activity + "\n";
     }
     return lines;
+}
+
+std::string CConfigItem::refusalReason(std::uint32_t flag) {
+    if (flag == INTERLOCK_LOADED_CHANNEL) {
+        Variant asset;
+        m_state.GetChanStatus(m_channelIndex, "assetname", asset);
+        return fmt::format("Channel {} holds the clip \"{}\".", channelName(m_channelIndex),
+                           asset.toText());
+    }
+    const bool recording = flag == INTERLOCK_RECORD_ANY || flag == INTERLOCK_RECORD_CHANNEL;
+    const bool anyChannel = flag == INTERLOCK_RECORD_ANY || flag == INTERLOCK_PLAY_ANY ||
+                            m_channelIndex < 0 || m_channelIndex >= m_state.GetChannelCount();
+    std::vector<std::string> busy;
+    for (int channel = 0; channel < m_state.GetChannelCount(); ++channel) {
+        if (!anyChannel && channel != m_channelIndex)
+            continue;
+        if (recording ? m_state.IsRecording(channel) : m_state.IsPlaying(channel))
+            busy.push_back(channelName(channel));
+    }
+    if (busy.empty())
+        return std::string();
+    std::string names = busy.front();
+    for (std::size_t i = 1; i < busy.size(); ++i)
+        names += (i + 1 == busy.size() ? " and " : ", ") + busy[i];
+    return fmt::format("{} {} {} {}.", busy.size() == 1 ? "Channel" : "Channels", names,
+                       busy.size() == 1 ? "is" : "are", recording ? "recording" : "playing");
 }
 
 bool CConfigItem::CheckInterlocks() {
@@ -80,7 +112,11 @@ bool CConfigItem::CheckInterlocks() {
             break;
         }
         if (active) {
-            prompter().messageBox(check.text, check.caption, MB_TOUCH_WARNING, m_owner);
+            // The refusal names the channel that is busy, on a line of its own.
+            const std::string reason = refusalReason(check.flag);
+            prompter().messageBox(reason.empty() ? std::string(check.text)
+                                                 : std::string(check.text) + "\n" + reason,
+                                  check.caption, MB_TOUCH_WARNING, m_owner);
             return false;
         }
     }

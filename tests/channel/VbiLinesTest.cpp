@@ -168,7 +168,8 @@ TEST_F(VbiLinesTest, ABusyChannelOrAMissingElementChangesNothing) {
     build();
     setPortState(0, 4);
     EXPECT_FALSE(edit([](CVbiLinesDlg& lines) { lines.Touch(14); }));
-    EXPECT_EQ(script.last().text, "This value cannot be changed while recording.");
+    EXPECT_EQ(script.last().text,
+              "This value cannot be changed while recording.\nChannel C1 is recording.");
     EXPECT_EQ(lines(), (std::vector<std::string>{"VbiLine Luma 21"}));
 
     // The element went away after the page was built.

@@ -292,13 +292,15 @@ TEST_F(VideoItemsTest, ABusyChannelRefusesTheChangeWithTheInterlockText) {
     build();
     setLoadedClip(0, "Clip 7");
     EXPECT_FALSE(pick(item("Video output format:"), "720p"));
-    EXPECT_EQ(script.last().text, "This value cannot be changed while a clip is loaded.");
+    EXPECT_EQ(script.last().text, "This value cannot be changed while a clip is loaded.\n"
+                                  "Channel C1 holds the clip \"Clip 7\".");
     EXPECT_EQ(script.last().caption, "Channel In Use");
     EXPECT_EQ(read("//VideoOutput[@id='VO1']/@videoOutputFormat"), "Format525_29_97Hz_2To1");
 
     setPortState(0, 3);
     EXPECT_FALSE(pick(item("Input type:"), "Analog Composite"));
-    EXPECT_EQ(script.last().text, "This value cannot be changed while recording.");
+    EXPECT_EQ(script.last().text,
+              "This value cannot be changed while recording.\nChannel C1 is recording.");
     EXPECT_EQ(script.last().caption, "Record In Progress");
     EXPECT_EQ(read("//VideoInput/@selectedInput"), "VideoInputSdi");
     EXPECT_EQ(read("//VideoOutput[@id='VO1']/VideoOutputTiming/@videoLineOffset"), "2");

@@ -160,7 +160,8 @@ TEST_F(ChoiceTest, ARecordingOnChannelTwoAgainstAChannelOneItem) {
     auto any = channelItem(INTERLOCK_RECORD_ANY, 0);
     script.answer(2);
     EXPECT_FALSE(any->TrackPopup(QPoint()));
-    EXPECT_EQ(script.last().text, "This value cannot be changed while recording on any channel.");
+    EXPECT_EQ(script.last().text, "This value cannot be changed while recording on any channel.\n"
+                                  "Channel 2 is recording.");
     EXPECT_EQ(script.last().caption, "Record In Progress");
     EXPECT_EQ(script.last().style, MB_TOUCH_WARNING);
     EXPECT_EQ(read("//SystemAudioReference/@audioUnityLevel"), "0");
@@ -171,7 +172,19 @@ TEST_F(ChoiceTest, ARecordChannelCheckWithoutAChannelCoversEveryChannel) {
     auto item = channelItem(INTERLOCK_RECORD_CHANNEL, -1);
     script.answer(1);
     EXPECT_FALSE(item->TrackPopup(QPoint()));
-    EXPECT_EQ(script.last().text, "This value cannot be changed while recording.");
+    EXPECT_EQ(script.last().text,
+              "This value cannot be changed while recording.\nChannel 4 is recording.");
+}
+
+TEST_F(ChoiceTest, EveryRecordingChannelIsNamedByIdOrNumber) {
+    setPortState(0, 3);
+    setPortState(1, 4);
+    setPortState(3, 3);
+    auto item = channelItem(INTERLOCK_RECORD_ANY, 2);
+    script.answer(1);
+    EXPECT_FALSE(item->TrackPopup(QPoint()));
+    EXPECT_EQ(script.last().text, "This value cannot be changed while recording on any channel.\n"
+                                  "Channels C1, 2 and 4 are recording.");
 }
 
 TEST_F(ChoiceTest, ChecksRunInOrderAndShowOneBox) {
@@ -182,13 +195,15 @@ TEST_F(ChoiceTest, ChecksRunInOrderAndShowOneBox) {
     script.answer(1);
     EXPECT_FALSE(item->TrackPopup(QPoint()));
     ASSERT_EQ(script.questions().size(), 2u);
-    EXPECT_EQ(script.last().text, "This value cannot be changed while playing on any channel.");
+    EXPECT_EQ(script.last().text, "This value cannot be changed while playing on any channel.\n"
+                                  "Channel C1 is playing.");
     EXPECT_EQ(script.last().caption, "Play In Progress");
 
     setPortState(0, 0);
     script.answer(1);
     EXPECT_FALSE(item->TrackPopup(QPoint()));
-    EXPECT_EQ(script.last().text, "This value cannot be changed while a clip is loaded.");
+    EXPECT_EQ(script.last().text, "This value cannot be changed while a clip is loaded.\n"
+                                  "Channel C1 holds the clip \"clip\".");
     EXPECT_EQ(script.last().caption, "Channel In Use");
 }
 
