@@ -1,12 +1,13 @@
 #include "TrellisApp.h"
 
+#include "HelpDialog.h"
 #include "TrellisCommandLineInfo.h"
 #include "TrellisDlg.h"
 #include "platform/Prompter.h"
 #include "state/TraceScope.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <QUuid>
 
@@ -27,8 +28,13 @@ CTrellisApp::CTrellisApp() {
     makeFramework = [] {
         return std::make_unique<CTrellisFramework>();
     };
+    // Shown inside the program: a touch screen has no browser to hand the page to.
     openHelp = [](const QUrl& url) {
-        QDesktopServices::openUrl(url);
+        CHelpDialog dialog(url);
+        if (!dialog.Loaded())
+            return false;
+        prompter().runDialog(dialog);
+        return true;
     };
 }
 
@@ -113,7 +119,14 @@ void ReportStartupFailure(const std::string& text) {
 }
 
 void CTrellisApp::OnHelp() {
-    QUrl url = QUrl::fromLocalFile(m_moduleDirectory + QStringLiteral("/help/index.html"));
+    const QString page = m_moduleDirectory + QStringLiteral("/help/index.html");
+    QUrl url = QUrl::fromLocalFile(page);
     url.setFragment(QStringLiteral("start"));
-    openHelp(url);
+    if (!QFileInfo::exists(page))
+        prompter().messageBox("The help page is missing: " + page.toStdString(), "Help",
+                              MB_TOUCH_ERROR, nullptr);
+    else if (!openHelp(url))
+        prompter().messageBox("The help page could not be shown: " + page.toStdString() +
+                                  " could not be read.",
+                              "Help", MB_TOUCH_ERROR, nullptr);
 }

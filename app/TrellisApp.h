@@ -29,7 +29,7 @@ public:
     int ExitInstance();
     void SetExitCode(int code) { m_exitCode = code; }
     int ExitCode() const { return m_exitCode; }
-    // Opens the help page beside the program.
+    // Opens the help page beside the program; says so when it cannot.
     void OnHelp();
 
     const QString& GetHostName() const { return m_hostName; }
@@ -45,7 +45,8 @@ public:
 
     // Seams for tests: how the framework object is made and how help is shown.
     std::function<std::unique_ptr<CTrellisFramework>()> makeFramework;
-    std::function<void(const QUrl&)> openHelp;
+    // Shows a page; false when nothing could show it.
+    std::function<bool(const QUrl&)> openHelp;
 
 private:
     QString m_hostName = QStringLiteral("localhost");

@@ -130,6 +130,11 @@ void CTrellisDlg::closeAtStartup(const std::string& failure, int exitCode) {
     done(IDCANCEL);
 }
 
+void CTrellisDlg::OnHelp() {
+    if (CTrellisApp* app = CTrellisApp::instance())
+        app->OnHelp();
+}
+
 void CTrellisDlg::createPages() {
     CTouchPropertyPage* pages[] = {m_systemPage.get(),  m_channelPage.get(), m_gangPage.get(),
                                    m_gpiPage.get(),     m_panelPage.get(),   m_remotePage.get(),

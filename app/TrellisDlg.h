@@ -40,6 +40,7 @@ protected:
     void OnWizardButtons(int commandId) override;
     void OnOK() override;
     void OnCancel() override;
+    void OnHelp() override;
 
 private:
     long OnStartup();

@@ -5,6 +5,7 @@
 #include "TouchWidgets.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayoutItem>
 #include <QPushButton>
@@ -76,7 +77,22 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
             .arg(FrmwkGetColor(COLOR_TEXT_SELECTED).name(), FrmwkGetColor(COLOR_SELECTION).name()));
     m_status->hide();
     column->addWidget(m_status);
-    column->addWidget(m_tabs);
+    // The tabs, and at their right the help for touch users, who have no F1.
+    auto* top = new QHBoxLayout;
+    top->setSpacing(0);
+    top->addWidget(m_tabs, 1);
+    m_help = new QPushButton(QStringLiteral("?"), this);
+    m_help->setObjectName(QStringLiteral("Help"));
+    m_help->setFont(FrmwkGetFont(FONT_HEADING));
+    m_help->setFocusPolicy(Qt::NoFocus);
+    m_help->setStyleSheet(
+        QStringLiteral("QPushButton { min-width: %1px; max-width: %1px; min-height: %2px;"
+                       " background: %3; border: 1px solid %4; }")
+            .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT))
+            .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT))
+            .arg(FrmwkGetColor(COLOR_TAB).name(), FrmwkGetColor(COLOR_BACKGROUND).name()));
+    top->addWidget(m_help);
+    column->addLayout(top);
     m_stack = new QStackedWidget(this);
     column->addWidget(m_stack, 1);
 
@@ -93,6 +109,7 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
     column->addLayout(bottom);
 
     connect(m_ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(m_help, &QPushButton::clicked, this, [this] { OnHelp(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
         if (index >= 0 && index < GetPageCount()) {
@@ -171,6 +188,14 @@ void CTouchPropertySheet::showPageButtons() {
                 [this, i] { OnWizardButtons(ID_WIZARD_BUTTON_FIRST + i); });
         m_pageButtons->addWidget(button);
     }
+}
+
+void CTouchPropertySheet::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        OnHelp();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CTouchPropertySheet::SetStatusText(const QString& text) {

@@ -82,6 +82,8 @@ public:
     // The OK and Cancel buttons, to press them.
     QPushButton* OkButton() const { return m_ok; }
     QPushButton* CancelButton() const { return m_cancel; }
+    // The "?" at the top right, which opens the help as F1 does.
+    QPushButton* HelpButton() const { return m_help; }
 
 protected:
     virtual void OnWizardButtons(int commandId) = 0;
@@ -89,6 +91,10 @@ protected:
     virtual void OnCancel() = 0;
     // Closing the window by other means is Cancel.
     void reject() override;
+    // Opens the help; the sheet itself has none.
+    virtual void OnHelp() {}
+    // F1 is help.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showPageButtons();
@@ -100,4 +106,5 @@ private:
     QLabel* m_status = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
+    QPushButton* m_help = nullptr;
 };

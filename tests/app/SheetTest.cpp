@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -397,5 +398,24 @@ TEST_F(SheetTest, LoadAndRestoreShowTheDocumentAsItNowStands) {
         script.answer(IDYES);
         sheet.CancelButton()->click();
     });
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(SheetTest, TheQuestionMarkAndF1BothOpenTheHelp) {
+    std::vector<QUrl> opened;
+    app.openHelp = [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        ASSERT_NE(sheet.HelpButton(), nullptr);
+        EXPECT_EQ(sheet.HelpButton()->text(), "?");
+        sheet.HelpButton()->click();
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QCoreApplication::sendEvent(&sheet, &f1);
+        sheet.CancelButton()->click();
+    });
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(opened[0].toLocalFile().endsWith("/help/index.html"));
     EXPECT_EQ(script.unexpectedCount(), 0);
 }

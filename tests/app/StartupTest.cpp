@@ -1,11 +1,15 @@
+#include "app/HelpDialog.h"
 #include "app/TrellisApp.h"
 #include "app/TrellisCommandLineInfo.h"
 #include "platform/ScriptedPrompter.h"
 #include "support/TestFrameworkSegment.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSysInfo>
+#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -179,8 +183,37 @@ TEST_F(StartupTest, HelpOpensThePageBesideTheProgram) {
     QUrl opened;
     app.openHelp = [&](const QUrl& url) {
         opened = url;
+        return true;
     };
     app.OnHelp();
     EXPECT_EQ(opened.toLocalFile(), app.GetModuleDirectory() + "/help/index.html");
     EXPECT_EQ(opened.fragment(), "start");
+}
+
+TEST_F(StartupTest, HelpThatCannotBeShownSaysWhy) {
+    ASSERT_TRUE(QFileInfo::exists(QCoreApplication::applicationDirPath() + "/help/index.html"));
+    start({});
+    app.openHelp = [](const QUrl&) {
+        return false;
+    };
+    script.clear();
+    script.answer(IDOK);
+    app.OnHelp();
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().caption, "Help");
+    EXPECT_EQ(script.last().text,
+              "The help page could not be shown: " +
+                  (app.GetModuleDirectory() + "/help/index.html").toStdString() +
+                  " could not be read.");
+}
+
+TEST_F(StartupTest, TheHelpPageIsShownInsideTheProgramFromItsStart) {
+    start({});
+    QUrl page = QUrl::fromLocalFile(app.GetModuleDirectory() + "/help/index.html");
+    page.setFragment("start");
+    CHelpDialog dialog(page);
+    ASSERT_TRUE(dialog.Loaded());
+    EXPECT_TRUE(dialog.Browser()->toPlainText().startsWith("Trellis configuration utility"));
+    EXPECT_FALSE(
+        CHelpDialog(QUrl::fromLocalFile(app.GetModuleDirectory() + "/no-such.html")).Loaded());
 }
