@@ -5,7 +5,6 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScroller>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -17,8 +16,9 @@ CHelpDialog::CHelpDialog(const QUrl& page, QWidget* parent) : QDialog(parent) {
     m_browser = new QTextBrowser(this);
     m_browser->setFont(FrmwkGetFont(FONT_NORMAL));
     m_browser->setOpenExternalLinks(false);
-    // A finger drags the page up and down.
-    QScroller::grabGesture(m_browser->viewport(), QScroller::LeftMouseButtonGesture);
+    // A scroll bar wide enough for a finger.
+    m_browser->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: %1px; }")
+                                 .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT)));
     m_browser->setSource(page);
     m_loaded = !m_browser->toPlainText().isEmpty();
     column->addWidget(m_browser, 1);

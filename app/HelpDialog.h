@@ -1,5 +1,5 @@
 #pragma once
-// The help page shown inside the program, as a touch dialog with its own scrolling and a
+// The help page shown inside the program, as a touch dialog with a wide scroll bar and a
 // Close button: a touch screen has no browser to hand it to.
 
 #include <QDialog>
