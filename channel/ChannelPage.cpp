@@ -133,13 +133,8 @@ void CChannelPage::showEvent(QShowEvent* event) {
 }
 
 bool CChannelPage::HasChanges() {
-    bool any = false;
-    for (int slot = 0; slot < m_channelCount; ++slot) {
+    return m_tabs && m_tabs->MarkTabs(m_channelCount, [this](int slot) {
         const CChannelDlg* dialog = Dialog(slot);
-        const bool changed = dialog && dialog->List() && dialog->List()->AnyItemDiffersFromStart();
-        if (m_tabs)
-            m_tabs->SetTabMarked(slot, changed);
-        any = any || changed;
-    }
-    return any;
+        return dialog && dialog->List() && dialog->List()->AnyItemDiffersFromStart();
+    });
 }

@@ -46,10 +46,7 @@ void CChannelSecurityDlg::build() {
     addRow(1, IDS_SECURITY_USER, "User", m_user);
     addRow(2, IDS_SECURITY_PASSWORD, "Password", m_password);
     addRow(3, IDS_SECURITY_DOMAIN, "Domain", m_domain);
-    // Masked, and never offered to input methods or the clipboard in clear.
-    m_password->setEchoMode(QLineEdit::Password);
-    m_password->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData |
-                                    Qt::ImhNoPredictiveText);
+    maskAsSecret(m_password);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(4, 1);
 }

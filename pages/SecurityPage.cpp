@@ -123,12 +123,6 @@ void CSecurityPage::resizeEvent(QResizeEvent* event) {
 }
 
 bool CSecurityPage::HasChanges() {
-    bool any = false;
-    for (int index = 0; index < m_channelCount; ++index) {
-        const bool changed = Dialog(index)->IsModified();
-        if (m_tabs)
-            m_tabs->SetTabMarked(index, changed);
-        any = any || changed;
-    }
-    return any;
+    return m_tabs && m_tabs->MarkTabs(m_channelCount,
+                                      [this](int index) { return Dialog(index)->IsModified(); });
 }

@@ -16,7 +16,7 @@ LogonDialog::LogonDialog(const QString& caption, QWidget* parent) : QDialog(pare
     auto* form = new QFormLayout;
     m_user = makeTouchEdit(this);
     m_password = makeTouchEdit(this);
-    m_password->setEchoMode(QLineEdit::Password);
+    maskAsSecret(m_password);
     m_domain = makeTouchEdit(this);
     m_user->setMinimumWidth(280);
     form->addRow(QStringLiteral("User name:"), m_user);

@@ -60,8 +60,7 @@ QString TouchEntryDialog::text() const {
 }
 
 void TouchEntryDialog::HideText() {
-    m_edit->setEchoMode(QLineEdit::Password);
-    m_edit->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+    maskAsSecret(m_edit);
 }
 
 void TouchEntryDialog::addKeys(Layout layout) {

@@ -86,9 +86,8 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
     m_help->setFont(FrmwkGetFont(FONT_HEADING));
     m_help->setFocusPolicy(Qt::NoFocus);
     m_help->setStyleSheet(
-        QStringLiteral("QPushButton { min-width: %1px; max-width: %1px; min-height: %2px;"
-                       " background: %3; border: 1px solid %4; }")
-            .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT))
+        QStringLiteral("QPushButton { min-width: %1px; max-width: %1px; min-height: %1px;"
+                       " background: %2; border: 1px solid %3; }")
             .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT))
             .arg(FrmwkGetColor(COLOR_TAB).name(), FrmwkGetColor(COLOR_BACKGROUND).name()));
     top->addWidget(m_help);

@@ -49,6 +49,16 @@ bool CTouchTab::IsTabMarked(int index) const {
     return std::find(m_marked.begin(), m_marked.end(), index) != m_marked.end();
 }
 
+bool CTouchTab::MarkTabs(int count, const std::function<bool(int)>& changed) {
+    bool any = false;
+    for (int index = 0; index < count; ++index) {
+        const bool marked = changed(index);
+        SetTabMarked(index, marked);
+        any = any || marked;
+    }
+    return any;
+}
+
 void CTouchTab::paintEvent(QPaintEvent* event) {
     QTabBar::paintEvent(event);
     if (m_marked.empty())

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QTabBar>
 
+#include <functional>
 #include <vector>
 
 class CTouchTab : public QTabBar {
@@ -24,6 +25,8 @@ public:
     // A dot at the tab's top right corner: some setting under the tab was changed.
     void SetTabMarked(int index, bool marked);
     bool IsTabMarked(int index) const;
+    // Marks each of the first count tabs by what changed says of it; true when any is.
+    bool MarkTabs(int count, const std::function<bool(int)>& changed);
 
     // The smallest width of the tabs that choose among a page's dialogs.
     static constexpr int kPageTabWidth = 98;

@@ -57,6 +57,11 @@ QLineEdit* makeKeyboardField(QWidget* parent, std::function<void()> onTouch) {
     return edit;
 }
 
+void maskAsSecret(QLineEdit* edit) {
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+}
+
 QHBoxLayout* makeOkCancelRow(QDialog* dialog) {
     auto* row = new QHBoxLayout;
     QPushButton* ok = makeTouchButton(QStringLiteral("OK"), dialog);

@@ -12,6 +12,8 @@ class QWidget;
 
 QPushButton* makeTouchButton(const QString& text, QWidget* parent);
 QLineEdit* makeTouchEdit(QWidget* parent);
+// Masks an edit line for a password: never shown, nor offered to input methods, in clear.
+void maskAsSecret(QLineEdit* edit);
 // A field filled only through the on-screen keyboard or keypad: it takes no typing or focus
 // of its own, and a touch on it (while it is enabled) calls onTouch, which opens the entry.
 QLineEdit* makeKeyboardField(QWidget* parent, std::function<void()> onTouch);

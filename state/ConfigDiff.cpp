@@ -74,10 +74,11 @@ public:
     }
 
 private:
-    struct Pair {
-        pugi::xml_node before;
-        pugi::xml_node after;
+    // What an element of the later document is matched with: its step in the path, and its
+    // partner in the earlier document, none when it was added.
+    struct Match {
         std::string step;
+        pugi::xml_node before;
     };
 
     void compareAttributes(pugi::xml_node before, pugi::xml_node after, const std::string& path) {
@@ -99,9 +100,7 @@ private:
     void compareChildren(pugi::xml_node before, pugi::xml_node after, const std::string& path) {
         const Elements wasChildren = childElements(before);
         const Elements nowChildren = childElements(after);
-        std::map<pugi::xml_node, std::string> pairedStep; // after node -> its step
-        std::map<pugi::xml_node, pugi::xml_node> partner; // after node -> before node
-        std::map<pugi::xml_node, std::string> addedStep;
+        std::map<pugi::xml_node, Match> matches; // by the later document's element
 
         // Removals come first, so that an addition's position counts only what stays.
         for (const std::string& name : namesOf(wasChildren, nowChildren)) {
@@ -115,13 +114,11 @@ private:
                 for (pugi::xml_node node : now) {
                     const std::string id = node.attribute("id").value();
                     const std::string step = *idStep(name, id);
-                    if (auto found = wasById.find(id); found != wasById.end()) {
-                        pairedStep[node] = step;
-                        partner[node] = found->second;
+                    const auto found = wasById.find(id);
+                    if (found != wasById.end())
                         kept.insert(id);
-                    } else {
-                        addedStep[node] = step;
-                    }
+                    matches[node] = {step,
+                                     found != wasById.end() ? found->second : pugi::xml_node()};
                 }
                 for (pugi::xml_node node : was) {
                     const std::string id = node.attribute("id").value();
@@ -131,13 +128,8 @@ private:
             } else {
                 const std::size_t common = std::min(was.size(), now.size());
                 for (std::size_t i = 0; i < now.size(); ++i) {
-                    const std::string step = fmt::format("{}[{}]", name, i + 1);
-                    if (i < common) {
-                        pairedStep[now[i]] = step;
-                        partner[now[i]] = was[i];
-                    } else {
-                        addedStep[now[i]] = step;
-                    }
+                    matches[now[i]] = {fmt::format("{}[{}]", name, i + 1),
+                                       i < common ? was[i] : pugi::xml_node()};
                 }
                 // The last first, so that each path still selects its element.
                 for (std::size_t i = was.size(); i > common; --i)
@@ -146,14 +138,14 @@ private:
         }
         int position = 0;
         for (pugi::xml_node node : nowChildren) {
-            if (auto step = addedStep.find(node); step != addedStep.end()) {
+            const Match& match = matches[node];
+            if (match.before)
+                compare(match.before, node, path + "/" + match.step);
+            else
                 changes.push_back({.kind = ConfigChange::Kind::ElementAdded,
-                                   .path = path + "/" + step->second,
+                                   .path = path + "/" + match.step,
                                    .element = elementXml(node),
                                    .position = position});
-            } else {
-                compare(partner[node], node, path + "/" + pairedStep[node]);
-            }
             ++position;
         }
     }

@@ -17,15 +17,21 @@ namespace {
 SharedState& shared() {
     return sharedState();
 }
+
+// The logon text parsed into the slot when it is empty; null without a usable text.
+XmlDocument* parsedLogonText(const SharedState& state, std::unique_ptr<XmlDocument>& slot) {
+    if (!slot && !state.initialConfiguration.empty()) {
+        auto document = std::make_unique<XmlDocument>();
+        if (document->loadXml(state.initialConfiguration) == S_OK)
+            slot = std::move(document);
+    }
+    return slot.get();
+}
+
 } // namespace
 
 XmlDocument* serverCopy(SharedState& state) {
-    if (!state.serverCopy && !state.initialConfiguration.empty()) {
-        auto copy = std::make_unique<XmlDocument>();
-        if (copy->loadXml(state.initialConfiguration) == S_OK)
-            state.serverCopy = std::move(copy);
-    }
-    return state.serverCopy.get();
+    return parsedLogonText(state, state.serverCopy);
 }
 
 CConfigState::CConfigState() {
@@ -142,12 +148,7 @@ bool CConfigState::PartDiffersFromStart(std::string_view xpath) const {
 
 const XmlDocument* CConfigState::GetInitialDocument() const {
     SharedState& s = shared();
-    if (!s.initialDocument && !s.initialConfiguration.empty()) {
-        auto document = std::make_unique<XmlDocument>();
-        if (document->loadXml(s.initialConfiguration) == S_OK)
-            s.initialDocument = std::move(document);
-    }
-    return s.initialDocument.get();
+    return parsedLogonText(s, s.initialDocument);
 }
 
 std::shared_ptr<ILog> CConfigState::SharedLogInterface() {
