@@ -16,9 +16,7 @@ CHelpDialog::CHelpDialog(const QUrl& page, QWidget* parent) : QDialog(parent) {
     m_browser = new QTextBrowser(this);
     m_browser->setFont(FrmwkGetFont(FONT_NORMAL));
     m_browser->setOpenExternalLinks(false);
-    // A scroll bar wide enough for a finger.
-    m_browser->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: %1px; }")
-                                 .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT)));
+    makeScrollBarWide(m_browser);
     m_browser->setSource(page);
     m_loaded = !m_browser->toPlainText().isEmpty();
     column->addWidget(m_browser, 1);

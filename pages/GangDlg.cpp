@@ -62,11 +62,7 @@ CGangDlg::CGangDlg(QWidget* owner) : QWidget(owner) {
     column->addSpacerItem(new QSpacerItem(0, FrmwkGetMetrics(METRIC_ROW_PADDING),
                                           QSizePolicy::Minimum, QSizePolicy::Preferred));
     buildOptions();
-    m_note = new QLabel(this);
-    m_note->setObjectName(QStringLiteral("GangNote"));
-    m_note->setFont(FrmwkGetFont(FONT_SMALL));
-    m_note->setWordWrap(true);
-    m_note->hide();
+    m_note = makeNoteLabel(this, QStringLiteral("GangNote"));
     column->addWidget(m_note);
     column->addStretch();
 }
@@ -156,8 +152,7 @@ void CGangDlg::SetSettings(const GangSettings& settings) {
         note << QStringLiteral("Channels after the fourth are not shown: %1")
                     .arg(hidden.join(QStringLiteral(", ")));
     }
-    m_note->setText(note.join(QLatin1Char('\n')));
-    m_note->setVisible(!note.isEmpty());
+    showNote(m_note, note.join(QLatin1Char('\n')));
 }
 
 QRadioButton* CGangDlg::ChoiceButton(int column, int choice) const {

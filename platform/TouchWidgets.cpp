@@ -2,11 +2,14 @@
 
 #include "Metrics.h"
 
+#include <QAbstractScrollArea>
 #include <QDialog>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 QPushButton* makeTouchButton(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
@@ -73,6 +76,25 @@ QHBoxLayout* makeOkCancelRow(QDialog* dialog) {
     row->addWidget(ok);
     row->addWidget(cancel);
     return row;
+}
+
+QLabel* makeNoteLabel(QWidget* parent, const QString& objectName) {
+    auto* note = new QLabel(parent);
+    note->setObjectName(objectName);
+    note->setFont(FrmwkGetFont(FONT_SMALL));
+    note->setWordWrap(true);
+    note->hide();
+    return note;
+}
+
+void showNote(QLabel* note, const QString& text) {
+    note->setText(text);
+    note->setVisible(!text.isEmpty());
+}
+
+void makeScrollBarWide(QAbstractScrollArea* area) {
+    area->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: %1px; }")
+                                                 .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT)));
 }
 
 void applyTouchBackground(QWidget* widget) {

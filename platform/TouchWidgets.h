@@ -3,8 +3,10 @@
 
 #include <functional>
 
+class QAbstractScrollArea;
 class QDialog;
 class QHBoxLayout;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QString;
@@ -19,6 +21,13 @@ void maskAsSecret(QLineEdit* edit);
 QLineEdit* makeKeyboardField(QWidget* parent, std::function<void()> onTouch);
 // OK (the default button) and Cancel at the right, accepting or rejecting the dialog.
 QHBoxLayout* makeOkCancelRow(QDialog* dialog);
+// A note in small, wrapped text that tells what a dialog cannot show or do; hidden until
+// showNote gives it something to say.
+QLabel* makeNoteLabel(QWidget* parent, const QString& objectName);
+// Gives the note its text and shows it, or hides it when the text is empty.
+void showNote(QLabel* note, const QString& text);
+// Gives the area a vertical scroll bar wide enough for a finger to drag.
+void makeScrollBarWide(QAbstractScrollArea* area);
 // Gives the widget the program's background colour.
 void applyTouchBackground(QWidget* widget);
 // The style sheet fragment that makes a standard dialog's buttons and menus touch-sized.
