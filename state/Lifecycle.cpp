@@ -6,6 +6,7 @@
 #include "SharedState.h"
 #include "TraceScope.h"
 #include "XPathAccess.h"
+#include "platform/FileNames.h"
 #include "platform/FileRead.h"
 #include "platform/Prompter.h"
 #include "platform/XmlDocument.h"
@@ -21,14 +22,7 @@ constexpr qint64 kMaxConfigFileSize = 32 * 1024 * 1024;
 constexpr const char* kLoadError = "Load Error";
 
 void appendXmlExtension(std::string& path) {
-    const auto endsWithXml = [&] {
-        if (path.size() < 4)
-            return false;
-        const QString tail = QString::fromStdString(path.substr(path.size() - 4));
-        return tail.compare(QLatin1String(".xml"), Qt::CaseInsensitive) == 0;
-    };
-    if (!endsWithXml())
-        path += ".xml";
+    path = WithExtension(QString::fromStdString(path), QStringLiteral(".xml")).toStdString();
 }
 
 void loadError(const char* format, const std::string& path) {
