@@ -1,11 +1,10 @@
 #include "QtPrompter.h"
 
 #include "LogonDialog.h"
-#include "Metrics.h"
 #include "TouchEntryDialog.h"
+#include "TouchFileDlg.h"
 #include "TouchWidgets.h"
 
-#include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -123,17 +122,10 @@ LogonAnswer QtPrompter::logon(const std::string& caption, const std::string& use
 
 FileAnswer QtPrompter::fileDialog(FileDialogKind kind, const std::string& title,
                                   const std::string& filter, QObject* owner) {
-    QFileDialog dialog(ownerWidget(owner), qs(title), QString(), qs(filter));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.resize(IsWorkstationMode() ? QSize(480, 305) : QSize(528, 345));
-    dialog.setStyleSheet(touchStyleSheet());
-    dialog.setAcceptMode(kind == FileDialogKind::Save ? QFileDialog::AcceptSave
-                                                      : QFileDialog::AcceptOpen);
-    dialog.setFileMode(kind == FileDialogKind::Save ? QFileDialog::AnyFile
-                                                    : QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    CTouchFileDlg dialog(kind, qs(title), qs(filter), ownerWidget(owner));
+    if (dialog.exec() != QDialog::Accepted)
         return {};
-    return FileAnswer{IDOK, dialog.selectedFiles().constFirst().toStdString()};
+    return FileAnswer{IDOK, dialog.FilePath().toStdString()};
 }
 
 int QtPrompter::runDialog(QDialog& dialog) {

@@ -3,15 +3,21 @@
 #include "platform/QtPrompter.h"
 #include "platform/ScriptedPrompter.h"
 #include "platform/TouchEntryDialog.h"
+#include "platform/TouchFileDlg.h"
+#include "support/ScopedEnv.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -201,6 +207,31 @@ TEST(QtPrompter, CancelledKeypadKeepsTheText) {
     std::string text = "00:00:00:00";
     EXPECT_EQ(qt.keypad(text, "Timecode", nullptr, 1, 0), IDCANCEL);
     EXPECT_EQ(text, "00:00:00:00");
+}
+
+TEST(QtPrompter, FileDialogIsTheTouchChooser) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const ScopedEnv homeVariable("HOME", home.path().toUtf8());
+    const ScopedEnv data("XDG_DATA_HOME", std::nullopt);
+    const QString folder = home.path() + "/.local/share/trellis/configurations";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile(folder + "/studio.xml").open(QIODevice::WriteOnly));
+
+    QtPrompter qt;
+    whenModal([](QWidget* widget) {
+        auto* dialog = qobject_cast<CTouchFileDlg*>(widget);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Open");
+        EXPECT_EQ(dialog->size(), QSize(528, 345));
+        EXPECT_EQ(dialog->List()->count(), 2); // up, and the file
+        dialog->NameEdit()->setText("studio.xml");
+        dialog->accept();
+    });
+    const FileAnswer opened =
+        qt.fileDialog(FileDialogKind::Open, "Open", "XML file (*.xml)", nullptr);
+    EXPECT_EQ(opened.result, IDOK);
+    EXPECT_EQ(opened.fileName, (folder + "/studio.xml").toStdString());
 }
 
 TEST(Metrics, RowsAndButtonsAreFingerSized) {
