@@ -1,5 +1,6 @@
 #include "TrellisDlg.h"
 
+#include "SheetPlacement.h"
 #include "TrellisApp.h"
 #include "channel/ChannelPage.h"
 #include "pages/GangPage.h"
@@ -15,6 +16,8 @@
 #include "state/TraceScope.h"
 
 #include <QApplication>
+#include <QScreen>
+#include <QShowEvent>
 #include <QThread>
 #include <QTimer>
 
@@ -77,6 +80,16 @@ bool CTrellisDlg::event(QEvent* event) {
         return true;
     }
     return CTouchPropertySheet::event(event);
+}
+
+void CTrellisDlg::showEvent(QShowEvent* event) {
+    CTouchPropertySheet::showEvent(event);
+    // Touch screens are larger than the sheet's design size; a window restored by the
+    // window system (a spontaneous show) stays where the user left it.
+    if (event->spontaneous())
+        return;
+    if (const QScreen* screen = this->screen())
+        move(CentredPosition(screen->availableGeometry(), frameGeometry().size()));
 }
 
 long CTrellisDlg::OnStartup() {

@@ -37,6 +37,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // Puts the sheet in the middle of its screen.
+    void showEvent(QShowEvent* event) override;
     void OnWizardButtons(int commandId) override;
     void OnOK() override;
     void OnCancel() override;

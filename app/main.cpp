@@ -1,6 +1,7 @@
 // Starts the configuration utility against the server named on the command line; this
 // machine's host is served by the embedded stand-in server.
 
+#include "InterfaceScale.h"
 #include "TrellisApp.h"
 #include "TrellisCommandLineInfo.h"
 #include "pages/ChannelPermissionsDlg.h"
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -20,7 +22,8 @@ constexpr const char* kUsage =
     "  user      logs on as this user without asking (password and domain follow)\n"
     "Exit status: 0, or 1 when the program could not start or the logon was refused.\n"
     "The embedded server keeps its state in $TRELLIS_SERVER_DIR, else in the user's data\n"
-    "folder. TRELLIS_WORKSTATION=1 selects the control-workstation layout.\n";
+    "folder. TRELLIS_WORKSTATION=1 selects the control-workstation layout.\n"
+    "TRELLIS_SCALE (a number from 0.5 to 4, such as 1.5) scales the whole interface.\n";
 
 } // namespace
 
@@ -35,6 +38,9 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    // Qt takes the scale when the application object is made.
+    if (const std::string refusal = ApplyInterfaceScale(); !refusal.empty())
+        std::fprintf(stderr, "trellis: %s\n", refusal.c_str());
     QApplication application(argc, argv);
     QtPrompter qtPrompter;
     installPrompter(&qtPrompter);

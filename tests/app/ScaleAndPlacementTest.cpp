@@ -1,0 +1,78 @@
+#include "app/InterfaceScale.h"
+#include "app/SheetPlacement.h"
+#include "app/TrellisDlg.h"
+#include "support/ScopedEnv.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <utility>
+
+TEST(InterfaceScale, TakesANumberFromHalfToFour) {
+    for (const auto& [value, factor] :
+         {std::pair{"1.5", 1.5}, {"0.5", 0.5}, {"4", 4.0}, {" 1.25 ", 1.25}, {"", 1.0}}) {
+        EXPECT_DOUBLE_EQ(ParseInterfaceScale(value).factor, factor) << value;
+        // An empty value, as an unset one, asks for nothing and is no error.
+        EXPECT_EQ(ParseInterfaceScale(value).refusal, "") << value;
+    }
+}
+
+TEST(InterfaceScale, RefusesAnythingElseAndSaysWhy) {
+    for (const char* bad :
+         {"0.49", "4.01", "0", "-1.5", "1,5", "large", "1.5x", "nan", "inf", "150%"}) {
+        const InterfaceScale scale = ParseInterfaceScale(bad);
+        EXPECT_DOUBLE_EQ(scale.factor, 1.0) << bad;
+        EXPECT_EQ(scale.refusal, "TRELLIS_SCALE=\"" + std::string(bad) +
+                                     "\" is not a number from 0.5 to 4 (such as 1.5); the "
+                                     "interface is shown at its normal size.");
+    }
+}
+
+TEST(InterfaceScale, AGoodValueBecomesQtsScaleFactorAndABadOneChangesNothing) {
+    {
+        const ScopedEnv asked("TRELLIS_SCALE", "1.5");
+        const ScopedEnv qt("QT_SCALE_FACTOR", "3");
+        EXPECT_EQ(ApplyInterfaceScale(), "");
+        EXPECT_EQ(qgetenv("QT_SCALE_FACTOR"), "1.5");
+    }
+    const ScopedEnv asked("TRELLIS_SCALE", "huge");
+    const ScopedEnv qt("QT_SCALE_FACTOR", std::nullopt);
+    EXPECT_NE(ApplyInterfaceScale().find("TRELLIS_SCALE=\"huge\""), std::string::npos);
+    EXPECT_FALSE(qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+}
+
+TEST(SheetPlacement, CentresOnTheAvailableAreaOrStartsAtItsEdge) {
+    const QSize sheet(620, 460);
+    // A screen larger than the sheet, then one with a panel taking its top and left.
+    EXPECT_EQ(CentredPosition(QRect(0, 0, 1920, 1080), sheet), QPoint(650, 310));
+    EXPECT_EQ(CentredPosition(QRect(40, 30, 1240, 930), sheet), QPoint(350, 265));
+    // A second screen to the right of the first.
+    EXPECT_EQ(CentredPosition(QRect(1920, 0, 1280, 1024), sheet), QPoint(2250, 282));
+    // Exactly the sheet's size.
+    EXPECT_EQ(CentredPosition(QRect(0, 0, 620, 460), sheet), QPoint(0, 0));
+    // Smaller than the sheet: its top-left corner.
+    EXPECT_EQ(CentredPosition(QRect(10, 20, 600, 400), sheet), QPoint(10, 20));
+    // Smaller in one direction only: centred along the other.
+    EXPECT_EQ(CentredPosition(QRect(0, 0, 1024, 400), sheet), QPoint(202, 0));
+    EXPECT_EQ(CentredPosition(QRect(0, 0, 600, 768), sheet), QPoint(0, 154));
+}
+
+TEST(SheetPlacement, TheSheetIsShownInTheMiddleOfItsScreen) {
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    // The offscreen platform's screen is larger than the sheet.
+    ASSERT_GT(available.width(), 620);
+    ASSERT_GT(available.height(), 460);
+    CTrellisDlg sheet("Configuration for test", QSize(620, 460));
+    // Wherever it was before, as Qt leaves a moved window where it was put.
+    sheet.move(available.topLeft());
+    sheet.show();
+    // The two centres meet, to the pixel that halving an odd size loses.
+    const QPoint offset = sheet.frameGeometry().center() - available.center();
+    EXPECT_LE(std::abs(offset.x()), 1) << offset.x();
+    EXPECT_LE(std::abs(offset.y()), 1) << offset.y();
+    EXPECT_TRUE(available.contains(sheet.frameGeometry()));
+    sheet.hide();
+}
