@@ -12,10 +12,14 @@
 #include "platform/Metrics.h"
 #include "platform/ProgressDlg.h"
 #include "platform/Prompter.h"
+#include "review/ReviewChangesDlg.h"
+#include "review/ReviewText.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"
+#include "state/XPathAccess.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QScreen>
 #include <QShowEvent>
 #include <QThread>
@@ -190,6 +194,7 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
                 return;
             std::string path = file.fileName;
             scope.Check(m_state->SaveConfig(path));
+            saveChangeReport(path);
             break;
         }
         case 1: {
@@ -226,30 +231,22 @@ void CTrellisDlg::OnOK() {
     CTraceScope scope("CTrellisDlg::OnOK");
     bool close = false;
     HRESULT committed = S_OK;
+    ConfigReview review;
+    CommitOutcome outcome;
     scope.Run([&] {
         if (m_state && !m_state->IsAuthorized()) {
             TellNotAuthorized("Security", this);
             close = true;
             return;
         }
-        WaitCursor wait;
-        if (!m_remotePage->SaveRemoteHosts())
-            return;
-        if (!m_securityPage->ApplyProtocolUsers())
-            return;
-        if (!m_state || !m_state->IsConfigDirty()) {
-            close = true;
-            return;
+        // The user sees what a commit would change first; Back keeps everything as it is.
+        review = ReviewChanges();
+        if (!review.IsEmpty()) {
+            CReviewChangesDlg dialog(review, this);
+            if (prompter().runDialog(dialog) != IDOK)
+                return;
         }
-        const std::uint32_t before = m_state->IsChannelOffline();
-        committed = m_state->CommitConfig();
-        // A refused commit keeps the sheet and its edits, to try again or to save them.
-        if (FAILED(committed))
-            return;
-        close = true;
-        const std::uint32_t wentOffline = ~before & m_state->IsChannelOffline();
-        if (wentOffline != 0)
-            waitForChannels(wentOffline);
+        close = commitAll(committed, outcome);
     });
     if (FAILED(committed) && committed != E_ABORT)
         prompter().messageBox(ComErrorText(committed), "Saving Configuration Settings",
@@ -258,9 +255,50 @@ void CTrellisDlg::OnOK() {
         prompter().messageBox(scope.FailureText(), "Saving Configuration Settings", MB_TOUCH_ERROR,
                               this);
     if (close) {
+        if (!review.IsEmpty() && !scope.Failed())
+            prompter().messageBox(OutcomeText(review, outcome), "Changes Committed",
+                                  MB_TOUCH_INFORMATION, this);
         endModal();
         done(IDOK);
     }
+}
+
+bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome) {
+    WaitCursor wait;
+    if (!m_remotePage->SaveRemoteHosts())
+        return false;
+    if (!m_securityPage->ApplyProtocolUsers())
+        return false;
+    if (!m_state || !m_state->IsConfigDirty())
+        return true;
+    QElapsedTimer clock;
+    clock.start();
+    const std::uint32_t before = m_state->IsChannelOffline();
+    committed = m_state->CommitConfig();
+    // A refused commit keeps the sheet and its edits, to try again or to save them.
+    if (FAILED(committed))
+        return false;
+    const std::uint32_t wentOffline = ~before & m_state->IsChannelOffline();
+    if (wentOffline != 0) {
+        waitForChannels(wentOffline);
+        const std::uint32_t stillOffline = wentOffline & m_state->IsChannelOffline();
+        outcome.restarted = slotNames(wentOffline & ~stillOffline);
+        outcome.stillOffline = slotNames(stillOffline);
+    }
+    outcome.seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    return true;
+}
+
+std::vector<std::string> CTrellisDlg::slotNames(std::uint32_t mask) const {
+    std::vector<std::string> names;
+    std::shared_ptr<XmlDocument> document;
+    if (m_state)
+        m_state->GetConfigDocument(document);
+    for (int slot = 0; slot < kMaxChannels; ++slot) {
+        if (mask & (1u << slot))
+            names.push_back(SlotDisplayName(slot, {document.get()}));
+    }
+    return names;
 }
 
 void CTrellisDlg::waitForChannels(std::uint32_t wentOffline) {

@@ -5,12 +5,14 @@
 
 #include "CommitProgress.h"
 #include "platform/TouchPropertySheet.h"
+#include "review/ConfigReview.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 class CConfigState;
+struct CommitOutcome;
 class CSystemPage;
 class CChannelPage;
 class CGangPage;
@@ -18,6 +20,10 @@ class CGpiPage;
 class CPanelPage;
 class CRemotePage;
 class CSecurityPage;
+
+// The report of changes kept beside a saved configuration: "studio.xml" has
+// "studio.changes.txt".
+QString ChangeReportPath(const QString& configurationPath);
 
 class CTrellisDlg : public CTouchPropertySheet {
     Q_OBJECT
@@ -34,6 +40,8 @@ public:
     }
     // Whether the last OK showed the progress dialog.
     bool ShowedProgress() const { return m_showedProgress; }
+    // What a commit now would change, from every page.
+    ConfigReview ReviewChanges() const;
 
 protected:
     bool event(QEvent* event) override;
@@ -53,6 +61,14 @@ private:
     void closeAtStartup(const std::string& failure, int exitCode);
     // Shows the progress dialog until the channels that went offline are back.
     void waitForChannels(std::uint32_t wentOffline);
+    // Commits what OK commits; false when the sheet must stay open. The outcome says what
+    // became of the channels.
+    bool commitAll(HRESULT& committed, CommitOutcome& outcome);
+    // Writes the review as a text report beside a saved configuration, telling the user
+    // when it could not be written.
+    void saveChangeReport(const std::string& configurationPath);
+    // Names the channels of a mask of channel slots.
+    std::vector<std::string> slotNames(std::uint32_t mask) const;
 
     std::unique_ptr<CSystemPage> m_systemPage;
     std::unique_ptr<CChannelPage> m_channelPage;

@@ -9,6 +9,7 @@
 #include "items/ConfigListCtrl.h"
 #include "platform/ScriptedPrompter.h"
 #include "platform/StringIds.h"
+#include "review/ConfigReview.h"
 #include "state/ConfigDiff.h"
 #include "state/XPathAccess.h"
 
@@ -121,37 +122,75 @@ void tagRowsRebuilt(benchmark::State& benchState) {
 }
 BENCHMARK(tagRowsRebuilt)->Unit(benchmark::kMicrosecond);
 
+// The largest default document with its Channel page shown, after bound rows were changed,
+// each as a touch would begin, until the document differs from its start in 50 attributes
+// (rows that share an attribute count once).
+struct FiftyChanges {
+    LoadedState loaded;
+    CChannelPage page;
+    bool made = false;
+
+    FiftyChanges() {
+        loaded.state.SetInitialConfig(largestDefault());
+        createShown(page);
+        const XmlNode start = loaded.state.GetInitialDocument()->documentNode();
+        std::size_t changed = 0;
+        for (int slot = 0; slot < page.ChannelCount() && changed < 50; ++slot) {
+            CConfigListCtrl* list = page.Dialog(slot)->List();
+            for (std::size_t i = 0; i < list->ItemCount() && changed < 50; ++i) {
+                CConfigItem* item = list->ItemAt(i);
+                std::string element;
+                std::string attribute;
+                item->GetXPath(element, attribute);
+                if (element.empty() || attribute.empty())
+                    continue;
+                loaded.state.BeginUserChange({item->Label(), item->Binding()});
+                WriteXPathValue(loaded.document->documentNode(), element + "/@" + attribute,
+                                Variant("changed"));
+                changed = DiffConfigurations(start, loaded.document->documentNode()).size();
+            }
+        }
+        made = changed == 50;
+    }
+};
+
 } // namespace
 
 // What the sheet works out every half second after 50 changes spread over the four
 // channels: every row's mark and the channel tabs (the Channel page has most of the rows),
 // and the document difference a review lists.
 void changeMarksAfterFiftyChanges(benchmark::State& benchState) {
-    LoadedState loaded;
-    loaded.state.SetInitialConfig(largestDefault());
-    CChannelPage page;
-    createShown(page);
-    int changed = 0;
-    for (int slot = 0; slot < page.ChannelCount() && changed < 50; ++slot) {
-        CConfigListCtrl* list = page.Dialog(slot)->List();
-        for (std::size_t i = 0; i < list->ItemCount() && changed < 50; i += 2) {
-            std::string element;
-            std::string attribute;
-            list->ItemAt(i)->GetXPath(element, attribute);
-            if (!element.empty() && !attribute.empty() &&
-                SUCCEEDED(WriteXPathValue(loaded.document->documentNode(),
-                                          element + "/@" + attribute, Variant("changed"))))
-                ++changed;
-        }
-    }
-    if (changed < 50)
+    FiftyChanges changes;
+    if (!changes.made)
         benchState.SkipWithError("fewer than 50 rows to change");
     for (auto _ : benchState) {
-        benchmark::DoNotOptimize(page.HasChanges());
-        benchmark::DoNotOptimize(DiffConfigurations(
-            loaded.state.GetInitialDocument()->documentNode(), loaded.document->documentNode()));
+        benchmark::DoNotOptimize(changes.page.HasChanges());
+        benchmark::DoNotOptimize(
+            DiffConfigurations(changes.loaded.state.GetInitialDocument()->documentNode(),
+                               changes.loaded.document->documentNode()));
     }
 }
 BENCHMARK(changeMarksAfterFiftyChanges)->Unit(benchmark::kMicrosecond);
+
+// The review OK shows after the same 50 changes: every channel row compared with the start,
+// the document difference, each change traced to its row or to the change it followed, and
+// the channels that restart.
+void reviewAfterFiftyChanges(benchmark::State& benchState) {
+    FiftyChanges changes;
+    if (!changes.made)
+        benchState.SkipWithError("fewer than 50 rows to change");
+    for (auto _ : benchState) {
+        ConfigReviewBuilder builder;
+        builder.AddPart("Channel", CChannelPage::kChangePart);
+        for (int slot = 0; slot < changes.page.ChannelCount(); ++slot)
+            builder.AddRows("Channel", std::to_string(slot + 1),
+                            *changes.page.Dialog(slot)->List());
+        const ConfigReview review = builder.Build();
+        if (review.ListedChangeCount() != 50)
+            benchState.SkipWithError("the review does not list the 50 changes");
+        benchmark::DoNotOptimize(review);
+    }
+}
+BENCHMARK(reviewAfterFiftyChanges)->Unit(benchmark::kMicrosecond);
 
 TRELLIS_BENCH_MAIN()

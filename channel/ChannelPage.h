@@ -17,6 +17,9 @@ class CChannelPage : public CTouchPropertyPage {
     Q_OBJECT
 public:
     static constexpr int kMaxDialogs = 4;
+    // The elements the page shows: the channels and the components they refer to.
+    static constexpr const char* kChangePart =
+        "/Config/Channel | /Config/*[@id = /Config/Channel//*/@id]";
 
     CChannelPage();
     ~CChannelPage() override;

@@ -28,19 +28,14 @@ void CConfigChoiceItem::RemoveAllChoices() {
     m_choices.clear();
 }
 
-int CConfigChoiceItem::GetValueText(std::string& text) {
-    Variant current;
-    GetAttributeValue(current);
+std::string CConfigChoiceItem::ValueText(const Variant& value) const {
     // Values compare as text; a float choice's text is the en-US form the document holds.
     for (const Choice& choice : m_choices) {
-        if (current.equalsAsText(choice.value)) {
-            text = choice.label();
-            return 0;
-        }
+        if (value.equalsAsText(choice.value))
+            return choice.label();
     }
     // A stored value that is none of the choices shows as it is, so it can be seen and mended.
-    text = current.isEmpty() ? std::string() : current.toText();
-    return 0;
+    return CConfigItem::ValueText(value);
 }
 
 bool CConfigChoiceItem::TrackPopup(QPoint point) {

@@ -48,6 +48,10 @@ std::string CConfigItem::Label() const {
     return text;
 }
 
+std::string CConfigItem::Binding() const {
+    return m_attributeName.empty() ? m_elementXPath : m_elementXPath + "/@" + m_attributeName;
+}
+
 void CConfigItem::GetXPath(std::string& element, std::string& attribute) const {
     element = m_elementXPath;
     attribute = m_attributeName;
@@ -96,13 +100,12 @@ HRESULT CConfigItem::GetAttributeValue(Variant& value) {
             if (!document)
                 scope.RaiseComError(E_POINTER);
             // A missing node leaves the value as the caller passed it.
-            ReadXPathTypedValue(document->documentNode(), m_elementXPath + "/@" + m_attributeName,
-                                value);
+            ReadXPathTypedValue(document->documentNode(), Binding(), value);
         }
     });
 }
 
-bool CConfigItem::DiffersFromStart() {
+bool CConfigItem::readStartAndNow(Variant& was, Variant& now) {
     const XmlDocument* initial = m_state.GetInitialDocument();
     std::shared_ptr<XmlDocument> document;
     m_state.GetConfigDocument(document);
@@ -111,22 +114,38 @@ bool CConfigItem::DiffersFromStart() {
     if (m_getAccessor) {
         // Accessors only read the document they are given, but some keep what they read in
         // the item: the value now is read last, so the item keeps showing it.
-        Variant was;
-        Variant now;
         const HRESULT wasStatus =
             m_getAccessor(const_cast<XmlDocument*>(initial), *this, m_getContext, was);
         const HRESULT nowStatus = m_getAccessor(document.get(), *this, m_getContext, now);
         m_localValue = now;
-        return SUCCEEDED(wasStatus) && SUCCEEDED(nowStatus) && !was.equalsAsText(now);
+        return SUCCEEDED(wasStatus) && SUCCEEDED(nowStatus);
     }
     if ((m_flags & ITEM_LOCAL) || m_elementXPath.empty() || m_attributeName.empty())
         return false;
-    const std::string xpath = m_elementXPath + "/@" + m_attributeName;
-    std::string was;
-    std::string now;
-    const HRESULT wasFound = ReadXPathValue(initial->documentNode(), xpath, was);
-    const HRESULT nowFound = ReadXPathValue(document->documentNode(), xpath, now);
-    return (wasFound == S_OK) != (nowFound == S_OK) || was != now;
+    // A missing attribute reads as empty, which differs from one that holds "".
+    const std::string xpath = Binding();
+    std::string text;
+    if (ReadXPathValue(initial->documentNode(), xpath, text) == S_OK)
+        was = Variant(text);
+    if (ReadXPathValue(document->documentNode(), xpath, text) == S_OK)
+        now = Variant(text);
+    return true;
+}
+
+bool CConfigItem::DiffersFromStart() {
+    Variant was;
+    Variant now;
+    return readStartAndNow(was, now) && (was.isEmpty() != now.isEmpty() || !was.equalsAsText(now));
+}
+
+bool CConfigItem::StartAndNowText(std::string& was, std::string& now) {
+    Variant wasValue;
+    Variant nowValue;
+    if (!readStartAndNow(wasValue, nowValue))
+        return false;
+    was = ValueText(wasValue);
+    now = ValueText(nowValue);
+    return true;
 }
 
 HRESULT CConfigItem::PutAttributeValue(const Variant& value) {
@@ -150,8 +169,12 @@ HRESULT CConfigItem::PutAttributeValue(const Variant& value) {
 int CConfigItem::GetValueText(std::string& text) {
     Variant value;
     GetAttributeValue(value);
-    text = value.isEmpty() ? std::string() : value.toText();
+    text = ValueText(value);
     return 0;
+}
+
+std::string CConfigItem::ValueText(const Variant& value) const {
+    return value.isEmpty() ? std::string() : value.toText();
 }
 
 bool CConfigItem::HitTest(QPoint point) const {
@@ -300,6 +323,8 @@ bool CConfigItem::BeginChange() {
         TellNotAuthorized("Security", m_owner);
         return false;
     }
+    // What the document does from here on, rules included, follows this change.
+    m_state.BeginUserChange({Label(), Binding()});
     return true;
 }
 

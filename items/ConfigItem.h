@@ -63,7 +63,9 @@ public:
     // Reads the value; a value no node answers is left as passed in.
     virtual HRESULT GetAttributeValue(Variant& value);
     // The text shown for the value; empty for an empty value.
-    virtual int GetValueText(std::string& text);
+    int GetValueText(std::string& text);
+    // How the row shows a value.
+    virtual std::string ValueText(const Variant& value) const;
     // Whether a touch at the point (list coordinates) is on the value.
     virtual bool HitTest(QPoint point) const;
     virtual HRESULT PutAttributeValue(const Variant& value);
@@ -76,11 +78,16 @@ public:
     // Whether the value differs from the one the configuration held when this session
     // started. Rows bound to nothing, and values the item holds itself, never do.
     virtual bool DiffersFromStart();
+    // The value as the session started and now, as the row shows them; false for a row that
+    // cannot tell (bound to nothing, or holding its value itself).
+    bool StartAndNowText(std::string& was, std::string& now);
 
     void GetLabel(std::string& text) const;
     std::string Label() const;
     int GetLabelId() const { return m_labelId; }
     void GetXPath(std::string& element, std::string& attribute) const;
+    // The attribute's full XPath, or the element's when the row names no attribute.
+    std::string Binding() const;
     void GetPreviousValue(Variant& value) const { value = m_previousValue; }
     void SetLocalValue(const Variant& value) { m_localValue = value; }
     const Variant& LocalValue() const { return m_localValue; }
@@ -146,6 +153,9 @@ protected:
     CConfigState& state() { return m_state; }
 
 private:
+    // Reads the value from the configuration as the session started and from the current
+    // one; false when the row has nothing to compare. A missing value stays empty.
+    bool readStartAndNow(Variant& was, Variant& now);
     // One line per channel that records or plays, for the restart question.
     std::string busyChannelLines();
     // A channel by its id, or its number when it has none.

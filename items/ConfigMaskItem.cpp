@@ -15,21 +15,17 @@ CConfigMaskItem::CConfigMaskItem(int labelId, std::int32_t initialMask, std::str
     SetLocalValue(Variant(initialMask));
 }
 
-int CConfigMaskItem::GetValueText(std::string& text) {
-    Variant value;
-    GetAttributeValue(value);
+std::string CConfigMaskItem::ValueText(const Variant& value) const {
     std::int32_t mask = 0;
     value.toInt32(mask);
-    if (mask == 0) {
-        text = LoadString(IDS_NONE);
-        return 0;
-    }
-    text.clear();
+    if (mask == 0)
+        return LoadString(IDS_NONE);
+    std::string text;
     for (std::size_t i = 0; i < m_options.size() && i < 32; ++i) {
         if (mask & (1u << i))
             text += m_options[i] + " ";
     }
-    return 0;
+    return text;
 }
 
 bool CConfigMaskItem::TrackPopup(QPoint) {

@@ -18,7 +18,7 @@ public:
     const std::vector<std::string>& Options() const { return m_options; }
 
     // "None" for an empty mask, else each set option's name followed by a blank.
-    int GetValueText(std::string& text) override;
+    std::string ValueText(const Variant& value) const override;
     bool TrackPopup(QPoint point) override;
     bool OffersChange() const override { return true; }
 

@@ -248,11 +248,11 @@ void CConfigSliderItem::SetTickFrequency(int frequency) {
         m_dialog->SetTickFrequency(frequency);
 }
 
-int CConfigSliderItem::GetValueText(std::string& text) {
-    CConfigItem::GetValueText(text);
+std::string CConfigSliderItem::ValueText(const Variant& value) const {
+    std::string text = CConfigItem::ValueText(value);
     if (!m_units.empty())
         text += " " + m_units;
-    return 0;
+    return text;
 }
 
 bool CConfigSliderItem::TrackPopup(QPoint) {

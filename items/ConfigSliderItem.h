@@ -85,7 +85,7 @@ public:
     // The slider dialog, made on first use: a page holds many sliders and opens few.
     CConfigSliderDlg& Dialog();
 
-    int GetValueText(std::string& text) override;
+    std::string ValueText(const Variant& value) const override;
     bool TrackPopup(QPoint point) override;
     bool OffersChange() const override { return true; }
 

@@ -60,6 +60,7 @@ void CChannelSecurityDlg::SetInfo(const ProtocolUserInfo& info, QWidget* parent,
     m_user->setText(QString::fromStdString(info.userName));
     m_password->setText(QString::fromStdString(info.password));
     m_domain->setText(QString::fromStdString(info.domain));
+    m_start = {info.userName, std::string(), info.domain};
 }
 
 void CChannelSecurityDlg::GetInfo(ProtocolUserInfo& info) const {
@@ -72,6 +73,10 @@ void CChannelSecurityDlg::GetInfo(ProtocolUserInfo& info) const {
 
 bool CChannelSecurityDlg::IsModified() const {
     return m_user && (m_user->isModified() || m_password->isModified() || m_domain->isModified());
+}
+
+bool CChannelSecurityDlg::IsPasswordModified() const {
+    return m_password && m_password->isModified();
 }
 
 void CChannelSecurityDlg::EditField(QLineEdit* field) {

@@ -21,6 +21,9 @@ public:
     void GetInfo(ProtocolUserInfo& info) const;
     // Whether the user changed any of the three fields.
     bool IsModified() const;
+    // The user name and domain as the entry was set; the password is not kept.
+    const ProtocolUserInfo& StartInfo() const { return m_start; }
+    bool IsPasswordModified() const;
     // What a touch on a field does: opens the keyboard (the masked one for the password) and
     // takes a changed entry.
     void EditField(QLineEdit* field);
@@ -36,4 +39,5 @@ private:
     QLineEdit* m_password = nullptr;
     QLineEdit* m_domain = nullptr;
     bool m_readOnly = false;
+    ProtocolUserInfo m_start;
 };

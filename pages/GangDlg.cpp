@@ -4,6 +4,7 @@
 #include "platform/StringTable.h"
 #include "platform/TouchWidgets.h"
 #include "platform/WindowMessages.h"
+#include "state/ConfigState.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -182,6 +183,9 @@ void CGangDlg::onChoice(int column, int choice) {
     // A touch on the choice already made changes nothing.
     if (m_settings.columns[static_cast<std::size_t>(column)].choice == choice)
         return;
+    // What the page writes for this touch is put down to it.
+    CConfigState().BeginUserChange(
+        {"Ganging of " + m_settings.columns[static_cast<std::size_t>(column)].label, {}});
     PostMessage(parentWidget(), WM_CONFIG_ITEM_CHANGED,
                 static_cast<WPARAM>(IDC_GANG_COLUMN[static_cast<std::size_t>(column)]), choice);
 }
@@ -190,6 +194,10 @@ void CGangDlg::onOption(int gang, Option option, bool checked) {
     if (option == SingleController)
         enableConsolidate(gang, checked);
     const int id = kOptionIds[static_cast<std::size_t>(option)][static_cast<std::size_t>(gang)];
+    CConfigState().BeginUserChange(
+        {LoadString(kOptionTexts[static_cast<std::size_t>(option)]) + " (" +
+             LoadString(kChoiceTexts[static_cast<std::size_t>(gang) + 1]) + ")",
+         {}});
     PostMessage(parentWidget(), WM_CONFIG_ITEM_CHANGED, static_cast<WPARAM>(id), checked ? 1 : 0);
 }
 

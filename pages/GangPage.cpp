@@ -166,5 +166,5 @@ void CGangPage::showEvent(QShowEvent* event) {
 }
 
 bool CGangPage::HasChanges() {
-    return CConfigState().PartDiffersFromStart("//Channel/Ganging | /Config/Gang");
+    return CConfigState().PartDiffersFromStart(kChangePart);
 }

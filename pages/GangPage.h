@@ -10,6 +10,9 @@ class CGangDlg;
 class CGangPage : public CTouchPropertyPage {
     Q_OBJECT
 public:
+    // The elements the page shows, which its tab's change mark and the review follow.
+    static constexpr const char* kChangePart = "//Channel/Ganging | /Config/Gang";
+
     CGangPage();
     ~CGangPage() override;
 

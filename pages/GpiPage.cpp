@@ -70,5 +70,5 @@ void CGpiPage::showEvent(QShowEvent* event) {
 }
 
 bool CGpiPage::HasChanges() {
-    return CConfigState().PartDiffersFromStart("//Gpi | //GpiInput | //GpiOutput");
+    return CConfigState().PartDiffersFromStart(kChangePart);
 }

@@ -12,6 +12,9 @@ class CTouchTab;
 class CGpiPage : public CTouchPropertyPage {
     Q_OBJECT
 public:
+    // The elements the page shows, which its tab's change mark and the review follow.
+    static constexpr const char* kChangePart = "//Gpi | //GpiInput | //GpiOutput";
+
     CGpiPage();
     ~CGpiPage() override;
 

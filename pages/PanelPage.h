@@ -18,6 +18,9 @@ class XmlDocument;
 class CPanelPage : public CTouchPropertyPage {
     Q_OBJECT
 public:
+    // The element the page shows.
+    static constexpr const char* kChangePart = "/Config/Panel";
+
     CPanelPage();
     ~CPanelPage() override;
 

@@ -28,6 +28,8 @@ public:
     bool HasChanges() override;
     // The hosts as the list shows them, in order.
     std::vector<RemoteHost> Hosts() const;
+    // The hosts as the file held them when the page was built.
+    const std::vector<RemoteHost>& LoadedHosts() const { return m_loadedHosts; }
 
     // Page buttons: 0 Add, 1 Modify, 2 Remove.
     bool OnWizardButton(int index) override;

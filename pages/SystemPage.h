@@ -19,6 +19,10 @@ class XmlDocument;
 class CSystemPage : public CTouchPropertyPage {
     Q_OBJECT
 public:
+    // The elements the page shows: the System element and the time-of-day LTC input.
+    static constexpr const char* kChangePart =
+        "/Config/System | /Config/*[@id = /Config/System/TimeOfDay/@ltcInputId]";
+
     CSystemPage();
     ~CSystemPage() override;
 

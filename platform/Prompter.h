@@ -29,6 +29,7 @@ enum MessageBoxStyle : std::uint32_t {
     MB_TOUCH_WARNING = 0x210000,          // warning, OK
     MB_TOUCH_QUESTION = 0x240000,         // question, Yes/No
     MB_TOUCH_ABORTRETRYIGNORE = 0x280000, // warning, Abort/Retry/Ignore
+    MB_TOUCH_INFORMATION = 0x410000,      // information, OK
 };
 
 // Added to a style: the second button (No of Yes/No) is the default answer, the one Enter

@@ -61,6 +61,10 @@ int QtPrompter::messageBox(const std::string& text, const std::string& caption, 
         box.setIcon(QMessageBox::Warning);
         add("OK", QMessageBox::AcceptRole, IDOK);
         break;
+    case MB_TOUCH_INFORMATION:
+        box.setIcon(QMessageBox::Information);
+        add("OK", QMessageBox::AcceptRole, IDOK);
+        break;
     default:
         box.setIcon(QMessageBox::Critical);
         add("OK", QMessageBox::AcceptRole, IDOK);

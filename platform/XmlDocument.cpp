@@ -1,9 +1,8 @@
 #include "XmlDocument.h"
 
+#include "FileWrite.h"
+
 #include <QByteArrayView>
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <map>
@@ -270,20 +269,7 @@ std::string XmlDocument::xml() const {
 }
 
 HRESULT XmlDocument::save(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        const QFileInfo target(path);
-        if (!target.absoluteDir().exists())
-            return HRESULT_PATH_NOT_FOUND;
-        return E_ACCESSDENIED;
-    }
-    const std::string text = xml();
-    if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-        static_cast<qint64>(text.size())) {
-        file.cancelWriting();
-        return HRESULT_WRITE_FAULT;
-    }
-    return file.commit() ? S_OK : HRESULT_WRITE_FAULT;
+    return WriteFileAtomically(path, xml());
 }
 
 std::string XPathLiteral(std::string_view value) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,14 @@ struct ProtocolUserInfo {
     std::string userName;
     std::string password;
     std::string domain;
+};
+
+// A change the user made: the row's label and what it is bound to (element XPath, "/@" and
+// attribute name; empty when it is bound to nothing, as a dialog's change is).
+struct ChangeCause {
+    std::string label;
+    std::string binding;
+    bool operator==(const ChangeCause&) const = default;
 };
 
 // What the logon needs from the command line.
@@ -114,6 +123,14 @@ public:
     // Whether the nodes an XPath selects differ, in any attribute or element below them,
     // from those it selected in the configuration as the session started.
     bool PartDiffersFromStart(std::string_view xpath) const;
+
+    // Marks the start of a change by the user: whatever changes in the document from now
+    // until the next one begins, the user's own write and the rules' writes it sets off,
+    // is put down to this cause.
+    void BeginUserChange(ChangeCause cause);
+    // The cause of each change since the document was last replaced as a whole, by the
+    // change's key (ChangeKey); changes made by Load or Restore have none.
+    const std::map<std::string, ChangeCause>& ChangeCauses();
 
     // The log interface without constructing an instance, for the trace reports: a report
     // must never be the thing that tears the shared state down.

@@ -223,6 +223,7 @@ void CConfigState::teardown() {
     s.initialConfiguration.clear();
     s.serverCopy.reset();
     s.initialDocument.reset();
+    s.changeCauses = {};
     s.logonFailure.clear();
     s.proPanel = false;
     s.authenticated = false;

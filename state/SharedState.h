@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 struct SharedState {
@@ -32,6 +34,15 @@ struct SharedState {
     // Counts wholesale replacements of the document's content, so that pages built from an
     // earlier content know to build again.
     std::uint64_t documentGeneration = 0;
+    // Which of the user's changes each document change followed (ChangeCauses.cpp): the
+    // document as the current change began, the generation it belongs to, the current
+    // change, and the cause of each document change by its key.
+    struct {
+        std::unique_ptr<XmlDocument> snapshot;
+        std::uint64_t generation = 0;
+        std::optional<ChangeCause> current;
+        std::map<std::string, ChangeCause> byChange;
+    } changeCauses;
     // Why the logon did not get as far as a usable configuration.
     std::string logonFailure;
 };

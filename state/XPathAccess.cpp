@@ -88,6 +88,20 @@ std::string ChannelDisplayName(const XmlNode& channel, std::size_t position) {
     return name.empty() ? std::to_string(position + 1) : name;
 }
 
+std::string SlotDisplayName(int slot, std::initializer_list<const XmlDocument*> documents) {
+    for (const XmlDocument* document : documents) {
+        if (!document)
+            continue;
+        std::size_t position = 0;
+        for (const XmlNode& channel : document->documentNode().selectNodes("/Config/Channel")) {
+            if (ChannelIndexOf(channel) == slot)
+                return ChannelDisplayName(channel, position);
+            ++position;
+        }
+    }
+    return std::to_string(slot + 1);
+}
+
 std::optional<int> ChannelIndexOf(const XmlNode& channel) {
     const std::string text = channel.attribute("channelIndex");
     int index = -1;

@@ -7,6 +7,7 @@
 #include "platform/XmlDocument.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <set>
 #include <string>
@@ -35,6 +36,9 @@ std::optional<int> UniqueChannelIndexOf(const XmlNode& channel, std::set<int>& t
 // The name a page shows for a Channel element: its id, or its position (from 0) plus one
 // when it has none.
 std::string ChannelDisplayName(const XmlNode& channel, std::size_t position);
+// The name of the channel in a slot (its channelIndex), from the first document that has
+// it; its number from 1 when none does.
+std::string SlotDisplayName(int slot, std::initializer_list<const XmlDocument*> documents);
 
 // The text shown when a document fails to load, with the parser's line and character.
 void GetXmlErrorText(const XmlDocument& document, std::string& text);

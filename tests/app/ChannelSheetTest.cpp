@@ -67,6 +67,8 @@ TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {
         });
         ASSERT_TRUE(offset->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents(dialog);
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);
@@ -113,6 +115,8 @@ TEST_F(SheetTest, ARecordersFamilyRateAndVbiLinesAreCommittedAndNothingElse) {
         script.answer(2); // DV25, DV50, MPEG, MPEG:D10, DVCAM
         ASSERT_TRUE(family->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents(dialog);
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);
@@ -161,6 +165,8 @@ TEST_F(SheetTest, AnEmbeddedCountGroupAndTwoTagsAreCommittedAndNothingElse) {
         });
         ASSERT_TRUE(tags->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents(dialog);
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);
@@ -220,6 +226,8 @@ TEST_F(SheetTest, ARecordersInputFormatGoingTo525IsCommittedWithWhatDependsOnIt)
         std::string family;
         nthItem(*dialog, IDS_COMPRESSION_FORMAT, 0)->GetValueText(family);
         EXPECT_EQ(family, "MPEG");
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);

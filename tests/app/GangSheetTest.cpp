@@ -47,6 +47,8 @@ TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothing
         });
         ASSERT_TRUE(trigger->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents();
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);

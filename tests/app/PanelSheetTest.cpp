@@ -30,6 +30,8 @@ TEST_F(SheetTest, PanelChangesAreCommittedAndNothingElse) {
         script.answer(3); // 0.75X
         ASSERT_TRUE(page->List()->FindItem(IDS_VAR_SETTING)->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents();
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);

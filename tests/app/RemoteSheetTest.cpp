@@ -89,6 +89,8 @@ TEST_F(RemoteSheetTest, AHostAddedThroughTheSheetIsStoredAndShownAtTheNextLogon)
     runAsAdmin([&](CTrellisDlg& sheet) {
         ASSERT_NE(showPage<CRemotePage>(sheet), nullptr);
         addHost(sheet, "studio-b", "2");
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);
@@ -113,9 +115,18 @@ TEST_F(RemoteSheetTest, AHostAndChannelTwosProtocolUserSetInOneOkAreBothHeldAtTh
         security->SelectTab(1);
         enterText(script, security->Dialog(1)->UserEdit(), "playout");
         enterText(script, security->Dialog(1)->PasswordEdit(), secret);
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);
+    // Both were reviewed before they were stored; the password only as changed.
+    EXPECT_EQ(reviewLines, (std::vector<std::string>{
+                               "Remote", "Added host \"studio-b\" (controller id 2)", "Security C2",
+                               "User: (none) \u2192 playout", "Password: changed", ""}));
+    EXPECT_EQ(script.last().caption, "Changes Committed");
+    EXPECT_EQ(script.last().text, "Committed: Remote (1 change) and Security C2 (2 changes).\n"
+                                  "No channel restarted.");
     EXPECT_NE(storedHosts().find("<Host hostName=\"studio-b\" id=\"2\" />"), std::string::npos);
     std::string user;
     server->protocolUser(1, "user", user);
@@ -163,6 +174,7 @@ TEST_F(RemoteSheetTest, AFailedWriteKeepsTheSheetOpenAndTheStoredFile) {
             sheet.CancelButton()->click();
             return;
         }
+        answerReview();
         script.answer(IDOK);
         sheet.OkButton()->click();
         setImmutable(hostsPath(), false);
@@ -172,6 +184,8 @@ TEST_F(RemoteSheetTest, AFailedWriteKeepsTheSheetOpenAndTheStoredFile) {
                                       "denied.\nThe file on the server is unchanged.");
         EXPECT_EQ(script.last().caption, "Remote Hosts");
         // Once the file can be replaced, OK saves the list kept in the page.
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     if (!unreplaceable)

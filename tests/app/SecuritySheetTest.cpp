@@ -48,6 +48,8 @@ TEST_F(SecuritySheetTest, ProtocolUserSetOnOkIsHeldByTheServerAndShownAtTheNextL
         page->SelectTab(1);
         enterText(script, page->Dialog(1)->UserEdit(), "ingest");
         enterText(script, page->Dialog(1)->PasswordEdit(), kSecret);
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);
@@ -81,13 +83,15 @@ TEST_F(SecuritySheetTest, TwoRejectedChannelsGiveTwoMessagesAndTheSheetStaysOpen
         enterText(script, page->Dialog(0)->PasswordEdit(), "wrong");
         enterText(script, page->Dialog(2)->UserEdit(), "nobody");
         script.clear();
+        answerReview();
         script.answer(IDOK);
         script.answer(IDOK);
         sheet.OkButton()->click();
-        ASSERT_EQ(script.questions().size(), 2u);
-        EXPECT_EQ(script.questions()[0].text, rejectionText(read("//Channel[1]/@id")));
-        EXPECT_EQ(script.questions()[1].text, rejectionText(read("//Channel[3]/@id")));
-        EXPECT_EQ(script.questions()[1].caption, "Security");
+        ASSERT_EQ(script.questions().size(), 3u);
+        EXPECT_EQ(script.questions()[0].caption, "Review Changes");
+        EXPECT_EQ(script.questions()[1].text, rejectionText(read("//Channel[1]/@id")));
+        EXPECT_EQ(script.questions()[2].text, rejectionText(read("//Channel[3]/@id")));
+        EXPECT_EQ(script.questions()[2].caption, "Security");
         EXPECT_EQ(sheet.result(), 0);
         EXPECT_TRUE(sheet.isVisible());
         sheet.CancelButton()->click();

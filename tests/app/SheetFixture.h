@@ -8,6 +8,7 @@
 #include "pages/SystemPage.h"
 #include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
+#include "review/ReviewChangesDlg.h"
 #include "server/embedded/EmbeddedServer.h"
 #include "server/embedded/EmbeddedServices.h"
 #include "state/ConfigState.h"
@@ -18,7 +19,10 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +60,22 @@ protected:
     void runAsAdmin(std::function<void(CTrellisDlg&)> body) {
         run({"localhost", "admin", "trellis"}, body);
     }
+
+    // Answers the review that OK shows first, with Commit (IDOK) or Back; keeps its lines.
+    void answerReview(int answer = IDOK) {
+        script.answerDialog([this, answer](QDialog& dialog) {
+            reviewLines.clear();
+            if (auto* review = dynamic_cast<CReviewChangesDlg*>(&dialog)) {
+                QTreeWidgetItemIterator each(review->Tree());
+                for (; *each; ++each)
+                    reviewLines.push_back((*each)->text(0).toStdString());
+                reviewLines.push_back(review->RestartLabel()->text().toStdString());
+            }
+            return answer;
+        });
+    }
+    // Reads the notice after a commit.
+    void answerOutcome() { script.answer(IDOK); }
 
     std::string committed() const {
         std::string text;
@@ -134,4 +154,6 @@ protected:
     CTrellisApp app;
     QString caption;
     int result = -1;
+    // The lines of the last review answered: every row of its list, then its restart line.
+    std::vector<std::string> reviewLines;
 };

@@ -46,8 +46,10 @@ TEST_F(SheetTest, WithoutTheProPanelThereIsNoGangingPage) {
 }
 
 TEST_F(SheetTest, ACommitThatTakesNoChannelOfflineShowsNoProgress) {
-    runAsAdmin([](CTrellisDlg& sheet) {
+    runAsAdmin([&](CTrellisDlg& sheet) {
         write(kTimeOfDay, "timeOfDaySource", "Ltc");
+        answerReview();
+        answerOutcome();
         sheet.OkButton()->click();
         EXPECT_FALSE(sheet.ShowedProgress());
     });
@@ -61,11 +63,13 @@ TEST_F(SheetTest, AChannelGoingOfflineShowsProgressUntilItReturns) {
     std::string seen;
     runAsAdmin([&](CTrellisDlg& sheet) {
         write(kChannel2Input, "selectedInput", "VideoInputAnalogComposite");
+        answerReview();
         script.answerDialog([&](QDialog& dialog) {
             auto& progress = static_cast<CProgressDlg&>(dialog);
             seen = (progress.windowTitle() + "|" + progress.Text()).toStdString();
             return dialog.exec(); // until the poll sees channel 2 back
         });
+        answerOutcome();
         sheet.OkButton()->click();
         EXPECT_TRUE(sheet.ShowedProgress());
         EXPECT_EQ(CConfigState().IsChannelOffline(), 0u);
@@ -79,7 +83,9 @@ TEST_F(SheetTest, ThePollGivesUpAfterItsLimit) {
         sheet.SetCommitProgressSettings({1, 5});
         write(kChannel2Input, "selectedInput", "VideoInputAnalogComposite");
         server->setRestartDelay(60 * 60 * 1000); // the channel never returns in time
+        answerReview();
         script.answerDialog([](QDialog& dialog) { return dialog.exec(); });
+        answerOutcome();
         sheet.OkButton()->click();
         EXPECT_TRUE(sheet.ShowedProgress());
         EXPECT_EQ(CConfigState().IsChannelOffline(), 2u);
@@ -173,11 +179,24 @@ TEST_F(SheetTest, AConfirmedReferenceStandardChangeCommitsAndEnds) {
         ASSERT_NE(standard, nullptr);
         script.answer(2);     // PAL
         script.answer(IDYES); // restart
+        answerReview();
+        answerOutcome();
         EXPECT_TRUE(standard->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents(sheet.SystemPage()); // the rewrite
         QCoreApplication::sendPostedEvents(&sheet);             // the restart
         EXPECT_EQ(sheet.result(), IDOK);
     });
+    // The review counts the rule's rewrites under the change, and every channel restarts.
+    ASSERT_GE(reviewLines.size(), 3u);
+    EXPECT_EQ(reviewLines[0], "System");
+    EXPECT_TRUE(reviewLines[1].starts_with(
+        "Video Reference \u203A Reference standard: NTSC (59.94 Hz) \u2192 PAL (50 Hz) \u2014 "))
+        << reviewLines[1];
+    EXPECT_TRUE(reviewLines[1].ends_with(" changes made by rules")) << reviewLines[1];
+    EXPECT_EQ(reviewLines.back(), "Channels C1, C2, C3 and C4 go offline to restart.");
+    EXPECT_EQ(script.last().caption, "Changes Committed");
+    EXPECT_TRUE(script.last().text.starts_with("Committed: System (1 change), Channel C1 ("))
+        << script.last().text;
     const std::string stored = committed();
     EXPECT_NE(stored.find("referenceStandard=\"Format625_25Hz_2To1\""), std::string::npos);
     EXPECT_EQ(stored.find("Format525_29_97Hz_2To1"), std::string::npos);
@@ -255,6 +274,7 @@ TEST_F(SheetTest, AFailedCommitKeepsTheSheetAndTheEdits) {
         const XmlNode config = document->documentElement();
         for (const XmlNode& channel : config.selectNodes("Channel"))
             config.removeChild(channel);
+        answerReview();
         script.answer(IDOK);
         sheet.OkButton()->click();
         EXPECT_EQ(script.last().text, "The data is invalid.");
@@ -285,6 +305,7 @@ TEST_F(SheetTest, ASecondSessionsCommitIsNotSilentlyReverted) {
                 .setValue("8");
         });
         const std::string theirs = committed();
+        answerReview();
         script.answer(IDNO);
         sheet.OkButton()->click();
         EXPECT_EQ(script.last().caption, "Configuration Changed");
@@ -292,7 +313,9 @@ TEST_F(SheetTest, ASecondSessionsCommitIsNotSilentlyReverted) {
         EXPECT_EQ(sheet.result(), 0);
         EXPECT_TRUE(committed() == theirs);
 
+        answerReview();
         script.answer(IDYES);
+        answerOutcome();
         sheet.OkButton()->click();
     });
     EXPECT_EQ(result, IDOK);

@@ -1,0 +1,155 @@
+// The sheet's review of its pages: what a commit would change, gathered from every page.
+
+#include "TrellisDlg.h"
+
+#include "channel/ChannelDlg.h"
+#include "channel/ChannelPage.h"
+#include "items/ConfigListCtrl.h"
+#include "pages/ChannelSecurityDlg.h"
+#include "pages/GangPage.h"
+#include "pages/GpiDialogs.h"
+#include "pages/GpiPage.h"
+#include "pages/PanelPage.h"
+#include "pages/RemoteHostsList.h"
+#include "pages/RemotePage.h"
+#include "pages/SecurityPage.h"
+#include "pages/SystemPage.h"
+#include "platform/FileWrite.h"
+#include "platform/Prompter.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
+#include "platform/TouchTab.h"
+
+#include "review/ReviewText.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+std::string hostWords(const RemoteHost& host) {
+    return "\"" + host.hostName + "\" (controller id " + host.id + ")";
+}
+
+// The hosts added, removed and given another controller id; a new order alone is said so.
+void addHostChanges(ConfigReviewBuilder& builder, const std::string& page,
+                    std::vector<RemoteHost> before, std::vector<RemoteHost> after) {
+    if (before == after)
+        return;
+    const bool sameHosts =
+        std::is_permutation(before.begin(), before.end(), after.begin(), after.end());
+    // Hosts in both lists are no change.
+    for (auto it = after.begin(); it != after.end();) {
+        const auto kept = std::find(before.begin(), before.end(), *it);
+        if (kept == before.end()) {
+            ++it;
+            continue;
+        }
+        before.erase(kept);
+        it = after.erase(it);
+    }
+    for (auto it = after.begin(); it != after.end();) {
+        const auto renumbered =
+            std::find_if(before.begin(), before.end(),
+                         [&](const RemoteHost& host) { return host.hostName == it->hostName; });
+        if (renumbered == before.end()) {
+            ++it;
+            continue;
+        }
+        builder.AddEntry(
+            page, {},
+            TextEntry("Host \"" + it->hostName + "\" controller id:", renumbered->id, it->id));
+        before.erase(renumbered);
+        it = after.erase(it);
+    }
+    for (const RemoteHost& host : before)
+        builder.AddEntry(page, {}, TextEntry("Removed host " + hostWords(host)));
+    for (const RemoteHost& host : after)
+        builder.AddEntry(page, {}, TextEntry("Added host " + hostWords(host)));
+    if (sameHosts)
+        builder.AddEntry(page, {}, TextEntry("The hosts are in another order"));
+}
+
+// A channel's protocol user: the user name and domain with both values, and only that the
+// password changed, never the password.
+void addProtocolUserChanges(ConfigReviewBuilder& builder, const std::string& page,
+                            const std::string& channel, const CChannelSecurityDlg& dialog) {
+    if (!dialog.IsModified())
+        return;
+    ProtocolUserInfo now;
+    dialog.GetInfo(now);
+    const ProtocolUserInfo& start = dialog.StartInfo();
+    if (now.userName != start.userName)
+        builder.AddEntry(page, channel,
+                         TextEntry(LoadString(IDS_SECURITY_USER), start.userName, now.userName));
+    if (dialog.IsPasswordModified())
+        builder.AddEntry(page, channel, TextEntry(LoadString(IDS_SECURITY_PASSWORD) + " changed"));
+    if (now.domain != start.domain)
+        builder.AddEntry(page, channel,
+                         TextEntry(LoadString(IDS_SECURITY_DOMAIN), start.domain, now.domain));
+}
+
+} // namespace
+
+ConfigReview CTrellisDlg::ReviewChanges() const {
+    ConfigReviewBuilder builder;
+    std::vector<std::string> order;
+    for (int index = 0; index < GetPageCount(); ++index)
+        order.push_back(GetPage(index)->PageName().toStdString());
+    builder.SetPageOrder(order);
+
+    // A change no row shows goes to the most particular page that shows its element.
+    builder.AddPart("Ganging", CGangPage::kChangePart);
+    builder.AddPart("GPI", CGpiPage::kChangePart);
+    builder.AddPart("System", CSystemPage::kChangePart);
+    builder.AddPart("Panel", CPanelPage::kChangePart);
+    builder.AddPart("Channel", CChannelPage::kChangePart);
+
+    if (CConfigListCtrl* list = m_systemPage->List())
+        builder.AddRows("System", {}, *list);
+    for (int slot = 0; slot < m_channelPage->ChannelCount(); ++slot) {
+        const CChannelDlg* dialog = m_channelPage->Dialog(slot);
+        if (dialog && dialog->List())
+            builder.AddRows("Channel", m_channelPage->Tabs()->tabText(slot).toStdString(),
+                            *dialog->List());
+    }
+    for (const CGpiListDlg* dialog : {static_cast<CGpiListDlg*>(m_gpiPage->InputDialog()),
+                                      static_cast<CGpiListDlg*>(m_gpiPage->OutputDialog())}) {
+        if (dialog && dialog->List())
+            builder.AddRows("GPI", {}, *dialog->List());
+    }
+    if (CConfigListCtrl* list = m_panelPage->List())
+        builder.AddRows("Panel", {}, *list);
+
+    if (m_remotePage->HasChanges())
+        addHostChanges(builder, "Remote", m_remotePage->LoadedHosts(), m_remotePage->Hosts());
+    for (int index = 0; index < m_securityPage->ChannelCount(); ++index) {
+        if (const CChannelSecurityDlg* dialog = m_securityPage->Dialog(index))
+            addProtocolUserChanges(builder, "Security",
+                                   m_securityPage->Tabs()->tabText(index).toStdString(), *dialog);
+    }
+    return builder.Build();
+}
+
+QString ChangeReportPath(const QString& configurationPath) {
+    const QFileInfo configuration(configurationPath);
+    return configuration.dir().filePath(configuration.completeBaseName() +
+                                        QStringLiteral(".changes.txt"));
+}
+
+void CTrellisDlg::saveChangeReport(const std::string& configurationPath) {
+    const QString configuration = QString::fromStdString(configurationPath);
+    const QString path = ChangeReportPath(configuration);
+    const std::string title = "Changes since the session started, saved with " +
+                              QFileInfo(configuration).fileName().toStdString() + " on " +
+                              QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
+    const HRESULT written = WriteFileAtomically(path, ReviewReport(ReviewChanges(), title));
+    if (FAILED(written))
+        prompter().messageBox("The configuration was saved, but the report of its changes could "
+                              "not be written to " +
+                                  path.toStdString() + ": " + ComErrorText(written),
+                              "Save As", MB_TOUCH_WARNING, this);
+}

@@ -1,0 +1,99 @@
+#pragma once
+// What a commit would change, as the user sees it: every difference between the
+// configuration as the session started and now, grouped by page and channel. A row whose
+// value differs is listed by its label with both values as the row shows them; document
+// changes that followed a change of the user's (a rule's rewrite) are counted under that
+// change; what no row shows and no change of the user's explains (Load, Restore) is listed
+// as itself. Changes kept outside the document (remote hosts, protocol users) come in as
+// ready-made entries.
+
+#include "state/ConfigDiff.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class CConfigItem;
+class CConfigListCtrl;
+
+struct ReviewEntry {
+    std::string label;
+    // As the user sees them; empty for none.
+    std::string before;
+    std::string after;
+    // The document changes the entry stands for: the first ownCount are its own, the others
+    // followed it (a rule's rewrite).
+    std::vector<ConfigChange> changes;
+    std::size_t ownCount = 0;
+
+    std::size_t CausedCount() const { return changes.size() - ownCount; }
+};
+
+// An entry of a change outside the document: its label and, when it has them, its values.
+ReviewEntry TextEntry(std::string label, std::string before = {}, std::string after = {});
+
+struct ReviewGroup {
+    std::string page;
+    // The channel's name, or empty for a page's settings that belong to no channel.
+    std::string channel;
+    std::vector<ReviewEntry> entries;
+};
+
+struct ConfigReview {
+    std::vector<ReviewGroup> groups;
+    // The channels a commit takes offline to restart, by name.
+    std::vector<std::string> restartingChannels;
+    // The document's differences from its start, in the order they apply in.
+    std::vector<ConfigChange> differences;
+
+    bool IsEmpty() const { return groups.empty(); }
+    std::size_t EntryCount() const;
+    // The document changes the entries list, in the order they apply in.
+    std::vector<ConfigChange> DocumentChanges() const;
+    // How many document changes the entries list, counting a change listed twice twice.
+    std::size_t ListedChangeCount() const;
+};
+
+class ConfigReviewBuilder {
+public:
+    // The pages in the order the review lists them; pages not named follow.
+    void SetPageOrder(std::vector<std::string> pages) { m_pageOrder = std::move(pages); }
+    // The rows of a list, shown on the page (and channel tab, or empty).
+    void AddRows(const std::string& page, const std::string& channel, const CConfigListCtrl& list);
+    // A page's part of the document, as an XPath of elements: a change no row shows goes to
+    // the first page, in the order they were added, whose part holds its element.
+    void AddPart(const std::string& page, const std::string& xpath);
+    // A change kept outside the document.
+    void AddEntry(const std::string& page, const std::string& channel, ReviewEntry entry);
+
+    // The review of the configuration state's documents now.
+    ConfigReview Build();
+
+private:
+    struct Row {
+        std::string page;
+        std::string channel;
+        // The heading the row stands under, or empty.
+        std::string heading;
+        CConfigItem* item;
+    };
+    struct Part {
+        std::string page;
+        std::string xpath;
+    };
+    struct External {
+        std::string page;
+        std::string channel;
+        ReviewEntry entry;
+    };
+
+    static std::string shownLabel(const Row& row);
+
+    std::vector<std::string> m_pageOrder;
+    std::vector<Row> m_rows;
+    std::vector<Part> m_parts;
+    std::vector<External> m_external;
+};
+
+// A document change in words, for a change no row shows: what changed, and its values.
+ReviewEntry DescribeChange(const ConfigChange& change);
