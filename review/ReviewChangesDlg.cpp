@@ -5,20 +5,18 @@
 #include "platform/Metrics.h"
 #include "platform/TouchWidgets.h"
 
+#include <QAbstractButton>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
 
-QTreeWidgetItem* addLine(QTreeWidgetItem* parent, const std::string& text) {
-    auto* item = new QTreeWidgetItem(parent, QStringList(QString::fromStdString(text)));
-    item->setSizeHint(0, QSize(0, FrmwkGetMetrics(METRIC_ROW_HEIGHT)));
-    item->setFlags(Qt::ItemIsEnabled);
-    return item;
+// How far a line stands in under its heading, by level.
+int indentOf(int level) {
+    return FrmwkGetMetrics(METRIC_MARGIN) * 2 * level;
 }
 
 } // namespace
@@ -35,22 +33,17 @@ CReviewChangesDlg::CReviewChangesDlg(const ConfigReview& review, QWidget* parent
     title->setFont(FrmwkGetFont(FONT_HEADING));
     column->addWidget(title);
 
-    m_tree = new QTreeWidget(this);
-    m_tree->setObjectName(QStringLiteral("ReviewList"));
-    m_tree->setHeaderHidden(true);
-    m_tree->setColumnCount(1);
-    m_tree->setFont(FrmwkGetFont(FONT_NORMAL));
-    m_tree->setWordWrap(true);
-    m_tree->setIndentation(FrmwkGetMetrics(METRIC_MARGIN) * 2);
-    m_tree->setSelectionMode(QAbstractItemView::NoSelection);
-    m_tree->setFocusPolicy(Qt::NoFocus);
-    makeScrollBarWide(m_tree);
-    // A touch anywhere on an entry opens or closes the changes made by its rules.
-    connect(m_tree, &QTreeWidget::itemClicked, this, [](QTreeWidgetItem* item) {
-        if (item->childCount() > 0)
-            item->setExpanded(!item->isExpanded());
-    });
-    column->addWidget(m_tree, 1);
+    // The lines wrap rather than lose a value off the edge; the list scrolls by a wide bar.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("ReviewList"));
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    makeScrollBarWide(m_scroll);
+    auto* content = new QWidget(m_scroll);
+    m_lines = new QVBoxLayout(content);
+    m_lines->setSpacing(FrmwkGetMetrics(METRIC_MARGIN) / 2);
+    m_scroll->setWidget(content);
+    column->addWidget(m_scroll, 1);
 
     m_restart = new QLabel(this);
     m_restart->setObjectName(QStringLiteral("RestartLine"));
@@ -72,24 +65,63 @@ CReviewChangesDlg::CReviewChangesDlg(const ConfigReview& review, QWidget* parent
     fill(review);
 }
 
+QLabel* CReviewChangesDlg::addLabel(const std::string& text, int indent) {
+    auto* label = new QLabel(QString::fromStdString(text), m_scroll->widget());
+    label->setFont(FrmwkGetFont(FONT_NORMAL));
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    label->setIndent(indentOf(indent));
+    m_lines->addWidget(label);
+    return label;
+}
+
 void CReviewChangesDlg::fill(const ConfigReview& review) {
     for (const ReviewGroup& group : review.groups) {
-        auto* heading =
-            new QTreeWidgetItem(m_tree, QStringList(QString::fromStdString(GroupHeading(group))));
-        heading->setSizeHint(0, QSize(0, FrmwkGetMetrics(METRIC_ROW_HEIGHT)));
-        heading->setFlags(Qt::ItemIsEnabled);
-        heading->setFont(0, FrmwkGetFont(FONT_HEADING));
+        addLabel(GroupHeading(group), 0)->setFont(FrmwkGetFont(FONT_HEADING));
         for (const ReviewEntry& entry : group.entries) {
+            addLabel(EntryLine(entry), 1);
             const std::string caused = CausedLine(entry);
-            QTreeWidgetItem* line =
-                addLine(heading,
-                        caused.empty() ? EntryLine(entry) : EntryLine(entry) + " \u2014 " + caused);
-            for (std::size_t i = entry.ownCount; i < entry.changes.size(); ++i)
-                addLine(line, EntryLine(DescribeChange(entry.changes[i])));
+            if (caused.empty())
+                continue;
+            // What rules rewrote after the change: counted on a button that opens the list.
+            auto* rules = makeTouchButton(QString::fromStdString(caused), m_scroll->widget());
+            rules->setCheckable(true);
+            m_ruleButtons.append(rules);
+            auto* row = new QHBoxLayout;
+            row->addSpacing(indentOf(2));
+            row->addWidget(rules);
+            row->addStretch();
+            m_lines->addLayout(row);
+            QList<QLabel*> details;
+            for (std::size_t i = entry.ownCount; i < entry.changes.size(); ++i) {
+                QLabel* detail = addLabel(EntryLine(DescribeChange(entry.changes[i])), 3);
+                detail->hide();
+                details.append(detail);
+            }
+            connect(rules, &QAbstractButton::toggled, this, [details](bool open) {
+                for (QLabel* detail : details)
+                    detail->setVisible(open);
+            });
         }
-        heading->setExpanded(true);
     }
+    m_lines->addStretch();
     const std::string restart = RestartLine(review);
     m_restart->setText(QString::fromStdString(restart));
     m_restart->setVisible(!restart.empty());
+}
+
+QStringList CReviewChangesDlg::Lines() const {
+    QStringList lines;
+    for (int i = 0; i < m_lines->count(); ++i) {
+        QLayoutItem* item = m_lines->itemAt(i);
+        if (auto* label = qobject_cast<QLabel*>(item->widget()))
+            lines << label->text();
+        else if (QLayout* row = item->layout()) {
+            for (int j = 0; j < row->count(); ++j) {
+                if (auto* button = qobject_cast<QAbstractButton*>(row->itemAt(j)->widget()))
+                    lines << button->text();
+            }
+        }
+    }
+    return lines;
 }

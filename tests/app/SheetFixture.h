@@ -21,8 +21,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
 
@@ -66,9 +64,8 @@ protected:
         script.answerDialog([this, answer](QDialog& dialog) {
             reviewLines.clear();
             if (auto* review = dynamic_cast<CReviewChangesDlg*>(&dialog)) {
-                QTreeWidgetItemIterator each(review->Tree());
-                for (; *each; ++each)
-                    reviewLines.push_back((*each)->text(0).toStdString());
+                for (const QString& line : review->Lines())
+                    reviewLines.push_back(line.toStdString());
                 reviewLines.push_back(review->RestartLabel()->text().toStdString());
             }
             return answer;
