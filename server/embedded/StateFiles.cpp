@@ -1,8 +1,10 @@
 #include "StateFiles.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QLockFile>
 #include <QSaveFile>
@@ -28,12 +30,23 @@ constexpr QFileDevice::Permissions kGroupOrOther =
 constexpr std::chrono::milliseconds kStaleLockTime = std::chrono::seconds(10);
 // Longer than the stale time, so that a stuck lock is broken rather than waited out.
 constexpr std::chrono::milliseconds kLockWait = std::chrono::seconds(15);
+// A lock file still empty after this long was left by a holder killed while it took the
+// lock, before it could write who it is.
+constexpr std::chrono::milliseconds kAbandonedLockAge = std::chrono::seconds(1);
 // QLockFile's own wait sleeps 100 ms and doubles; the changes here are much shorter.
 constexpr std::chrono::milliseconds kLockRetry = std::chrono::milliseconds(2);
 
 // Threads of one process take turns at a lock file on a mutex first: QLockFile is made for
 // processes, and two threads polling one lock file would only wait longer. A holder waits
 // for the file at most kLockWait, so neither does the mutex wait for ever.
+// QLockFile sees a dead holder by the process id it wrote; an empty file names nobody, so
+// QLockFile would wait out the whole stale time before it broke it.
+bool isAbandonedLock(const QString& lockPath) {
+    const QFileInfo info(lockPath);
+    return info.exists() && info.size() == 0 &&
+           info.lastModified().msecsTo(QDateTime::currentDateTime()) > kAbandonedLockAge.count();
+}
+
 std::mutex& threadLock(const QString& lockPath) {
     static std::mutex guard;
     static std::map<QString, std::mutex> locks;
@@ -151,6 +164,8 @@ HRESULT StateFiles::locked(const QString& name, const std::function<HRESULT()>& 
             return E_ACCESSDENIED;
         if (deadline.hasExpired())
             return HRESULT_LOCK_VIOLATION;
+        if (isAbandonedLock(lockPath))
+            lock.removeStaleLockFile();
         std::this_thread::sleep_for(kLockRetry);
     }
     QFile::setPermissions(lock.fileName(), kOwnerOnly);

@@ -1,5 +1,7 @@
 #include "server/embedded/StateFiles.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -44,4 +46,28 @@ TEST(StateFiles, AKilledWriteLeavesTheOldFileOrTheNewOneWhole) {
     const QByteArray content = file.readAll();
     ASSERT_EQ(content.size(), 4 * 1024 * 1024);
     EXPECT_EQ(content.count(content.front()), content.size());
+}
+
+TEST(StateFiles, ALockLeftEmptyByAKilledHolderIsBrokenWithinSeconds) {
+    QTemporaryDir dir;
+    const StateFiles files(dir.path());
+    // A holder killed between making the lock file and writing its process id into it.
+    QFile lock(files.path("channels.json.lock"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3),
+                                 QFileDevice::FileModificationTime));
+    lock.close();
+
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(files.updateJson("channels.json",
+                               [](QJsonObject& object) {
+                                   object.insert("x", 1);
+                                   return S_OK;
+                               }),
+              S_OK);
+    EXPECT_LT(clock.elapsed(), 2000); // not the ten seconds of a stuck holder
+    EXPECT_EQ(files.readJson("channels.json").value("x").toInt(), 1);
 }
