@@ -21,6 +21,18 @@ class CPanelPage;
 class CRemotePage;
 class CSecurityPage;
 
+// The pages whose changes a review lists.
+struct SheetPages {
+    CSystemPage* system;
+    CChannelPage* channel;
+    CGpiPage* gpi;
+    CPanelPage* panel;
+    CRemotePage* remote;
+    CSecurityPage* security;
+};
+// What a commit now would change, from the pages, listed in the order of the page names.
+ConfigReview ReviewPages(const SheetPages& pages, const std::vector<std::string>& pageOrder);
+
 // The report of changes kept beside a saved configuration: "studio.xml" has
 // "studio.changes.txt".
 QString ChangeReportPath(const QString& configurationPath);

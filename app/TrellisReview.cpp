@@ -94,12 +94,9 @@ void addProtocolUserChanges(ConfigReviewBuilder& builder, const std::string& pag
 
 } // namespace
 
-ConfigReview CTrellisDlg::ReviewChanges() const {
+ConfigReview ReviewPages(const SheetPages& pages, const std::vector<std::string>& pageOrder) {
     ConfigReviewBuilder builder;
-    std::vector<std::string> order;
-    for (int index = 0; index < GetPageCount(); ++index)
-        order.push_back(GetPage(index)->PageName().toStdString());
-    builder.SetPageOrder(order);
+    builder.SetPageOrder(pageOrder);
 
     // A change no row shows goes to the most particular page that shows its element.
     builder.AddPart("Ganging", CGangPage::kChangePart);
@@ -108,30 +105,39 @@ ConfigReview CTrellisDlg::ReviewChanges() const {
     builder.AddPart("Panel", CPanelPage::kChangePart);
     builder.AddPart("Channel", CChannelPage::kChangePart);
 
-    if (CConfigListCtrl* list = m_systemPage->List())
+    if (CConfigListCtrl* list = pages.system->List())
         builder.AddRows("System", {}, *list);
-    for (int slot = 0; slot < m_channelPage->ChannelCount(); ++slot) {
-        const CChannelDlg* dialog = m_channelPage->Dialog(slot);
+    for (int slot = 0; slot < pages.channel->ChannelCount(); ++slot) {
+        const CChannelDlg* dialog = pages.channel->Dialog(slot);
         if (dialog && dialog->List())
-            builder.AddRows("Channel", m_channelPage->Tabs()->tabText(slot).toStdString(),
+            builder.AddRows("Channel", pages.channel->Tabs()->tabText(slot).toStdString(),
                             *dialog->List());
     }
-    for (const CGpiListDlg* dialog : {static_cast<CGpiListDlg*>(m_gpiPage->InputDialog()),
-                                      static_cast<CGpiListDlg*>(m_gpiPage->OutputDialog())}) {
+    for (const CGpiListDlg* dialog : {static_cast<CGpiListDlg*>(pages.gpi->InputDialog()),
+                                      static_cast<CGpiListDlg*>(pages.gpi->OutputDialog())}) {
         if (dialog && dialog->List())
             builder.AddRows("GPI", {}, *dialog->List());
     }
-    if (CConfigListCtrl* list = m_panelPage->List())
+    if (CConfigListCtrl* list = pages.panel->List())
         builder.AddRows("Panel", {}, *list);
 
-    if (m_remotePage->HasChanges())
-        addHostChanges(builder, "Remote", m_remotePage->LoadedHosts(), m_remotePage->Hosts());
-    for (int index = 0; index < m_securityPage->ChannelCount(); ++index) {
-        if (const CChannelSecurityDlg* dialog = m_securityPage->Dialog(index))
+    if (pages.remote->HasChanges())
+        addHostChanges(builder, "Remote", pages.remote->LoadedHosts(), pages.remote->Hosts());
+    for (int index = 0; index < pages.security->ChannelCount(); ++index) {
+        if (const CChannelSecurityDlg* dialog = pages.security->Dialog(index))
             addProtocolUserChanges(builder, "Security",
-                                   m_securityPage->Tabs()->tabText(index).toStdString(), *dialog);
+                                   pages.security->Tabs()->tabText(index).toStdString(), *dialog);
     }
     return builder.Build();
+}
+
+ConfigReview CTrellisDlg::ReviewChanges() const {
+    std::vector<std::string> order;
+    for (int index = 0; index < GetPageCount(); ++index)
+        order.push_back(GetPage(index)->PageName().toStdString());
+    return ReviewPages({m_systemPage.get(), m_channelPage.get(), m_gpiPage.get(), m_panelPage.get(),
+                        m_remotePage.get(), m_securityPage.get()},
+                       order);
 }
 
 QString ChangeReportPath(const QString& configurationPath) {

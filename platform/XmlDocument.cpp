@@ -57,10 +57,33 @@ std::string XmlNode::value() const {
     return m_node.text().get();
 }
 
+namespace {
+
+XmlChangeObserver g_changeObserver = nullptr;
+
+void changed(pugi::xml_node element, std::string_view attribute) {
+    if (g_changeObserver && element)
+        g_changeObserver(element, attribute);
+}
+
+// Tells of a child element added, when it was.
+XmlNode added(pugi::xml_node parent, pugi::xml_node child) {
+    if (child)
+        changed(parent, {});
+    return XmlNode(child);
+}
+
+} // namespace
+
+void SetXmlChangeObserver(XmlChangeObserver observer) {
+    g_changeObserver = observer;
+}
+
 HRESULT XmlNode::setValue(std::string_view text) const {
     if (!m_attribute)
         return E_POINTER;
     m_attribute.set_value(nameOf(text).c_str());
+    changed(m_node, m_attribute.name());
     return S_OK;
 }
 
@@ -83,10 +106,15 @@ void XmlNode::setAttribute(std::string_view name, std::string_view value) const 
     if (!found)
         found = m_node.append_attribute(key.c_str());
     found.set_value(nameOf(value).c_str());
+    changed(m_node, key);
 }
 
 bool XmlNode::removeAttribute(std::string_view name) const {
-    return !m_attribute && m_node.remove_attribute(nameOf(name).c_str());
+    const std::string key = nameOf(name);
+    if (m_attribute || !m_node.remove_attribute(key.c_str()))
+        return false;
+    changed(m_node, key);
+    return true;
 }
 
 HRESULT XmlNode::selectSingleNode(std::string_view xpath, XmlNode& out) const {
@@ -160,25 +188,28 @@ XmlNode XmlNode::nextSibling(std::string_view name) const {
 XmlNode XmlNode::appendElement(std::string_view name) const {
     if (m_attribute)
         return {};
-    return XmlNode(m_node.append_child(nameOf(name).c_str()));
+    return added(m_node, m_node.append_child(nameOf(name).c_str()));
 }
 
 XmlNode XmlNode::insertElementAfter(std::string_view name, const XmlNode& after) const {
     if (m_attribute)
         return {};
-    return XmlNode(m_node.insert_child_after(nameOf(name).c_str(), after.m_node));
+    return added(m_node, m_node.insert_child_after(nameOf(name).c_str(), after.m_node));
 }
 
 XmlNode XmlNode::insertElementBefore(std::string_view name, const XmlNode& before) const {
     if (m_attribute)
         return {};
-    return XmlNode(m_node.insert_child_before(nameOf(name).c_str(), before.m_node));
+    return added(m_node, m_node.insert_child_before(nameOf(name).c_str(), before.m_node));
 }
 
 bool XmlNode::removeChild(const XmlNode& child) const {
     if (m_attribute || child.m_attribute || child.m_node.parent() != m_node)
         return false;
-    return m_node.remove_child(child.m_node);
+    if (!m_node.remove_child(child.m_node))
+        return false;
+    changed(m_node, {});
+    return true;
 }
 
 std::string XmlNode::xml() const {

@@ -126,6 +126,12 @@ private:
     pugi::xml_encoding m_loadedEncoding = pugi::encoding_utf8;
 };
 
+// Told after every change an XmlNode makes to a document: the element changed and the
+// attribute's name, or an empty name when a child element was added to or removed from it.
+using XmlChangeObserver = void (*)(pugi::xml_node element, std::string_view attribute);
+// Installs the one observer; null removes it.
+void SetXmlChangeObserver(XmlChangeObserver observer);
+
 // Puts any text into an XPath string literal, quotes included, so that a quote in the
 // value can neither end the literal early nor change the query.
 std::string XPathLiteral(std::string_view value);

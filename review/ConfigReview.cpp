@@ -100,14 +100,14 @@ std::string stepInWords(const std::string& step) {
 }
 
 // The path of a change in words, from below the root and its channel.
-std::string pathInWords(const std::string& path) {
+// The steps of a change's path: "/Config[1]/Gpi[1]" gives "Config[1]" and "Gpi[1]".
+std::vector<std::string> pathSteps(const std::string& path) {
     std::vector<std::string> steps;
-    std::size_t begin = 1;
     int depth = 0;
     std::size_t start = 1;
     // Steps end at a slash outside brackets and quotes.
     bool quoted = false;
-    for (std::size_t i = begin; i <= path.size(); ++i) {
+    for (std::size_t i = 1; i <= path.size(); ++i) {
         const char c = i < path.size() ? path[i] : '/';
         if (c == '"')
             quoted = !quoted;
@@ -120,6 +120,24 @@ std::string pathInWords(const std::string& path) {
             start = i + 1;
         }
     }
+    return steps;
+}
+
+// Where a write that made the change was noted: the element and the attribute for an
+// attribute; the parent, as an element added or removed there, for an element.
+std::pair<XmlNode, std::string> writeOf(const ConfigChange& change, const XmlDocument& current) {
+    const XmlNode root = current.documentNode();
+    if (change.kind == ConfigChange::Kind::Attribute)
+        return {root.selectSingleNode(change.path), change.attribute};
+    const std::vector<std::string> steps = pathSteps(change.path);
+    std::string parent;
+    for (std::size_t i = 0; i + 1 < steps.size(); ++i)
+        parent += "/" + steps[i];
+    return {parent.empty() ? XmlNode() : root.selectSingleNode(parent), std::string()};
+}
+
+std::string pathInWords(const std::string& path) {
+    const std::vector<std::string> steps = pathSteps(path);
     std::string words;
     for (std::size_t i = 1; i < steps.size(); ++i) {
         // The channel names the group the change is listed in.
@@ -325,13 +343,16 @@ ConfigReview ConfigReviewBuilder::Build() {
         // Changes that followed a change of the user's go under it: under its row when it
         // has one (a row set back to its start keeps an entry of its own for them), else
         // they are that change itself, as a dialog's writes are.
-        const std::map<std::string, ChangeCause>& causes = state.ChangeCauses();
         for (std::size_t i = 0; i < changes.size(); ++i) {
-            const auto cause = causes.find(ChangeKey(changes[i]));
-            if (listed[i] || cause == causes.end())
+            if (listed[i])
+                continue;
+            const auto [element, attribute] = writeOf(changes[i], *current);
+            const std::optional<ChangeCause> cause =
+                element ? state.CauseOfWrite(element, attribute) : std::nullopt;
+            if (!cause)
                 continue;
             listed[i] = true;
-            const std::string identity = identityOf(cause->second.label, cause->second.binding);
+            const std::string identity = identityOf(cause->label, cause->binding);
             auto found = placed.find(identity);
             if (found == placed.end()) {
                 const auto row = rowsByIdentity.find(identity);
@@ -339,7 +360,7 @@ ConfigReview ConfigReviewBuilder::Build() {
                                          ? groupOf(row->second->page, row->second->channel)
                                          : siteGroup(i);
                 group.entries.push_back(TextEntry(
-                    row != rowsByIdentity.end() ? shownLabel(*row->second) : cause->second.label));
+                    row != rowsByIdentity.end() ? shownLabel(*row->second) : cause->label));
                 found = placed
                             .emplace(identity,
                                      Placed{group.page, group.channel, group.entries.size() - 1})

@@ -1,52 +1,48 @@
-// Which of the user's changes each document change followed. Rules rewrite other settings
-// after a change, some from posted messages, and dialogs write the document directly, so
-// instead of following every write the document is compared with a copy taken as each of
-// the user's changes begins: what differs when the next begins followed that change.
+// Which of the user's changes each write to the document followed. Rules rewrite other
+// settings after a change, some from posted messages, and dialogs write the document
+// directly; every write goes through the document wrapper, which tells this observer, so
+// each write is put down to the change under way when it was made.
 
-#include "ConfigDiff.h"
 #include "ConfigState.h"
 #include "SharedState.h"
 
 namespace {
 
-// Puts the document changes since the last snapshot down to the current cause, and takes a
-// new snapshot. A document replaced as a whole (logon, Load, Restore) starts afresh.
-void settle(SharedState& state) {
+// A document replaced as a whole (logon, Load, Restore) starts afresh, with no change under
+// way: what Load wrote is nobody's change.
+void followGeneration(SharedState& state) {
     auto& causes = state.changeCauses;
-    if (!state.document) {
-        causes.snapshot.reset();
-        causes.byChange.clear();
-        causes.current.reset();
+    if (causes.generation == state.documentGeneration)
         return;
-    }
-    if (!causes.snapshot || causes.generation != state.documentGeneration) {
-        causes.byChange.clear();
-        causes.current.reset();
-    } else {
-        for (const ConfigChange& change :
-             DiffConfigurations(causes.snapshot->documentNode(), state.document->documentNode())) {
-            if (causes.current)
-                causes.byChange[ChangeKey(change)] = *causes.current;
-            else
-                causes.byChange.erase(ChangeKey(change));
-        }
-    }
-    if (!causes.snapshot)
-        causes.snapshot = std::make_unique<XmlDocument>();
-    causes.snapshot->copyFrom(*state.document);
     causes.generation = state.documentGeneration;
+    causes.current.reset();
+    causes.byWrite.clear();
+}
+
+void noteWrite(pugi::xml_node element, std::string_view attribute) {
+    SharedState& state = sharedState();
+    if (!state.document || element.root() != state.document->documentNode().raw())
+        return; // another document: a copy, the logon text, a file being loaded
+    followGeneration(state);
+    if (state.changeCauses.current)
+        state.changeCauses.byWrite[{element, std::string(attribute)}] = *state.changeCauses.current;
 }
 
 } // namespace
 
 void CConfigState::BeginUserChange(ChangeCause cause) {
+    SetXmlChangeObserver(&noteWrite);
     SharedState& state = sharedState();
-    settle(state);
+    followGeneration(state);
     state.changeCauses.current = std::move(cause);
 }
 
-const std::map<std::string, ChangeCause>& CConfigState::ChangeCauses() {
+std::optional<ChangeCause> CConfigState::CauseOfWrite(const XmlNode& element,
+                                                      const std::string& attribute) {
     SharedState& state = sharedState();
-    settle(state);
-    return state.changeCauses.byChange;
+    followGeneration(state);
+    const auto found = state.changeCauses.byWrite.find({element.raw(), attribute});
+    if (found == state.changeCauses.byWrite.end())
+        return std::nullopt;
+    return found->second;
 }

@@ -216,10 +216,6 @@ bool apply(pugi::xml_node document, const ConfigChange& change) {
 
 } // namespace
 
-std::string ChangeKey(const ConfigChange& change) {
-    return std::to_string(static_cast<int>(change.kind)) + change.path + "/@" + change.attribute;
-}
-
 std::vector<ConfigChange> DiffConfigurations(const XmlNode& before, const XmlNode& after) {
     Differ differ;
     differ.compare(before.raw(), after.raw(), std::string());

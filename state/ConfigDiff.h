@@ -31,9 +31,6 @@ struct ConfigChange {
     bool operator==(const ConfigChange&) const = default;
 };
 
-// Names a change by its kind, element and attribute, for keeping what is known about it.
-std::string ChangeKey(const ConfigChange& change);
-
 // The changes that make the earlier document into the later one, in an order in which they
 // can be applied. Comments, text and a change of order alone are not configuration and are
 // not listed.

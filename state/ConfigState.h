@@ -11,10 +11,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 class XmlDocument;
+class XmlNode;
 class QObject;
 class IConfigServer;
 class ILog;
@@ -124,13 +126,14 @@ public:
     // from those it selected in the configuration as the session started.
     bool PartDiffersFromStart(std::string_view xpath) const;
 
-    // Marks the start of a change by the user: whatever changes in the document from now
+    // Marks the start of a change by the user: whatever is written to the document from now
     // until the next one begins, the user's own write and the rules' writes it sets off,
     // is put down to this cause.
     void BeginUserChange(ChangeCause cause);
-    // The cause of each change since the document was last replaced as a whole, by the
-    // change's key (ChangeKey); changes made by Load or Restore have none.
-    const std::map<std::string, ChangeCause>& ChangeCauses();
+    // The change that last wrote an attribute of an element of the document (an empty name:
+    // added or removed a child of it) since the document was last replaced as a whole;
+    // none for what Load, Restore or no change of the user's wrote.
+    std::optional<ChangeCause> CauseOfWrite(const XmlNode& element, const std::string& attribute);
 
     // The log interface without constructing an instance, for the trace reports: a report
     // must never be the thing that tears the shared state down.

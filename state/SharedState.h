@@ -34,14 +34,14 @@ struct SharedState {
     // Counts wholesale replacements of the document's content, so that pages built from an
     // earlier content know to build again.
     std::uint64_t documentGeneration = 0;
-    // Which of the user's changes each document change followed (ChangeCauses.cpp): the
-    // document as the current change began, the generation it belongs to, the current
-    // change, and the cause of each document change by its key.
+    // Which of the user's changes each write to the document followed (ChangeCauses.cpp):
+    // the document generation they belong to, the change now under way, and for each
+    // element and attribute written (an empty name for a child added or removed) the
+    // change that wrote it last.
     struct {
-        std::unique_ptr<XmlDocument> snapshot;
         std::uint64_t generation = 0;
         std::optional<ChangeCause> current;
-        std::map<std::string, ChangeCause> byChange;
+        std::map<std::pair<pugi::xml_node, std::string>, ChangeCause> byWrite;
     } changeCauses;
     // Why the logon did not get as far as a usable configuration.
     std::string logonFailure;
