@@ -28,6 +28,14 @@ NodeSet nodesOf(const XmlDocument& document, const std::string& xpath) {
     return nodes;
 }
 
+bool isAtOrBelow(pugi::xml_node node, pugi::xml_node top) {
+    for (; node; node = node.parent()) {
+        if (node == top)
+            return true;
+    }
+    return false;
+}
+
 bool withinAny(pugi::xml_node node, const NodeSet& nodes) {
     for (; node; node = node.parent()) {
         if (nodes.count(node))
@@ -311,7 +319,7 @@ ConfigReview ConfigReviewBuilder::Build() {
             const pugi::xml_node bound = current->documentNode().selectSingleNode(element).raw();
             for (std::size_t i = 0; bound && i < changes.size(); ++i) {
                 const bool own = attribute.empty()
-                                     ? !sites[i].inInitial && withinAny(sites[i].node, {bound})
+                                     ? !sites[i].inInitial && isAtOrBelow(sites[i].node, bound)
                                      : changes[i].kind == ConfigChange::Kind::Attribute &&
                                            changes[i].attribute == attribute &&
                                            sites[i].node == bound;
