@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -17,22 +18,68 @@ constexpr std::size_t kQueryCacheLimit = 4096;
 
 // The code of a text in the wrong encoding, next to the parser's own codes.
 constexpr HRESULT kInvalidEncoding = MakeHResult(0xC00CE5FFu);
+// The code of an element that names one attribute twice.
+constexpr HRESULT kRepeatedAttribute = MakeHResult(0xC00CE5FEu);
 
-const pugi::xpath_query* compiledQuery(std::string_view xpath) {
-    thread_local std::map<std::string, std::unique_ptr<pugi::xpath_query>, std::less<>> cache;
-    if (auto found = cache.find(xpath); found != cache.end())
-        return found->second.get();
-    std::unique_ptr<pugi::xpath_query> query;
+// The first element, in document order, that names an attribute twice, and that name. The
+// parser takes such an element as it stands, but a text with one is not well-formed XML,
+// and which of the two values a reader sees would depend on how it looks.
+std::optional<std::pair<pugi::xml_node, std::string>> repeatedAttribute(pugi::xml_node root) {
+    std::vector<std::string_view> names;
+    for (pugi::xml_node node = root.first_child(); node;) {
+        names.clear();
+        for (pugi::xml_attribute attribute : node.attributes())
+            names.emplace_back(attribute.name());
+        std::sort(names.begin(), names.end());
+        if (const auto twice = std::adjacent_find(names.begin(), names.end()); twice != names.end())
+            return std::pair{node, std::string(*twice)};
+        // The next element in document order, without recursion: a hostile text may nest
+        // deeply.
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && node != root && !node.next_sibling())
+            node = node.parent();
+        node = (node && node != root) ? node.next_sibling() : pugi::xml_node();
+    }
+    return std::nullopt;
+}
+
+// Set when this thread's cache is destroyed. Objects that outlive it (a static whose
+// destructor reads the document, at exit) still get their queries, compiled each time.
+// A bool has no destructor, so it can be read until the thread ends.
+thread_local bool t_queryCacheGone = false;
+
+struct QueryCache {
+    std::map<std::string, std::shared_ptr<const pugi::xpath_query>, std::less<>> queries;
+    ~QueryCache() { t_queryCacheGone = true; }
+};
+
+std::shared_ptr<const pugi::xpath_query> compile(std::string_view xpath) {
+    std::shared_ptr<pugi::xpath_query> query;
     try {
-        query = std::make_unique<pugi::xpath_query>(std::string(xpath).c_str());
+        query = std::make_shared<pugi::xpath_query>(std::string(xpath).c_str());
     } catch (const pugi::xpath_exception&) {
         return nullptr;
     }
     if (!*query)
         return nullptr;
-    if (cache.size() >= kQueryCacheLimit)
-        cache.clear();
-    return cache.emplace(std::string(xpath), std::move(query)).first->second.get();
+    return query;
+}
+
+std::shared_ptr<const pugi::xpath_query> compiledQuery(std::string_view xpath) {
+    if (t_queryCacheGone)
+        return compile(xpath);
+    thread_local QueryCache cache;
+    if (auto found = cache.queries.find(xpath); found != cache.queries.end())
+        return found->second;
+    std::shared_ptr<const pugi::xpath_query> query = compile(xpath);
+    if (!query)
+        return nullptr;
+    if (cache.queries.size() >= kQueryCacheLimit)
+        cache.queries.clear();
+    return cache.queries.emplace(std::string(xpath), std::move(query)).first->second;
 }
 
 XmlNode fromXPathNode(const pugi::xpath_node& found) {
@@ -119,7 +166,7 @@ bool XmlNode::removeAttribute(std::string_view name) const {
 
 HRESULT XmlNode::selectSingleNode(std::string_view xpath, XmlNode& out) const {
     out = XmlNode();
-    const pugi::xpath_query* query = compiledQuery(xpath);
+    const std::shared_ptr<const pugi::xpath_query> query = compiledQuery(xpath);
     if (!query)
         return E_FAIL;
     if (!m_node)
@@ -144,7 +191,7 @@ XmlNode XmlNode::selectSingleNode(std::string_view xpath) const {
 
 HRESULT XmlNode::selectNodes(std::string_view xpath, XmlNodeList& out) const {
     out.clear();
-    const pugi::xpath_query* query = compiledQuery(xpath);
+    const std::shared_ptr<const pugi::xpath_query> query = compiledQuery(xpath);
     if (!query)
         return E_FAIL;
     if (!m_node)
@@ -250,8 +297,18 @@ HRESULT XmlDocument::load(std::string_view text, pugi::xml_encoding encoding) {
     const pugi::xml_parse_result result =
         m_document.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
     m_loadedEncoding = result.encoding;
-    if (result && m_document.document_element())
-        return S_OK;
+    if (result && m_document.document_element()) {
+        const auto repeated = repeatedAttribute(m_document);
+        if (!repeated)
+            return S_OK;
+        const std::ptrdiff_t at = repeated->first.offset_debug();
+        const std::size_t offset = std::min<std::size_t>(at < 0 ? 0 : at, text.size());
+        const std::string reason = "Attribute '" + repeated->second +
+                                   "' is given twice on element '" + repeated->first.name() + "'";
+        m_document.reset();
+        keepParseError(text, reason, offset, kRepeatedAttribute);
+        return S_FALSE;
+    }
 
     const auto status = result ? pugi::status_no_document_element : result.status;
     const std::size_t offset = std::min<std::size_t>(

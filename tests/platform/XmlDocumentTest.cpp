@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 constexpr const char* kChannels = R"(<Config>
@@ -35,6 +37,30 @@ TEST(XmlDocument, SelectsThroughNestedPredicates) {
     EXPECT_EQ(root.selectNodes("//Channel").size(), 2u);
     EXPECT_TRUE(root.selectSingleNode("./Config/Channel").isElement());
     EXPECT_TRUE(root.selectSingleNode("Config/Channel/@id").isAttribute());
+}
+
+// An object that reads the document as its thread ends, after the thread's compiled queries
+// are gone: it is made before the first query, so it is destroyed after them.
+struct ReaderAtThreadEnd {
+    const XmlDocument* document = nullptr;
+    std::size_t* found = nullptr;
+    ~ReaderAtThreadEnd() {
+        if (document)
+            *found = document->documentElement().selectNodes("Channel[@id='C2']/Video/*").size();
+    }
+};
+
+TEST(XmlDocument, QueriesStillWorkAsTheThreadEnds) {
+    XmlDocument document;
+    loaded(document, kChannels);
+    std::size_t atEnd = 0;
+    std::thread([&] {
+        thread_local ReaderAtThreadEnd reader;
+        reader.document = &document;
+        reader.found = &atEnd;
+        EXPECT_EQ(document.documentElement().selectNodes("Channel[@id='C2']/Video/*").size(), 1u);
+    }).join();
+    EXPECT_EQ(atEnd, 1u);
 }
 
 TEST(XmlDocument, NoMatchAndBadQueries) {
@@ -100,6 +126,28 @@ TEST(XmlDocument, ParseErrorsCarryLineAndColumn) {
     EXPECT_EQ(document.loadXml(""), S_FALSE);
     EXPECT_EQ(document.parseError()->line, 1);
     EXPECT_EQ(document.loadXml("<Config/>"), S_OK);
+    EXPECT_FALSE(document.parseError());
+}
+
+// A reader would see one of the two values and a writer change only that one, so the text is
+// refused as the malformed XML it is.
+TEST(XmlDocument, AnAttributeGivenTwiceIsNotWellFormed) {
+    XmlDocument document;
+    EXPECT_EQ(
+        document.loadBytes("<Config>\n  <System a=\"1\"><Deep><Deeper b=\"2\"/></Deep></System>\n"
+                           "  <Channel id=\"C1\" type=\"A\" id=\"C2\"/>\n</Config>"),
+        S_FALSE);
+    ASSERT_TRUE(document.parseError());
+    EXPECT_EQ(document.parseError()->reason, "Attribute 'id' is given twice on element 'Channel'");
+    EXPECT_EQ(document.parseError()->line, 3);
+    EXPECT_EQ(document.parseError()->srcText, "  <Channel id=\"C1\" type=\"A\" id=\"C2\"/>");
+    EXPECT_TRUE(FAILED(document.parseError()->errorCode));
+    EXPECT_TRUE(document.documentElement().isNull());
+
+    // The same name on different elements, and on elements after a deep one, is fine.
+    EXPECT_EQ(document.loadXml(
+                  "<Config id=\"x\"><A><B><C id=\"1\"/></B></A><D id=\"2\" e=\"3\"/></Config>"),
+              S_OK);
     EXPECT_FALSE(document.parseError());
 }
 
