@@ -1,0 +1,67 @@
+#pragma once
+// What every fuzz target shares: a Qt application on the offscreen platform, the scripted
+// prompter answering every question, a configuration state over stand-in services (the
+// stand-in server's own rules judge a loaded file), every page of the sheet built over a
+// document, and the check that the review lists exactly the document's differences.
+
+#include "channel/ChannelPage.h"
+#include "pages/GangPage.h"
+#include "pages/GpiPage.h"
+#include "pages/PanelPage.h"
+#include "pages/RemotePage.h"
+#include "pages/SecurityPage.h"
+#include "pages/SystemPage.h"
+#include "platform/ScriptedPrompter.h"
+#include "state/ConfigState.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CConfigListCtrl;
+
+// Every page of the sheet, built and shown at the sheet's page size.
+struct FuzzPages {
+    CSystemPage system;
+    CChannelPage channel;
+    CGangPage gang;
+    CGpiPage gpi;
+    CPanelPage panel;
+    CRemotePage remote;
+    CSecurityPage security;
+
+    // The lists of rows a touch can reach, page by page and tab by tab.
+    std::vector<CConfigListCtrl*> Lists() const;
+};
+
+class FuzzHarness {
+public:
+    static FuzzHarness& Instance();
+
+    // Takes the bytes as the configuration fetched at logon; false when they are not XML.
+    bool UseDocument(std::string_view bytes);
+    // Builds every page over the current document.
+    std::unique_ptr<FuzzPages> BuildPages();
+    // Lays every list out again, as a relayout after a change does.
+    void Relayout(FuzzPages& pages);
+    // Stops the run when the review of the pages does not list exactly the differences
+    // between the document as it started and as it is.
+    void CheckReview(FuzzPages& pages);
+    // Forgets the questions asked and what the stand-in services recorded.
+    void Forget();
+
+    ScriptedPrompter& Script() { return m_script; }
+    CConfigState& State() { return m_state; }
+
+    // The default documents of the stand-in server, then small shapes of the tests.
+    static const std::vector<std::string>& BaseDocuments();
+
+private:
+    FuzzHarness();
+
+    ScriptedPrompter m_script;
+    CConfigState m_state;
+    std::shared_ptr<XmlDocument> m_document;
+};
