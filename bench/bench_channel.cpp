@@ -7,11 +7,11 @@
 #include "channel/ChannelDlg.h"
 #include "channel/ChannelPage.h"
 #include "items/ConfigListCtrl.h"
-#include "platform/ScriptedPrompter.h"
 #include "platform/StringIds.h"
 #include "review/ConfigReview.h"
 #include "state/ConfigDiff.h"
 #include "state/XPathAccess.h"
+#include "support/ScriptedPrompter.h"
 
 namespace {
 

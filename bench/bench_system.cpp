@@ -7,9 +7,9 @@
 #include "app/TrellisDlg.h"
 #include "items/ConfigListCtrl.h"
 #include "pages/SystemPage.h"
-#include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
 #include "server/embedded/EmbeddedServices.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QDialog>

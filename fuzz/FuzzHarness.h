@@ -11,8 +11,8 @@
 #include "pages/RemotePage.h"
 #include "pages/SecurityPage.h"
 #include "pages/SystemPage.h"
-#include "platform/ScriptedPrompter.h"
 #include "state/ConfigState.h"
+#include "support/ScriptedPrompter.h"
 
 #include <cstdint>
 #include <memory>

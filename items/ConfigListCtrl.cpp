@@ -1,7 +1,7 @@
 #include "ConfigListCtrl.h"
 
-#include "TouchScrollButtons.h"
 #include "platform/Metrics.h"
+#include "platform/TouchScrollButtons.h"
 #include "platform/TouchWidgets.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"

@@ -2,10 +2,10 @@
 
 #include "items/ConfigListCtrl.h"
 #include "items/ConfigTextItems.h"
-#include "items/TouchScrollButtons.h"
 #include "platform/Metrics.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
+#include "platform/TouchScrollButtons.h"
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"

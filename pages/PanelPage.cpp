@@ -3,9 +3,9 @@
 #include "PanelRows.h"
 
 #include "items/ConfigListCtrl.h"
-#include "items/TouchScrollButtons.h"
 #include "platform/Metrics.h"
 #include "platform/StringIds.h"
+#include "platform/TouchScrollButtons.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"
 

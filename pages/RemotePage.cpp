@@ -5,9 +5,9 @@
 
 #include "items/ConfigListCtrl.h"
 #include "items/ConfigPairItem.h"
-#include "items/TouchScrollButtons.h"
 #include "platform/Metrics.h"
 #include "platform/Prompter.h"
+#include "platform/TouchScrollButtons.h"
 #include "server/IConfigServer.h"
 #include "server/IRemoteHosts.h"
 #include "state/ConfigState.h"

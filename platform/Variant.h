@@ -12,12 +12,15 @@ class Variant {
 public:
     enum class Type { Empty, Bool, Int32, Float, String };
 
+    // A value is made from exactly one of the held types, and only when asked for: a
+    // pointer, a double or a wider integer does not quietly become a bool or an int.
     Variant() = default;
-    Variant(bool value) : m_value(value) {}
-    Variant(std::int32_t value) : m_value(value) {}
-    Variant(float value) : m_value(value) {}
-    Variant(std::string value) : m_value(std::move(value)) {}
-    Variant(const char* value) : m_value(std::string(value)) {}
+    explicit Variant(bool value) : m_value(value) {}
+    explicit Variant(std::int32_t value) : m_value(value) {}
+    explicit Variant(float value) : m_value(value) {}
+    explicit Variant(std::string value) : m_value(std::move(value)) {}
+    explicit Variant(const char* value) : m_value(std::string(value)) {}
+    template <class Other> Variant(Other) = delete;
 
     Type type() const { return static_cast<Type>(m_value.index()); }
     bool isEmpty() const { return type() == Type::Empty; }

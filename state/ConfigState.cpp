@@ -70,7 +70,7 @@ HRESULT CConfigState::PutAttributeValue(const std::string& elementXPath,
             return;
         const std::string text = value.toText();
         const std::string xpath = elementXPath + "/@" + attributeName;
-        const HRESULT written = WriteXPathValue(document->documentNode(), xpath, text);
+        const HRESULT written = WriteXPathValue(document->documentNode(), xpath, Variant(text));
         if (FAILED(written))
             scope.RaiseComError(written);
         const std::shared_ptr<IConfigServer> server = shared().configServer;
@@ -79,7 +79,7 @@ HRESULT CConfigState::PutAttributeValue(const std::string& elementXPath,
             // The server holds the change now: a later commit must not take it for another
             // session's.
             if (XmlDocument* copy = serverCopy(shared()))
-                WriteXPathValue(copy->documentNode(), xpath, text);
+                WriteXPathValue(copy->documentNode(), xpath, Variant(text));
         }
     });
 }
@@ -153,39 +153,6 @@ const XmlDocument* CConfigState::GetInitialDocument() const {
 
 std::shared_ptr<ILog> CConfigState::SharedLogInterface() {
     return shared().log;
-}
-
-void CConfigState::SetDocument(std::shared_ptr<XmlDocument> document) {
-    shared().document = std::move(document);
-    ++shared().documentGeneration;
-}
-
-void CConfigState::SetServices(std::shared_ptr<IConfigServer> configServer,
-                               std::shared_ptr<ILog> log, std::shared_ptr<ISecurity> security) {
-    shared().configServer = std::move(configServer);
-    shared().log = std::move(log);
-    shared().security = std::move(security);
-}
-
-void CConfigState::SetLogonFlags(bool authenticated, bool authorized) {
-    shared().authenticated = authenticated;
-    shared().authorized = authorized;
-}
-
-void CConfigState::SetChannelInterfaces(
-    const std::array<std::shared_ptr<IChannel>, kMaxChannels>& channels, int channelCount) {
-    shared().channels = channels;
-    shared().channelCount = channelCount;
-}
-
-void CConfigState::SetInitialConfig(std::string text) {
-    shared().initialConfiguration = std::move(text);
-    shared().serverCopy.reset();
-    shared().initialDocument.reset();
-}
-
-void CConfigState::SetProPanel(bool proPanel) {
-    shared().proPanel = proPanel;
 }
 
 void TellNotAuthorized(const std::string& caption, QObject* owner) {

@@ -139,7 +139,8 @@ public:
     // must never be the thing that tears the shared state down.
     static std::shared_ptr<ILog> SharedLogInterface();
 
-    // Filled by the logon; tests set them directly.
+    // Filled by the logon. Tests, benchmarks and fuzz targets set them directly: these are
+    // defined in their support library (tests/support), not in the programs.
     void SetDocument(std::shared_ptr<XmlDocument> document);
     void SetServices(std::shared_ptr<IConfigServer> configServer, std::shared_ptr<ILog> log,
                      std::shared_ptr<ISecurity> security = nullptr);

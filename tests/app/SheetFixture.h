@@ -6,13 +6,13 @@
 #include "app/TrellisDlg.h"
 #include "items/ConfigListCtrl.h"
 #include "pages/SystemPage.h"
-#include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
 #include "review/ReviewChangesDlg.h"
 #include "server/embedded/EmbeddedServer.h"
 #include "server/embedded/EmbeddedServices.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFrameworkSegment.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "app/HelpDialog.h"
 #include "app/TrellisApp.h"
 #include "app/TrellisCommandLineInfo.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFrameworkSegment.h"
 
 #include <QCoreApplication>

@@ -5,12 +5,12 @@
 #include "channel/ChannelDlg.h"
 #include "items/ConfigItem.h"
 #include "items/ConfigListCtrl.h"
-#include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/FakeChannels.h"
 #include "support/FakeServices.h"
+#include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include "channel/ChannelPage.h"
 #include "items/ConfigTextItems.h"
-#include "items/TouchScrollButtons.h"
 #include "platform/Metrics.h"
 #include "platform/StringIds.h"
+#include "platform/TouchScrollButtons.h"
 #include "platform/TouchTab.h"
 
 #include <QCoreApplication>

@@ -3,9 +3,9 @@
 #include "items/ConfigChoiceItem.h"
 #include "items/ConfigPairItem.h"
 #include "items/ConfigTextItems.h"
-#include "items/TouchScrollButtons.h"
 #include "platform/Metrics.h"
 #include "platform/StringIds.h"
+#include "platform/TouchScrollButtons.h"
 
 #include <QApplication>
 #include <QImage>

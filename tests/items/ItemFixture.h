@@ -2,12 +2,12 @@
 // Items over a small document, with four scripted channels, a recording owner page and a
 // recording main window.
 
-#include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/FakeChannels.h"
 #include "support/MessageRecorder.h"
+#include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 

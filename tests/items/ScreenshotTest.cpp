@@ -9,9 +9,9 @@
 #include "items/ConfigSliderItem.h"
 #include "items/ConfigStatusItem.h"
 #include "items/ConfigTextItems.h"
-#include "items/TouchScrollButtons.h"
 #include "platform/Metrics.h"
 #include "platform/StringIds.h"
+#include "platform/TouchScrollButtons.h"
 #include "platform/TouchWidgets.h"
 
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "pages/GangPage.h"
 #include "pages/GangDlg.h"
 
-#include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/FakeServices.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -3,12 +3,12 @@
 
 #include "items/ConfigListCtrl.h"
 #include "items/ConfigMaskItem.h"
-#include "platform/ScriptedPrompter.h"
 #include "platform/TouchTab.h"
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/FakeServices.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

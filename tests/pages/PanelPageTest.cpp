@@ -1,13 +1,13 @@
 #include "pages/PanelPage.h"
 
 #include "items/ConfigListCtrl.h"
-#include "platform/ScriptedPrompter.h"
 #include "platform/StringIds.h"
 #include "platform/WindowMessages.h"
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/FakeServices.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QCoreApplication>
 

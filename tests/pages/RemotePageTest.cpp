@@ -4,10 +4,10 @@
 
 #include "items/ConfigListCtrl.h"
 #include "items/ConfigPairItem.h"
-#include "platform/ScriptedPrompter.h"
 #include "server/IRemoteHosts.h"
 #include "state/ConfigState.h"
 #include "support/FakeServices.h"
+#include "support/ScriptedPrompter.h"
 #include "support/Touch.h"
 
 #include <QCoreApplication>

@@ -2,12 +2,12 @@
 #include "pages/ChannelPermissionsDlg.h"
 #include "pages/ChannelSecurityDlg.h"
 
-#include "platform/ScriptedPrompter.h"
 #include "platform/TouchTab.h"
 #include "platform/XmlDocument.h"
 #include "server/ISecurity.h"
 #include "state/ConfigState.h"
 #include "support/FakeServices.h"
+#include "support/ScriptedPrompter.h"
 #include "support/Touch.h"
 
 #include <QCheckBox>

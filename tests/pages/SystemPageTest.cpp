@@ -2,13 +2,13 @@
 #include "channel/ChannelDlg.h"
 #include "items/ConfigChoiceItem.h"
 #include "items/ConfigListCtrl.h"
-#include "platform/ScriptedPrompter.h"
 #include "platform/StringIds.h"
 #include "platform/XmlDocument.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/FakeServices.h"
 #include "support/MessageRecorder.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QCoreApplication>
 

@@ -1,10 +1,10 @@
 #include "platform/Metrics.h"
 #include "platform/ProgressDlg.h"
 #include "platform/QtPrompter.h"
-#include "platform/ScriptedPrompter.h"
 #include "platform/TouchEntryDialog.h"
 #include "platform/TouchFileDlg.h"
 #include "support/ScopedEnv.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "platform/TouchFileDlg.h"
 #include "platform/Metrics.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/ScopedEnv.h"
+#include "support/ScriptedPrompter.h"
 #include "support/Touch.h"
 
 #include <QDir>

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdint>
 #include <locale>
+#include <type_traits>
 
 namespace {
 
@@ -16,6 +18,31 @@ struct CommaDecimal : std::numpunct<char> {
 };
 
 } // namespace
+
+// A value is made only from a held type, and only when asked for.
+static_assert(std::is_constructible_v<Variant, bool>);
+static_assert(std::is_constructible_v<Variant, std::int32_t>);
+static_assert(std::is_constructible_v<Variant, float>);
+static_assert(std::is_constructible_v<Variant, std::string>);
+static_assert(std::is_constructible_v<Variant, const char*>);
+static_assert(!std::is_convertible_v<bool, Variant>);
+static_assert(!std::is_convertible_v<std::string, Variant>);
+// A pointer is never a bool, and a double or a wider integer never a float or an int.
+static_assert(!std::is_constructible_v<Variant, const int*>);
+static_assert(!std::is_constructible_v<Variant, const Variant*>);
+static_assert(!std::is_constructible_v<Variant, void*>);
+static_assert(!std::is_constructible_v<Variant, double>);
+static_assert(!std::is_constructible_v<Variant, std::int64_t>);
+static_assert(!std::is_constructible_v<Variant, std::size_t>);
+
+TEST(Variant, EachHeldTypeKeepsItsType) {
+    EXPECT_EQ(Variant(true).type(), Variant::Type::Bool);
+    EXPECT_EQ(Variant(std::int32_t{7}).type(), Variant::Type::Int32);
+    EXPECT_EQ(Variant(0.5f).type(), Variant::Type::Float);
+    EXPECT_EQ(Variant(std::string("x")).type(), Variant::Type::String);
+    EXPECT_EQ(Variant("x").type(), Variant::Type::String);
+    EXPECT_EQ(Variant().type(), Variant::Type::Empty);
+}
 
 TEST(Variant, TextForms) {
     EXPECT_EQ(Variant().toText(), "");

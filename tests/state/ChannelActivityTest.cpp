@@ -1,6 +1,6 @@
-#include "platform/ScriptedPrompter.h"
 #include "state/ConfigState.h"
 #include "support/FakeConnection.h"
+#include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,3 @@
-#include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServer.h"
@@ -6,6 +5,7 @@
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/FakeConnection.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "platform/ScriptedPrompter.h"
 #include "platform/XmlDocument.h"
 #include "server/embedded/EmbeddedServices.h"
 #include "state/ConfigState.h"
 #include "support/FakeConnection.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QSysInfo>
 #include <QTemporaryDir>

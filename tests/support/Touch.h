@@ -2,7 +2,7 @@
 // Touches as a finger gives them, and text entered the way a user enters it on a touch
 // screen: a touch on the field, then the on-screen keyboard.
 
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>

@@ -3,7 +3,7 @@
 // answers from a queue. A question with no queued answer is recorded as unexpected and
 // declined, so a test can tell a missing answer from a wrong one.
 
-#include "Prompter.h"
+#include "platform/Prompter.h"
 
 #include <QPoint>
 
