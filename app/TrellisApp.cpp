@@ -3,6 +3,7 @@
 #include "HelpDialog.h"
 #include "TrellisCommandLineInfo.h"
 #include "TrellisDlg.h"
+#include "platform/InstallPaths.h"
 #include "platform/Prompter.h"
 #include "state/TraceScope.h"
 
@@ -119,7 +120,8 @@ void ReportStartupFailure(const std::string& text) {
 }
 
 void CTrellisApp::OnHelp() {
-    const QString page = m_moduleDirectory + QStringLiteral("/help/index.html");
+    // Beside the program in its build folder, or in the installed data folder.
+    const QString page = HelpPagePath();
     QUrl url = QUrl::fromLocalFile(page);
     url.setFragment(QStringLiteral("start"));
     if (!QFileInfo::exists(page))

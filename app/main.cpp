@@ -1,11 +1,15 @@
 // Starts the configuration utility against the server named on the command line; this
 // machine's host is served by the embedded stand-in server.
 
+#include "FullScreen.h"
 #include "InterfaceScale.h"
 #include "TrellisApp.h"
 #include "TrellisCommandLineInfo.h"
 #include "pages/ChannelPermissionsDlg.h"
+#include "platform/InstallPaths.h"
 #include "platform/QtPrompter.h"
+#include "platform/TouchFileDlg.h"
+#include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServices.h"
 
 #include <QApplication>
@@ -23,7 +27,17 @@ constexpr const char* kUsage =
     "Exit status: 0, or 1 when the program could not start or the logon was refused.\n"
     "The embedded server keeps its state in $TRELLIS_SERVER_DIR, else in the user's data\n"
     "folder. TRELLIS_WORKSTATION=1 selects the control-workstation layout.\n"
-    "TRELLIS_SCALE (a number from 0.5 to 4, such as 1.5) scales the whole interface.\n";
+    "TRELLIS_SCALE (a number from 0.5 to 4, such as 1.5) scales the whole interface.\n"
+    "TRELLIS_FULLSCREEN=1 covers the whole screen, as on a kiosk touch screen.\n"
+    "TRELLIS_DATA_DIR names the folder of the help pages and default configurations.\n";
+
+// Where the program reads its files from, after the usage.
+void printFiles() {
+    std::printf("Help pages: %s\n", qPrintable(HelpPagePath()));
+    std::printf("Default configurations of the embedded server:\n%s",
+                DefaultConfigurationSources().c_str());
+    std::printf("Save and Load open %s\n", qPrintable(CTouchFileDlg::ConfigurationsFolder()));
+}
 
 } // namespace
 
@@ -31,6 +45,7 @@ int main(int argc, char* argv[]) {
     // Only as the sole argument: no host name starts with "-".
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, stdout);
+        printFiles();
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
@@ -42,6 +57,11 @@ int main(int argc, char* argv[]) {
     if (const std::string refusal = ApplyInterfaceScale(); !refusal.empty())
         std::fprintf(stderr, "trellis: %s\n", refusal.c_str());
     QApplication application(argc, argv);
+    const FullScreenChoice fullScreen = ParseFullScreen(qgetenv("TRELLIS_FULLSCREEN"));
+    if (!fullScreen.refusal.empty())
+        std::fprintf(stderr, "trellis: %s\n", fullScreen.refusal.c_str());
+    const std::unique_ptr<QWidget> backdrop =
+        fullScreen.on ? ShowFullScreenBackdrop() : std::unique_ptr<QWidget>();
     QtPrompter qtPrompter;
     installPrompter(&qtPrompter);
     EmbeddedServiceFactory services;

@@ -21,11 +21,6 @@ std::string defaultStandard() {
     return ReferenceStandards().front();
 }
 
-// The default configuration the server falls back on.
-void loadDefault(XmlDocument& document) {
-    document.loadXml(DefaultConfigurationText(defaultStandard()));
-}
-
 std::string parseFailure(const XmlDocument& document) {
     const auto& error = document.parseError();
     if (!error)
@@ -66,6 +61,13 @@ HRESULT CommittedConfiguration::load(XmlDocument& document) {
         }
         return reject(stored, reason, document);
     });
+}
+
+void CommittedConfiguration::loadDefault(XmlDocument& document) {
+    const DefaultConfiguration found = FindDefaultConfiguration(defaultStandard());
+    if (!found.problem.empty())
+        m_report(HRESULT_INVALID_DATA, found.problem + "; the built-in default is used.");
+    document.loadXml(found.text);
 }
 
 HRESULT CommittedConfiguration::storeDefault(XmlDocument& document) {

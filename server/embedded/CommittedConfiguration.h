@@ -48,6 +48,9 @@ public:
 private:
     // What this object loaded or wrote is what config.xml holds now.
     void noteStored();
+    // The default configuration the server falls back on; a default file in the data folder
+    // that is not usable is reported.
+    void loadDefault(XmlDocument& document);
     HRESULT storeDefault(XmlDocument& document);
     HRESULT reject(const std::optional<QByteArray>& stored, const std::string& reason,
                    XmlDocument& document);

@@ -1,12 +1,22 @@
 #include "ConfigRules.h"
 
+#include "platform/FileRead.h"
+#include "platform/InstallPaths.h"
 #include "platform/XmlDocument.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <fmt/format.h>
 
 #include <set>
+
+namespace {
+
+// A default configuration is some tens of kilobytes; anything near this is not one.
+constexpr qint64 kMaxDefaultSize = 8 * 1024 * 1024;
+
+} // namespace
 
 const std::vector<std::string>& ReferenceStandards() {
     static const std::vector<std::string> standards = {"Format525_29_97Hz_2To1",
@@ -14,14 +24,52 @@ const std::vector<std::string>& ReferenceStandards() {
     return standards;
 }
 
-std::string DefaultConfigurationText(const std::string& referenceStandard) {
+DefaultConfiguration FindDefaultConfiguration(const std::string& referenceStandard) {
     const auto& standards = ReferenceStandards();
     if (std::find(standards.begin(), standards.end(), referenceStandard) == standards.end())
         return {};
-    QFile file(QStringLiteral(":/data/%1.xml").arg(QString::fromStdString(referenceStandard)));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll().toStdString();
+    const QString standard = QString::fromStdString(referenceStandard);
+    DefaultConfiguration found;
+
+    const QString path = DefaultConfigurationPath(standard);
+    if (QFileInfo::exists(path)) {
+        QByteArray content;
+        std::string reason;
+        if (ReadRegularFile(path, kMaxDefaultSize, content) != FileReadResult::Ok)
+            reason = "it could not be read";
+        else if (IsUsableConfiguration(content.toStdString(), reason)) {
+            found.text = content.toStdString();
+            found.source = path.toStdString();
+            return found;
+        }
+        found.problem = path.toStdString() + " is not used: " + reason;
+    }
+
+    QFile builtIn(QStringLiteral(":/data/defaults/%1.xml").arg(standard));
+    if (builtIn.open(QIODevice::ReadOnly)) {
+        found.text = builtIn.readAll().toStdString();
+        found.source = "built in";
+    }
+    return found;
+}
+
+std::string DefaultConfigurationSources() {
+    std::string lines;
+    for (const std::string& standard : ReferenceStandards()) {
+        const DefaultConfiguration found = FindDefaultConfiguration(standard);
+        lines += "  " + standard + ": " + found.source;
+        if (!found.problem.empty())
+            lines += " (" + found.problem + ")";
+        else if (found.source == "built in")
+            lines += " (no " +
+                     DefaultConfigurationPath(QString::fromStdString(standard)).toStdString() + ")";
+        lines += "\n";
+    }
+    return lines;
+}
+
+std::string DefaultConfigurationText(const std::string& referenceStandard) {
+    return FindDefaultConfiguration(referenceStandard).text;
 }
 
 bool IsUsableConfiguration(const std::string& text, std::string& reason) {

@@ -9,7 +9,24 @@
 class XmlDocument;
 class XmlNode;
 
-// The default configuration for a reference standard, or empty for an unknown one.
+// The default configuration for a reference standard, and where it came from.
+struct DefaultConfiguration {
+    std::string text;   // empty for an unknown standard
+    std::string source; // the file it was read from, or "built in"
+    // Why a file in the data folder was not taken, when there was one: the built-in copy
+    // is used instead.
+    std::string problem;
+};
+
+// The default configuration of the data folder (<data>/defaults/<standard>.xml) when it is
+// there and usable, else the copy built into the program.
+DefaultConfiguration FindDefaultConfiguration(const std::string& referenceStandard);
+
+// A line for each reference standard saying where its default configuration is read from,
+// for the programs' --help.
+std::string DefaultConfigurationSources();
+
+// Its text alone, or empty for an unknown standard.
 std::string DefaultConfigurationText(const std::string& referenceStandard);
 
 // The reference standards the server runs with.

@@ -156,6 +156,18 @@ HRESULT EmbeddedServer::attributeChange(const ServerSession& session,
     return S_OK;
 }
 
+HRESULT EmbeddedServer::defaultConfiguration(const std::string& referenceStandard,
+                                             std::string& text) {
+    const DefaultConfiguration found = FindDefaultConfiguration(referenceStandard);
+    if (!found.problem.empty())
+        log(HRESULT_INVALID_DATA, LOG_KIND_REPORT, "defaults", 0, 0,
+            found.problem + "; the built-in default is used.");
+    if (found.text.empty())
+        return E_INVALIDARG;
+    text = found.text;
+    return S_OK;
+}
+
 HRESULT EmbeddedServer::log(HRESULT status, int kind, const std::string& file, int line,
                             std::uint32_t elapsedMs, const std::string& text) {
     const std::string entry =

@@ -44,6 +44,8 @@ public:
     HRESULT commit(const ServerSession& session, const std::string& text);
     HRESULT attributeChange(const ServerSession& session, const std::string& elementXPath,
                             const std::string& attributeName, const std::string& value);
+    // The default configuration of a reference standard; E_INVALIDARG for an unknown one.
+    HRESULT defaultConfiguration(const std::string& referenceStandard, std::string& text);
     // Set while a stored configuration was rejected and the default is in use.
     std::optional<RejectedConfiguration> rejectedConfiguration();
 

@@ -31,11 +31,7 @@ public:
     }
     HRESULT GetDefaultConfiguration(const std::string& referenceStandard,
                                     std::string& text) override {
-        const std::string found = DefaultConfigurationText(referenceStandard);
-        if (found.empty())
-            return E_INVALIDARG;
-        text = found;
-        return S_OK;
+        return m_server->defaultConfiguration(referenceStandard, text);
     }
     HRESULT ValidateConfiguration(const std::string& text, bool& usable) override {
         std::string reason;

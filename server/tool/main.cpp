@@ -2,6 +2,7 @@
 // demonstrations and manual testing while the utility runs.
 
 #include "server/embedded/ChannelStates.h"
+#include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServer.h"
 #include "server/embedded/StateFiles.h"
 
@@ -31,15 +32,18 @@ Commands:
   log [LINES]                    the end of the server log (default 20 lines)
 
 The state directory is DIR, else $TRELLIS_SERVER_DIR, else the user's data folder.
+A new state directory starts from the default configuration; they are read from:
 )";
 
-int usage() {
-    std::fputs(QString::fromLatin1(kUsage)
-                   .arg(ChannelStates::names().join(QStringLiteral(", ")))
-                   .toLocal8Bit()
-                   .constData(),
-               stderr);
-    return 2;
+// The usage on standard output when asked for with --help, else on standard error as the
+// answer to a command line that is not understood.
+int usage(bool asked = false) {
+    const std::string text = QString::fromLatin1(kUsage)
+                                 .arg(ChannelStates::names().join(QStringLiteral(", ")))
+                                 .toStdString() +
+                             DefaultConfigurationSources();
+    std::fputs(text.c_str(), asked ? stdout : stderr);
+    return asked ? 0 : 2;
 }
 
 int failed(HRESULT hr, const QString& what) {
@@ -102,7 +106,13 @@ int main(int argc, char* argv[]) {
         directory = args.at(1);
         args = args.mid(2);
     }
-    if (args.isEmpty() || args.first() == QLatin1String("--help"))
+    if (args.size() == 1 && args.first() == QLatin1String("--help"))
+        return usage(true);
+    if (args.size() == 1 && args.first() == QLatin1String("--version")) {
+        std::printf("trellis-server %s\n", TRELLIS_VERSION);
+        return 0;
+    }
+    if (args.isEmpty())
         return usage();
 
     EmbeddedServer server(directory);

@@ -1,8 +1,10 @@
+#include "app/FullScreen.h"
 #include "app/InterfaceScale.h"
 #include "app/SheetPlacement.h"
 #include "app/TrellisDlg.h"
 #include "support/ScopedEnv.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -42,6 +44,36 @@ TEST(InterfaceScale, AGoodValueBecomesQtsScaleFactorAndABadOneChangesNothing) {
     const ScopedEnv qt("QT_SCALE_FACTOR", std::nullopt);
     EXPECT_NE(ApplyInterfaceScale().find("TRELLIS_SCALE=\"huge\""), std::string::npos);
     EXPECT_FALSE(qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+}
+
+TEST(FullScreen, TakesOneOrZeroAndRefusesAnythingElse) {
+    EXPECT_TRUE(ParseFullScreen("1").on);
+    for (const char* off : {"", "0"}) {
+        EXPECT_FALSE(ParseFullScreen(off).on) << off;
+        EXPECT_EQ(ParseFullScreen(off).refusal, "") << off;
+    }
+    for (const char* bad : {"yes", "true", "2", " 1", "on"}) {
+        EXPECT_FALSE(ParseFullScreen(bad).on) << bad;
+        EXPECT_EQ(ParseFullScreen(bad).refusal,
+                  "TRELLIS_FULLSCREEN=\"" + std::string(bad) +
+                      "\" is neither 1 nor 0; the sheet is shown on its own, without covering "
+                      "the screen.");
+    }
+}
+
+TEST(FullScreen, TheBackdropCoversTheScreenBelowTheSheet) {
+    const std::unique_ptr<QWidget> backdrop = ShowFullScreenBackdrop();
+    ASSERT_TRUE(backdrop);
+    EXPECT_TRUE(backdrop->isVisible());
+    EXPECT_TRUE(backdrop->isFullScreen());
+    // The platform applies the state as it handles the window's events.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    for (int round = 0; round < 50 && backdrop->geometry() != screen; ++round)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(backdrop->geometry(), screen);
+    EXPECT_TRUE(backdrop->windowFlags().testFlag(Qt::WindowStaysOnBottomHint));
+    EXPECT_TRUE(backdrop->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_EQ(backdrop->palette().color(QPalette::Window), QColor(Qt::black));
 }
 
 TEST(SheetPlacement, CentresOnTheAvailableAreaOrStartsAtItsEdge) {

@@ -2,6 +2,7 @@
 #include "platform/XmlDocument.h"
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServer.h"
+#include "support/ScopedEnv.h"
 
 #include <QDir>
 #include <QProcess>
@@ -152,6 +153,60 @@ TEST_F(CommittedConfigurationTest, CommitsAndRefusalsAreLogged) {
           "Commit by user 'admin' refused: it has no Channel element\n",
           "Commit by user 'operator' refused: the user may not change the configuration\n"})
         EXPECT_NE(log.find(entry), std::string::npos) << entry << "\nin:\n" << log;
+}
+
+// The default configurations come from the data folder when a usable file is there, else
+// from the copy built into the program; a file that is there but unusable is logged.
+TEST_F(CommittedConfigurationTest, DefaultsComeFromTheDataFolderOrTheBuiltInCopy) {
+    QTemporaryDir data;
+    ASSERT_TRUE(QDir().mkpath(data.filePath("defaults")));
+    const ScopedEnv dataDir("TRELLIS_DATA_DIR", data.path().toUtf8());
+    const std::string standard = ReferenceStandards()[0];
+    const QString file = data.filePath(QString::fromStdString("defaults/" + standard + ".xml"));
+    const auto write = [&](const std::string& text) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(text.data(), static_cast<qint64>(text.size()));
+    };
+
+    // None there: the built-in copy, and nothing to say.
+    DefaultConfiguration found = FindDefaultConfiguration(standard);
+    EXPECT_EQ(found.source, "built in");
+    EXPECT_EQ(found.problem, "");
+    EXPECT_TRUE(Canonical(found.text) == defaultText);
+
+    // A usable file: taken as it is, by the server too.
+    const std::string installed = WithAttribute(found.text, "/Config/Channel[1]/@loop", "true");
+    write(installed);
+    found = FindDefaultConfiguration(standard);
+    EXPECT_EQ(found.source, file.toStdString());
+    EXPECT_TRUE(found.text == installed);
+    {
+        EmbeddedServer server(dir.filePath("first"));
+        std::string text;
+        ASSERT_EQ(server.configuration(text), S_OK);
+        EXPECT_TRUE(Canonical(text) == Canonical(installed));
+    }
+
+    // A file that is not a configuration: the built-in copy, and the server says why.
+    write("<Config><Channel channelIndex=\"9\"/></Config>");
+    found = FindDefaultConfiguration(standard);
+    EXPECT_EQ(found.source, "built in");
+    EXPECT_NE(found.problem.find(file.toStdString() + " is not used: "), std::string::npos)
+        << found.problem;
+    EmbeddedServer server(dir.filePath("second"));
+    std::string text;
+    ASSERT_EQ(server.configuration(text), S_OK);
+    EXPECT_TRUE(Canonical(text) == defaultText);
+    ASSERT_EQ(server.defaultConfiguration(standard, text), S_OK);
+    EXPECT_TRUE(Canonical(text) == defaultText);
+    EXPECT_EQ(server.defaultConfiguration("Format1080_25Hz_2To1", text), E_INVALIDARG);
+    QFile log(dir.filePath("second/server.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const std::string logged = log.readAll().toStdString();
+    const std::string said = found.problem + "; the built-in default is used.";
+    // Once as the server started from it, once for the Restore.
+    EXPECT_NE(logged.find(said), logged.rfind(said)) << logged;
 }
 
 TEST_F(CommittedConfigurationTest, TheStateIsTheOwnersOnly) {
