@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <map>
 #include <sstream>
-#include <utility>
 
 namespace {
 
@@ -21,30 +20,31 @@ constexpr HRESULT kInvalidEncoding = MakeHResult(0xC00CE5FFu);
 // The code of an element that names one attribute twice.
 constexpr HRESULT kRepeatedAttribute = MakeHResult(0xC00CE5FEu);
 
-// The first element, in document order, that names an attribute twice, and that name. The
-// parser takes such an element as it stands, but a text with one is not well-formed XML,
-// and which of the two values a reader sees would depend on how it looks.
-std::optional<std::pair<pugi::xml_node, std::string>> repeatedAttribute(pugi::xml_node root) {
-    std::vector<std::string_view> names;
-    for (pugi::xml_node node = root.first_child(); node;) {
-        names.clear();
+// Finds the first element, in document order, that names an attribute twice. The parser
+// takes such an element as it stands, but a text with one is not well-formed XML, and which
+// of the two values a reader sees would depend on how it looks. The walk is the parser's
+// own, which does not recurse: a hostile text may nest deeply.
+class RepeatedAttributeFinder : public pugi::xml_tree_walker {
+public:
+    bool for_each(pugi::xml_node& node) override {
+        m_names.clear();
         for (pugi::xml_attribute attribute : node.attributes())
-            names.emplace_back(attribute.name());
-        std::sort(names.begin(), names.end());
-        if (const auto twice = std::adjacent_find(names.begin(), names.end()); twice != names.end())
-            return std::pair{node, std::string(*twice)};
-        // The next element in document order, without recursion: a hostile text may nest
-        // deeply.
-        if (node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node && node != root && !node.next_sibling())
-            node = node.parent();
-        node = (node && node != root) ? node.next_sibling() : pugi::xml_node();
+            m_names.emplace_back(attribute.name());
+        std::sort(m_names.begin(), m_names.end());
+        const auto twice = std::adjacent_find(m_names.begin(), m_names.end());
+        if (twice == m_names.end())
+            return true;
+        element = node;
+        attribute = std::string(*twice);
+        return false;
     }
-    return std::nullopt;
-}
+
+    pugi::xml_node element; // null when none is found
+    std::string attribute;
+
+private:
+    std::vector<std::string_view> m_names;
+};
 
 // Set when this thread's cache is destroyed. Objects that outlive it (a static whose
 // destructor reads the document, at exit) still get their queries, compiled each time.
@@ -298,13 +298,14 @@ HRESULT XmlDocument::load(std::string_view text, pugi::xml_encoding encoding) {
         m_document.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
     m_loadedEncoding = result.encoding;
     if (result && m_document.document_element()) {
-        const auto repeated = repeatedAttribute(m_document);
-        if (!repeated)
+        RepeatedAttributeFinder repeated;
+        m_document.traverse(repeated);
+        if (!repeated.element)
             return S_OK;
-        const std::ptrdiff_t at = repeated->first.offset_debug();
+        const std::ptrdiff_t at = repeated.element.offset_debug();
         const std::size_t offset = std::min<std::size_t>(at < 0 ? 0 : at, text.size());
-        const std::string reason = "Attribute '" + repeated->second +
-                                   "' is given twice on element '" + repeated->first.name() + "'";
+        const std::string reason = "Attribute '" + repeated.attribute +
+                                   "' is given twice on element '" + repeated.element.name() + "'";
         m_document.reset();
         keepParseError(text, reason, offset, kRepeatedAttribute);
         return S_FALSE;
