@@ -65,8 +65,8 @@ HRESULT CommittedConfiguration::load(XmlDocument& document) {
 
 void CommittedConfiguration::loadDefault(XmlDocument& document) {
     const DefaultConfiguration found = FindDefaultConfiguration(defaultStandard());
-    if (!found.problem.empty())
-        m_report(HRESULT_INVALID_DATA, found.problem + "; the built-in default is used.");
+    if (const std::string notice = found.Notice(); !notice.empty())
+        m_report(HRESULT_INVALID_DATA, notice);
     document.loadXml(found.text);
 }
 

@@ -16,6 +16,12 @@ struct DefaultConfiguration {
     // Why a file in the data folder was not taken, when there was one: the built-in copy
     // is used instead.
     std::string problem;
+
+    // What the server logs of it: the problem, and that the built-in copy is used; empty
+    // when there is nothing to say.
+    std::string Notice() const {
+        return problem.empty() ? std::string() : problem + "; the built-in default is used.";
+    }
 };
 
 // The default configuration of the data folder (<data>/defaults/<standard>.xml) when it is

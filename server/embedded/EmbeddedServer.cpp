@@ -159,9 +159,8 @@ HRESULT EmbeddedServer::attributeChange(const ServerSession& session,
 HRESULT EmbeddedServer::defaultConfiguration(const std::string& referenceStandard,
                                              std::string& text) {
     const DefaultConfiguration found = FindDefaultConfiguration(referenceStandard);
-    if (!found.problem.empty())
-        log(HRESULT_INVALID_DATA, LOG_KIND_REPORT, "defaults", 0, 0,
-            found.problem + "; the built-in default is used.");
+    if (const std::string notice = found.Notice(); !notice.empty())
+        log(HRESULT_INVALID_DATA, LOG_KIND_REPORT, "defaults", 0, 0, notice);
     if (found.text.empty())
         return E_INVALIDARG;
     text = found.text;
