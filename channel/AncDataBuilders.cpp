@@ -116,17 +116,13 @@ void CChannelDlg::OnAncDataChange(CTraceScope& scope, CConfigItem& item,
         ReadXPathValue(root(), path(ANC_CODEC "/TeleText/@enable"), teletext);
         enable = teletext == "true" ? "false" : "true";
     }
-    scope.Check(CConfigState().PutAttributeValue(path(kVideoVbi), "enable", Variant(enable),
-                                                 (item.Flags() & ITEM_LIVE) != 0, true));
+    writeAsItem(scope, path(kVideoVbi), "enable", Variant(enable), item);
 }
 
 void CChannelDlg::OnDataTrackVbiChange(CTraceScope& scope, CConfigItem& item,
                                        const std::string& record) {
     // VBI and captions go to the data track or stay with the video, never both.
-    CConfigState state;
-    const bool live = (item.Flags() & ITEM_LIVE) != 0;
-    scope.Check(state.PutAttributeValue(path(ANC_CODEC "/TeleText"), "enable", Variant(record),
-                                        live, true));
-    scope.Check(state.PutAttributeValue(path(kVideoVbi), "enable",
-                                        Variant(record == "true" ? "false" : "true"), live, true));
+    writeAsItem(scope, path(ANC_CODEC "/TeleText"), "enable", Variant(record), item);
+    writeAsItem(scope, path(kVideoVbi), "enable", Variant(record == "true" ? "false" : "true"),
+                item);
 }

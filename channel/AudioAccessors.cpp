@@ -39,6 +39,12 @@ void CChannelDlg::writeDocument(CTraceScope& scope, const std::string& element,
     scope.Check(CConfigState().PutAttributeValue(element, attribute, value, live, true));
 }
 
+void CChannelDlg::writeAsItem(CTraceScope& scope, const std::string& element, const char* attribute,
+                              const Variant& value, const CConfigItem& item) {
+    scope.Check(CConfigState().PutAttributeValue(element, attribute, value,
+                                                 (item.Flags() & ITEM_LIVE) != 0, item.IsFinal()));
+}
+
 XmlNodeList CChannelDlg::selectNodes(const std::string& xpath) const {
     return root().selectNodes(xpath);
 }
@@ -281,8 +287,7 @@ HRESULT CChannelDlg::writeTiming(bool input, const Variant& value, CConfigItem& 
     return scope.Run([&] {
         const std::size_t count = input ? m_audioInputIds.size() : m_audioOutputIds.size();
         for (std::size_t i = 0; i < count; ++i)
-            writeDocument(scope, input ? audioInput(i) : audioOutput(i), "timingOffset", value,
-                          (item.Flags() & ITEM_LIVE) != 0);
+            writeAsItem(scope, input ? audioInput(i) : audioOutput(i), "timingOffset", value, item);
     });
 }
 

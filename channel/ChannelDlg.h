@@ -145,6 +145,10 @@ private:
     // Writes one attribute of the document (sent at once when live); a failure is thrown.
     void writeDocument(CTraceScope& scope, const std::string& element, const char* attribute,
                        const Variant& value, bool live = false);
+    // Writes one attribute as the item writes its own value: sent at once when the item is
+    // live, as final as the item's own write is; a failure is thrown.
+    void writeAsItem(CTraceScope& scope, const std::string& element, const char* attribute,
+                     const Variant& value, const CConfigItem& item);
     // Whether the compression row shown for the input format lists the compression; true
     // for an input format no row is shown for and for a value of no family.
     static bool CompressionOffered(const std::string& inputFormat, const std::string& compression);

@@ -1,13 +1,16 @@
 // The change rules of a channel: after an item wrote its new value, they rewrite what
-// depends on it. A rule that fails puts the document back as it was before the change.
+// depends on it. A rule that fails puts the document and the server back as they were
+// before the change.
 
 #include "ChannelDlg.h"
 
+#include "items/ChangeUndo.h"
 #include "items/ConfigItem.h"
 #include "items/ConfigListCtrl.h"
 #include "platform/Prompter.h"
 #include "platform/StringIds.h"
 #include "platform/XmlDocument.h"
+#include "state/ConfigCheckpoint.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"
 #include "state/XPathAccess.h"
@@ -55,32 +58,21 @@ CChannelDlg::Rule CChannelDlg::RuleFor(int labelId) {
 LRESULT CChannelDlg::OnItemChange(WPARAM labelId, CConfigItem* item) {
     CTraceScope scope("CChannelDlg::OnItemChange");
     const Rule rule = RuleFor(static_cast<int>(labelId));
-    if (!item || !rule)
+    if (!item || !rule || !CConfigState().HasDocument())
         return 0;
-    std::shared_ptr<XmlDocument> document;
-    CConfigState().GetConfigDocument(document);
-    if (!document)
-        return 0;
-    XmlDocument before;
-    before.copyFrom(*document);
-
+    ConfigCheckpoint checkpoint;
     Variant value;
     item->GetAttributeValue(value);
-    Variant previous;
-    item->GetPreviousValue(previous);
     const HRESULT applied = scope.Run([&] { (this->*rule)(scope, *item, value.toText()); });
     if (SUCCEEDED(applied))
         return 0;
 
-    // No half-applied rule: the document goes back to before the change, and the item's
-    // own write with it.
-    document->replaceContent(std::move(before));
-    // A rule may have rebuilt the rows, the changed one with them.
+    // No half-applied rule: the document and the server go back to before the change, and
+    // the item's own write with them. A rule may have rebuilt the rows, the changed one
+    // with them.
     const bool stillListed = m_list && m_list->Contains(item);
-    const std::string caption = stillListed ? item->Label() : std::string();
-    if (stillListed)
-        item->PutAttributeValue(previous);
-    prompter().messageBox(ComErrorText(applied), caption, MB_TOUCH_ERROR, this);
+    UndoFailedChange(checkpoint, stillListed ? item : nullptr, ComErrorText(applied),
+                     stillListed ? item->Label() : std::string(), this);
     if (m_list)
         m_list->Relayout(true);
     return 0;
@@ -117,27 +109,18 @@ void CChannelDlg::OnOutputFormatChange(CTraceScope& scope, CConfigItem&,
 }
 
 void CChannelDlg::OnTestModeChange(CTraceScope& scope, CConfigItem& item, const std::string& mode) {
-    CConfigState state;
-    std::shared_ptr<XmlDocument> document;
-    state.GetConfigDocument(document);
-    const bool live = (item.Flags() & ITEM_LIVE) != 0;
     // The channel's audio outputs play tone while its video plays colour bars.
-    for (const XmlNode& component :
-         document->documentNode().selectNodes(path(kChannel) + "/Audio/AudioOutputComponent")) {
-        const std::string output =
-            "//AudioOutput[@id=" + XPathLiteral(component.attribute("id")) + "]";
-        scope.Check(state.PutAttributeValue(output, "testMode", Variant(mode), live, true));
-    }
+    for (const XmlNode& component : selectNodes(path(kChannel) + "/Audio/AudioOutputComponent"))
+        writeAsItem(scope, "//AudioOutput[@id=" + XPathLiteral(component.attribute("id")) + "]",
+                    "testMode", Variant(mode), item);
 }
 
 void CChannelDlg::OnTrimChange(CTraceScope& scope, CConfigItem& item, const std::string& trim) {
     // The trim row keeps its value in the item; this stores it on every analog input.
-    const bool live = (item.Flags() & ITEM_LIVE) != 0;
-    CConfigState state;
     for (std::size_t i = 0; i < m_audioInputIds.size(); ++i) {
         const std::string analog = audioInput(i) + "/AudioInputAnalog";
         if (exists(analog))
-            scope.Check(state.PutAttributeValue(analog, "trim", Variant(trim), live, true));
+            writeAsItem(scope, analog, "trim", Variant(trim), item);
     }
 }
 

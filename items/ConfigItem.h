@@ -102,6 +102,9 @@ public:
     std::uint32_t Flags() const { return m_flags; }
     QObject* Owner() const { return m_owner; }
     bool NeedsRedraw() const { return m_needsRedraw; }
+    // Whether a write made now is the change's last: false for the live steps a dialog
+    // applies while it runs.
+    bool IsFinal() const { return m_final; }
     void SetNeedsRedraw(bool needsRedraw) { m_needsRedraw = needsRedraw; }
     const QRect& ValueRect() const { return m_valueRect; }
     // The list that shows the item, whose coordinates a touch point is given in.

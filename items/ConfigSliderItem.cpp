@@ -4,6 +4,7 @@
 #include "platform/Prompter.h"
 #include "platform/TouchWidgets.h"
 #include "platform/WindowMessages.h"
+#include "state/ConfigCheckpoint.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -196,12 +197,16 @@ void CConfigSliderDlg::apply() {
     showValue();
 }
 
-void CConfigSliderDlg::done(int result) {
-    // The timer never outlives a run.
+void CConfigSliderDlg::DropPendingApply() {
     if (m_stepTimer != 0) {
         killTimer(m_stepTimer);
         m_stepTimer = 0;
     }
+}
+
+void CConfigSliderDlg::done(int result) {
+    // The timer never outlives a run.
+    DropPendingApply();
     QDialog::done(result);
 }
 
@@ -263,22 +268,34 @@ bool CConfigSliderItem::TrackPopup(QPoint) {
     dialog.SetCurrent(previous);
     dialog.Prepare();
 
+    // The steps apply live, and rules follow them: unless a new value is kept, all of it
+    // goes back.
+    ConfigCheckpoint checkpoint;
     // Live writes made while the dialog runs are not final.
     setFinal(false);
     const int result = prompter().runDialog(dialog);
+    dialog.DropPendingApply();
     setFinal(true);
 
     const Variant chosen = dialog.Current();
-    if (chosen.equalsAsText(previous))
-        return false;
-    if (result == IDOK && CheckInterlocks()) {
-        if (!WriteChosenValue(chosen))
-            return false;
-        PostChangeMessages();
-        SetNeedsRedraw(true);
-        return true;
+    if (result == IDOK && !chosen.equalsAsText(previous) && CheckInterlocks()) {
+        if (WriteChosenValue(chosen)) {
+            PostChangeMessages();
+            SetNeedsRedraw(true);
+            return true;
+        }
     }
-    // Cancelled or refused: undo what the dialog applied while it ran.
-    WriteChosenValue(previous);
+    // Cancelled, refused, failed or set back to where it started: whatever the steps
+    // applied goes back, even a step the dialog closed before it was applied.
+    undoSteps(checkpoint, previous);
     return false;
+}
+
+void CConfigSliderItem::undoSteps(ConfigCheckpoint& checkpoint, const Variant& previous) {
+    const std::string kept = StaysChangedText(checkpoint.Restore());
+    // A value held by the item is not in the document the checkpoint put back.
+    SetLocalValue(previous);
+    SetNeedsRedraw(true);
+    if (!kept.empty())
+        prompter().messageBox(kept, Label(), MB_TOUCH_ERROR, Owner());
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A whole number set with a slider dialog. While the dialog runs each step is applied
 // live (100 ms after the last one), so a live item moves the server setting as the user
-// slides; Cancel puts the previous value back.
+// slides; Cancel puts back the previous value and whatever rules made of the steps.
 
 #include "ConfigItem.h"
 
@@ -37,6 +37,8 @@ public:
     void MoveTo(int position);
     void RestoreDefault();
     bool ApplyPending() const { return m_stepTimer != 0; }
+    // Drops a step not yet applied: the item writes the value it keeps itself.
+    void DropPendingApply();
 
     // Shows the controls for the current value and range; called when the dialog opens.
     void Prepare();
@@ -90,6 +92,10 @@ public:
     bool OffersChange() const override { return true; }
 
 private:
+    // Puts back what the dialog's steps changed, in the document and at the server, and the
+    // item's own value; tells the user of any setting the server kept.
+    void undoSteps(class ConfigCheckpoint& checkpoint, const Variant& previous);
+
     struct Range {
         Variant minimum;
         Variant defaultValue;

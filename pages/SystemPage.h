@@ -11,6 +11,7 @@
 #include <string>
 
 class CConfigItem;
+class ConfigCheckpoint;
 class CConfigListCtrl;
 class CTouchScrollBtn;
 class CTraceScope;
@@ -49,9 +50,9 @@ private:
     void buildItems(CTraceScope& scope);
     // Lays the list out again, or builds it anew when the document was replaced since.
     void reload();
-    // Puts the document back as it was before a reference standard change whose rewrite
-    // failed, withdraws the restart and tells the user.
-    void undoStandardChange(XmlDocument& document, XmlDocument& before, CConfigItem& item,
+    // Puts the document and the server back as they were before a reference standard
+    // change whose rewrite failed, withdraws the restart and tells the user.
+    void undoStandardChange(ConfigCheckpoint& checkpoint, CConfigItem& item,
                             const std::string& why);
 
     HRESULT CreateVideoRefConfig(XmlDocument* document);

@@ -4,12 +4,14 @@
 #include "SystemPage.h"
 
 #include "channel/ChannelDlg.h"
+#include "items/ChangeUndo.h"
 #include "items/ConfigItem.h"
 #include "items/ConfigListCtrl.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/WindowMessages.h"
 #include "platform/XmlDocument.h"
+#include "state/ConfigCheckpoint.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"
 #include "state/XPathAccess.h"
@@ -41,11 +43,10 @@ LRESULT CSystemPage::OnItemChange(WPARAM labelId, CConfigItem* item) {
     switch (static_cast<int>(labelId)) {
     case IDS_REFERENCE_STANDARD: {
         // A rewrite that fails half-way must not leave a half-rewritten document behind.
-        XmlDocument before;
-        before.copyFrom(*document);
+        ConfigCheckpoint checkpoint;
         const HRESULT rewritten = OnItemChange(*document, value.toText());
         if (FAILED(rewritten))
-            undoStandardChange(*document, before, *item,
+            undoStandardChange(checkpoint, *item,
                                m_rewriteFailure.empty() ? ComErrorText(rewritten)
                                                         : m_rewriteFailure);
         break;
@@ -59,15 +60,11 @@ LRESULT CSystemPage::OnItemChange(WPARAM labelId, CConfigItem* item) {
     return 0;
 }
 
-void CSystemPage::undoStandardChange(XmlDocument& document, XmlDocument& before, CConfigItem& item,
+void CSystemPage::undoStandardChange(ConfigCheckpoint& checkpoint, CConfigItem& item,
                                      const std::string& why) {
-    document.replaceContent(std::move(before));
-    Variant previous;
-    item.GetPreviousValue(previous);
-    item.PutAttributeValue(previous);
     // The restart the change asked for would commit a change that did not happen.
     RemovePostedMessages(MainWindow(), WM_CONFIG_RESTART);
-    prompter().messageBox(why, "Reference Standard", MB_TOUCH_ERROR, this);
+    UndoFailedChange(checkpoint, &item, why, "Reference Standard", this);
     if (m_list)
         m_list->Relayout(true);
 }

@@ -70,12 +70,19 @@ HRESULT CConfigState::PutAttributeValue(const std::string& elementXPath,
             return;
         const std::string text = value.toText();
         const std::string xpath = elementXPath + "/@" + attributeName;
+        // An open checkpoint must be able to give the server back what it held.
+        std::optional<std::string> before;
+        if (std::string old; shared().openCheckpoints > 0 &&
+                             ReadXPathValue(document->documentNode(), xpath, old) == S_OK)
+            before = std::move(old);
         const HRESULT written = WriteXPathValue(document->documentNode(), xpath, Variant(text));
         if (FAILED(written))
             scope.RaiseComError(written);
         const std::shared_ptr<IConfigServer> server = shared().configServer;
         if (sendNow && server && shared().authorized) {
             scope.Check(server->AttributeChange(elementXPath, attributeName, text, flag));
+            if (shared().openCheckpoints > 0)
+                shared().liveWrites.push_back({elementXPath, attributeName, before, text});
             // The server holds the change now: a later commit must not take it for another
             // session's.
             if (XmlDocument* copy = serverCopy(shared()))

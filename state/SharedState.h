@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct SharedState {
     std::array<std::shared_ptr<IChannel>, kMaxChannels> channels;
@@ -45,6 +46,16 @@ struct SharedState {
     } changeCauses;
     // Why the logon did not get as far as a usable configuration.
     std::string logonFailure;
+    // The live changes sent to the server while a checkpoint is open (ConfigCheckpoint.cpp):
+    // each setting and the text it held before, none when it had no such attribute.
+    struct LiveWrite {
+        std::string element;
+        std::string attribute;
+        std::optional<std::string> before;
+        std::string after;
+    };
+    std::vector<LiveWrite> liveWrites;
+    int openCheckpoints = 0;
 };
 
 // The server copy, made from the logon text when there is none yet; null without a

@@ -164,6 +164,30 @@ TEST_F(AudioItemsTest, TrimAndTimingReachEveryTrack) {
     EXPECT_EQ(attributes("//AudioOutput/@timingOffset"), "0 0 0");
 }
 
+TEST_F(AudioItemsTest, CancellingTheTrimTakesBackWhatItsRuleWroteOnEveryInput) {
+    load(audioDocument(3, R"(<AudioInputAnalog trim="-3"/>)", 3, "AudioInputAnalog"));
+    build();
+    script.answerDialog([this](QDialog& slider) {
+        static_cast<CConfigSliderDlg&>(slider).RestoreDefault(); // 0, applied at once
+        deliver();                                               // as the open dialog does
+        EXPECT_EQ(attributes("//AudioInput/AudioInputAnalog/@trim"), "0 0 0");
+        EXPECT_EQ(server->changes.size(), 3u);
+        for (const AttributeChangeCall& change : server->changes)
+            EXPECT_FALSE(change.flag) << "a step is not final while the dialog runs";
+        return IDCANCEL;
+    });
+    EXPECT_FALSE(item("Audio input trim:")->TrackPopup(QPoint(1, 1)));
+    deliver();
+    EXPECT_EQ(attributes("//AudioInput/AudioInputAnalog/@trim"), "-3 -3 -3");
+    EXPECT_EQ(valueText(item("Audio input trim:")), "-3 dBu");
+    for (const char* input : {"AI1", "AI2", "AI3"}) {
+        const std::string analog =
+            "//AudioInput[@id=\"" + std::string(input) + "\"]/AudioInputAnalog";
+        EXPECT_EQ(server->lastSent(analog, "trim"), "-3") << input;
+    }
+    EXPECT_TRUE(server->changes.back().flag);
+}
+
 TEST_F(AudioItemsTest, OutputGroupChoicesFollowTheEmbeddedOutputs) {
     load(audioDocument(8, kEmbedded, 8));
     build();

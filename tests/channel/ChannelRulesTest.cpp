@@ -86,6 +86,38 @@ TEST_F(ChannelRulesTest, TestModeReachesTheChannelsOwnAudioOutputsOnly) {
     EXPECT_EQ(server->changes[1].elementXPath, "//AudioOutput[@id=\"AO1.1\"]");
 }
 
+TEST_F(ChannelRulesTest, ARuleThatFailsHalfWayTakesBackWhatItSentLive) {
+    load(channelDocument());
+    build();
+    const std::string before = document->xml();
+    // The first audio output already plays tone when the second refuses.
+    const std::string second = "//AudioOutput[@id=\"AO1.2\"]";
+    server->changeAnswer = [&](const AttributeChangeCall& call) {
+        return call.elementXPath == second ? E_FAIL : S_OK;
+    };
+    pick(item("Test mode (colorbars + tone):"), "On");
+    EXPECT_EQ(document->xml(), before);
+    EXPECT_EQ(server->lastSent("//AudioOutput[@id=\"AO1.1\"]", "testMode"), "false");
+    EXPECT_EQ(server->lastSent("//VideoOutput[@id=\"VO1\"]", "testMode"), "false");
+    ASSERT_FALSE(script.questions().empty());
+    EXPECT_EQ(script.questions().back().text, ComErrorText(E_FAIL));
+
+    // A server that takes nothing back keeps tone on air: the user is told where.
+    script.clear();
+    server->changeAnswer = [&](const AttributeChangeCall& call) {
+        return call.elementXPath == second || call.value == "false" ? E_FAIL : S_OK;
+    };
+    pick(item("Test mode (colorbars + tone):"), "On");
+    EXPECT_EQ(document->xml(), before);
+    ASSERT_FALSE(script.questions().empty());
+    EXPECT_EQ(script.questions().back().text,
+              ComErrorText(E_FAIL) +
+                  "\n\nThe server did not take back these settings; they stay changed on the "
+                  "server until they are set again or the configuration is committed:\n"
+                  "AudioOutput \"AO1.1\": testMode = true\n"
+                  "Test mode (colorbars + tone): On");
+}
+
 TEST_F(ChannelRulesTest, ASliderStoppedAtItsLimitIsAnsweredZero) {
     load(channelDocument());
     build();

@@ -216,6 +216,24 @@ TEST_F(SliderTest, CancelRestoresThePreviousValueOnce) {
     EXPECT_EQ(server->changes[1].value, "0");
 }
 
+TEST_F(SliderTest, AStepSetBackJustBeforeTheDialogClosesStillEndsAtTheValueShown) {
+    for (const int result : {IDOK, IDCANCEL}) {
+        server->changes.clear();
+        script.answerDialog([result](QDialog& dialog) {
+            auto& sliderDialog = static_cast<CConfigSliderDlg&>(dialog);
+            sliderDialog.MoveTo(20); // 8, applied
+            waitForApply(sliderDialog);
+            sliderDialog.MoveTo(12); // 0 again, closed before that is applied
+            return result;
+        });
+        EXPECT_FALSE(slider->TrackPopup(QPoint()));
+        EXPECT_EQ(trim(), "0");
+        ASSERT_FALSE(server->changes.empty());
+        EXPECT_EQ(server->changes.back().value, "0");
+        EXPECT_TRUE(server->changes.back().flag);
+    }
+}
+
 TEST_F(SliderTest, SteppingPastTheLimitAsksTheOwner) {
     document->documentNode().selectSingleNode("//AudioInputAnalog/@trim").setValue("-12");
     script.answerDialog([](QDialog& dialog) {

@@ -4,6 +4,7 @@
 #include "server/IConfigServer.h"
 #include "server/ILog.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,6 +60,8 @@ class FakeConfigServer : public IConfigServer {
 public:
     std::vector<AttributeChangeCall> changes;
     HRESULT changeResult = S_OK;
+    // Answers each live change when set, in place of changeResult.
+    std::function<HRESULT(const AttributeChangeCall&)> changeAnswer;
     std::string configuration;
     std::vector<std::string> commits;
     std::string defaultAsked;
@@ -85,6 +88,14 @@ public:
     HRESULT AttributeChange(const std::string& elementXPath, const std::string& attributeName,
                             const std::string& value, bool flag) override {
         changes.push_back({elementXPath, attributeName, value, flag});
-        return changeResult;
+        return changeAnswer ? changeAnswer(changes.back()) : changeResult;
+    }
+    // The value last sent for an attribute, or empty when none was.
+    std::string lastSent(const std::string& elementXPath, const std::string& attributeName) const {
+        for (auto it = changes.rbegin(); it != changes.rend(); ++it) {
+            if (it->elementXPath == elementXPath && it->attributeName == attributeName)
+                return it->value;
+        }
+        return {};
     }
 };
