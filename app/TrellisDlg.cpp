@@ -14,6 +14,7 @@
 #include "platform/Prompter.h"
 #include "review/ReviewChangesDlg.h"
 #include "review/ReviewText.h"
+#include "server/ChannelParts.h"
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"
 #include "state/XPathAccess.h"
@@ -273,20 +274,36 @@ bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome) {
         return true;
     QElapsedTimer clock;
     clock.start();
+    const std::uint32_t restarting = restartingSlots();
     const std::uint32_t before = m_state->IsChannelOffline();
     committed = m_state->CommitConfig();
     // A refused commit keeps the sheet and its edits, to try again or to save them.
     if (FAILED(committed))
         return false;
-    const std::uint32_t wentOffline = ~before & m_state->IsChannelOffline();
-    if (wentOffline != 0) {
-        waitForChannels(wentOffline);
-        const std::uint32_t stillOffline = wentOffline & m_state->IsChannelOffline();
-        outcome.restarted = slotNames(wentOffline & ~stillOffline);
+    // The wait is for the channels the commit took offline, and for those it restarts that
+    // were offline already: their restart cannot be told from the state they were in.
+    const std::uint32_t offline = m_state->IsChannelOffline();
+    const std::uint32_t watched = (~before & offline) | (restarting & offline);
+    if (watched != 0) {
+        waitForChannels(watched);
+        const std::uint32_t stillOffline = watched & m_state->IsChannelOffline();
+        outcome.restarted = slotNames(watched & ~stillOffline);
         outcome.stillOffline = slotNames(stillOffline);
     }
     outcome.seconds = static_cast<double>(clock.elapsed()) / 1000.0;
     return true;
+}
+
+std::uint32_t CTrellisDlg::restartingSlots() const {
+    std::shared_ptr<XmlDocument> document;
+    m_state->GetConfigDocument(document);
+    const XmlDocument* initial = m_state->GetInitialDocument();
+    std::uint32_t mask = 0;
+    if (document && initial) {
+        for (const int slot : ChangedChannels(ChannelPartsOf(*initial), ChannelPartsOf(*document)))
+            mask |= 1u << slot;
+    }
+    return mask;
 }
 
 std::vector<std::string> CTrellisDlg::slotNames(std::uint32_t mask) const {

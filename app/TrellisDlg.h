@@ -79,6 +79,8 @@ private:
     // Writes the review as a text report beside a saved configuration, telling the user
     // when it could not be written.
     void saveChangeReport(const std::string& configurationPath);
+    // The slots of the channels a commit now restarts, as a mask.
+    std::uint32_t restartingSlots() const;
     // Names the channels of a mask of channel slots.
     std::vector<std::string> slotNames(std::uint32_t mask) const;
 

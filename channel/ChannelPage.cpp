@@ -10,8 +10,14 @@
 #include "state/TraceScope.h"
 #include "state/XPathAccess.h"
 
+#include <QTimerEvent>
+
 #include <optional>
 #include <set>
+
+namespace {
+constexpr int kStatusPeriodMs = 1000;
+} // namespace
 
 CChannelPage::CChannelPage() : CTouchPropertyPage(QStringLiteral("ChannelPage")) {}
 
@@ -32,6 +38,8 @@ bool CChannelPage::OnInitDialog() {
         m_tabs->SetStandardStyle(CTouchTab::kPageTabWidth);
         connect(m_tabs, &QTabBar::currentChanged, this, &CChannelPage::OnSelChange);
         buildChannels(scope);
+        // A channel restarting after a commit, or taken offline at the server, shows so.
+        m_statusTimer = startTimer(kStatusPeriodMs);
     });
     return true;
 }
@@ -69,8 +77,24 @@ void CChannelPage::buildChannels(CTraceScope& scope) {
         m_tabs->setCurrentIndex(0);
     }
     placeDialogs();
+    showOfflineChannels();
     if (CChannelDlg* first = Dialog(0))
         first->show();
+}
+
+void CChannelPage::showOfflineChannels() {
+    const std::uint32_t offline = CConfigState().IsChannelOffline();
+    for (int slot = 0; slot < m_channelCount; ++slot) {
+        const int index = Dialog(slot)->ChannelIndex();
+        m_tabs->SetTabOffline(slot, index >= 0 && index < kMaxChannels && (offline >> index) & 1u);
+    }
+}
+
+void CChannelPage::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_statusTimer)
+        showOfflineChannels();
+    else
+        CTouchPropertyPage::timerEvent(event);
 }
 
 void CChannelPage::reload() {

@@ -39,6 +39,7 @@ protected:
     LRESULT OnConfigMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     // Makes a tab and a dialog for each channel of the document, in document order.
@@ -47,10 +48,13 @@ private:
     void reload();
     void OnSelChange(int index);
     void placeDialogs();
+    // Shades the tab of each channel the server says is offline.
+    void showOfflineChannels();
 
     CTouchTab* m_tabs = nullptr;
     std::array<std::unique_ptr<CChannelDlg>, kMaxDialogs> m_dialogs;
     int m_channelCount = 0;
     int m_currentTab = 0;
     std::uint64_t m_builtGeneration = 0;
+    int m_statusTimer = 0;
 };

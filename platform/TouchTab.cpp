@@ -49,6 +49,20 @@ bool CTouchTab::IsTabMarked(int index) const {
     return std::find(m_marked.begin(), m_marked.end(), index) != m_marked.end();
 }
 
+void CTouchTab::SetTabOffline(int index, bool offline) {
+    if (index < 0 || index >= count() || IsTabOffline(index) == offline)
+        return;
+    if (offline)
+        m_offline.push_back(index);
+    else
+        std::erase(m_offline, index);
+    update();
+}
+
+bool CTouchTab::IsTabOffline(int index) const {
+    return std::find(m_offline.begin(), m_offline.end(), index) != m_offline.end();
+}
+
 bool CTouchTab::MarkTabs(int count, const std::function<bool(int)>& changed) {
     bool any = false;
     for (int index = 0; index < count; ++index) {
@@ -61,9 +75,22 @@ bool CTouchTab::MarkTabs(int count, const std::function<bool(int)>& changed) {
 
 void CTouchTab::paintEvent(QPaintEvent* event) {
     QTabBar::paintEvent(event);
-    if (m_marked.empty())
+    if (m_marked.empty() && m_offline.empty())
         return;
     QPainter painter(this);
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.75);
+    small.setBold(true);
+    painter.setFont(small);
+    for (int index : m_offline) {
+        if (index >= count())
+            continue;
+        const QRect tab = tabRect(index);
+        painter.fillRect(tab.adjusted(1, 1, -1, -1), QColor(128, 128, 128, 96));
+        painter.setPen(QColor(160, 0, 0));
+        painter.drawText(tab.adjusted(0, 0, 0, -2), Qt::AlignHCenter | Qt::AlignBottom,
+                         QStringLiteral("offline"));
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(FrmwkGetColor(COLOR_CHANGED));

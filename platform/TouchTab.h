@@ -28,6 +28,10 @@ public:
     // Marks each of the first count tabs by what changed says of it; true when any is.
     bool MarkTabs(int count, const std::function<bool(int)>& changed);
 
+    // A tab whose channel is offline: its tab is shaded and says so.
+    void SetTabOffline(int index, bool offline);
+    bool IsTabOffline(int index) const;
+
     // The smallest width of the tabs that choose among a page's dialogs.
     static constexpr int kPageTabWidth = 98;
 
@@ -36,6 +40,7 @@ protected:
 
 private:
     std::vector<int> m_marked;
+    std::vector<int> m_offline;
 };
 
 // Puts a page's row of tabs at its top, inside the margins, and each dialog under it,

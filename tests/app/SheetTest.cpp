@@ -3,6 +3,7 @@
 #include "channel/ChannelPage.h"
 #include "platform/ProgressDlg.h"
 #include "platform/StringIds.h"
+#include "platform/TouchTab.h"
 #include "support/FakeConnection.h"
 
 #include <QApplication>
@@ -91,6 +92,26 @@ TEST_F(SheetTest, ThePollGivesUpAfterItsLimit) {
         EXPECT_EQ(CConfigState().IsChannelOffline(), 2u);
     });
     EXPECT_EQ(result, IDOK);
+}
+
+TEST_F(SheetTest, AChannelStillOfflineWhenTheWaitEndsIsNamedAndShownOnItsTab) {
+    // Offline before the commit already, and still when the wait ends.
+    server->setChannelStatus(1, "channelOffline", "true");
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        sheet.SetCommitProgressSettings({1, 5});
+        EXPECT_FALSE(sheet.ChannelPage()->Tabs()->IsTabOffline(0));
+        EXPECT_TRUE(sheet.ChannelPage()->Tabs()->IsTabOffline(1));
+        write(kChannel2Input, "selectedInput", "VideoInputAnalogComposite");
+        answerReview();
+        script.answerDialog([](QDialog& dialog) { return dialog.exec(); });
+        answerOutcome();
+        sheet.OkButton()->click();
+        EXPECT_TRUE(sheet.ShowedProgress());
+    });
+    ASSERT_EQ(script.last().caption, "Changes Committed");
+    const std::string notice = script.last().text;
+    EXPECT_NE(notice.find("\nChannel C2 was still offline after "), std::string::npos) << notice;
+    EXPECT_EQ(notice.find("No channel restarted"), std::string::npos) << notice;
 }
 
 TEST_F(SheetTest, SaveAppendsTheExtensionAndLoadReadsItBack) {
