@@ -387,8 +387,14 @@ ConfigReview ConfigReviewBuilder::Build() {
                 siteGroup(i).entries.push_back(DescribeChange(changes[i]));
         }
 
-        for (const int slot : ChangedChannels(ChannelPartsOf(*initial), ChannelPartsOf(*current)))
-            review.restartingChannels.push_back(SlotDisplayName(slot, {current.get(), initial}));
+        for (const int slot : ChangedChannels(ChannelPartsOf(*initial), ChannelPartsOf(*current))) {
+            const std::string name = SlotDisplayName(slot, {current.get(), initial});
+            review.restartingChannels.push_back(name);
+            if (state.IsRecording(slot))
+                review.stoppedActivities.push_back(name + " is recording");
+            else if (state.IsPlaying(slot))
+                review.stoppedActivities.push_back(name + " is playing");
+        }
     }
 
     for (External& external : m_external)

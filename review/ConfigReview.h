@@ -43,6 +43,9 @@ struct ConfigReview {
     std::vector<ReviewGroup> groups;
     // The channels a commit takes offline to restart, by name.
     std::vector<std::string> restartingChannels;
+    // What the restart stops, one sentence a channel that records or plays:
+    // "C2 is recording".
+    std::vector<std::string> stoppedActivities;
     // The document's differences from its start, in the order they apply in.
     std::vector<ConfigChange> differences;
 

@@ -55,7 +55,8 @@ CReviewChangesDlg::CReviewChangesDlg(const ConfigReview& review, QWidget* parent
     buttons->addStretch();
     m_back = makeTouchButton(QStringLiteral("Back"), this);
     m_commit = makeTouchButton(QStringLiteral("Commit"), this);
-    m_commit->setDefault(true);
+    // A restart that stops a recording or playing channel is not the default answer.
+    (review.stoppedActivities.empty() ? m_commit : m_back)->setDefault(true);
     connect(m_back, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_commit, &QPushButton::clicked, this, &QDialog::accept);
     buttons->addWidget(m_back);

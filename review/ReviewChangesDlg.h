@@ -2,7 +2,8 @@
 // "Review Changes": the touch dialog that lists what a commit would change, grouped by page
 // and channel, and names the channels that go offline to restart. Under an entry with
 // changes made by rules, a button counts them and opens their list at a touch. "Commit"
-// accepts, "Back" rejects.
+// accepts, "Back" rejects; Back is the default when a restart would stop a channel that
+// records or plays.
 
 #include "ConfigReview.h"
 

@@ -53,8 +53,11 @@ std::string RestartLine(const ConfigReview& review) {
     const auto& names = review.restartingChannels;
     if (names.empty())
         return {};
-    return fmt::format("{} {} offline to restart.", channelsWord(names),
-                       names.size() == 1 ? "goes" : "go");
+    std::string line = fmt::format("{} {} offline to restart.", channelsWord(names),
+                                   names.size() == 1 ? "goes" : "go");
+    for (const std::string& activity : review.stoppedActivities)
+        line += " " + activity + " and will stop.";
+    return line;
 }
 
 std::string OutcomeText(const ConfigReview& review, const CommitOutcome& outcome) {

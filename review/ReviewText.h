@@ -13,7 +13,8 @@ std::string GroupHeading(const ReviewGroup& group);
 std::string EntryLine(const ReviewEntry& entry);
 // "3 changes made by rules", or empty when the entry has none.
 std::string CausedLine(const ReviewEntry& entry);
-// "Channels C1 and C2 go offline to restart.", or empty when no channel does.
+// "Channels C1 and C2 go offline to restart.", with "C2 is recording and will stop." for
+// each that records or plays; empty when no channel restarts.
 std::string RestartLine(const ConfigReview& review);
 // A value as the review shows it: "(none)" for an empty one.
 std::string ShownValue(const std::string& value);

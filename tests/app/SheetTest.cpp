@@ -362,6 +362,30 @@ TEST_F(SheetTest, AReferenceStandardChangeNamesTheRecordingChannelAndDefaultsToN
     EXPECT_EQ(result, IDCANCEL);
 }
 
+TEST_F(SheetTest, TheReviewSaysARestartStopsARecordingAndDefaultsToBack) {
+    server->setChannelStatus(1, "portstate", "3");
+    std::string restart;
+    bool backIsDefault = false;
+    bool commitIsDefault = true;
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        write(kChannel2Input, "selectedInput", "VideoInputAnalogComposite");
+        script.answerDialog([&](QDialog& dialog) {
+            auto& review = dynamic_cast<CReviewChangesDlg&>(dialog);
+            restart = review.RestartLabel()->text().toStdString();
+            backIsDefault = review.BackButton()->isDefault();
+            commitIsDefault = review.CommitButton()->isDefault();
+            return IDCANCEL;
+        });
+        sheet.OkButton()->click();
+        EXPECT_EQ(sheet.result(), 0);
+        script.answer(IDYES); // discard
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(restart, "Channel C2 goes offline to restart. C2 is recording and will stop.");
+    EXPECT_TRUE(backIsDefault);
+    EXPECT_FALSE(commitIsDefault);
+}
+
 TEST_F(SheetTest, DiscardingWhileAChannelPlaysDefaultsToNo) {
     server->setChannelStatus(0, "portstate", "1");
     runAsAdmin([&](CTrellisDlg& sheet) {
