@@ -276,7 +276,7 @@ bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome) {
     clock.start();
     const std::uint32_t restarting = restartingSlots();
     const std::uint32_t before = m_state->IsChannelOffline();
-    committed = m_state->CommitConfig();
+    committed = m_state->CommitConfig(ServerChangeWords);
     // A refused commit keeps the sheet and its edits, to try again or to save them.
     if (FAILED(committed))
         return false;
@@ -341,7 +341,7 @@ void CTrellisDlg::OnCancel() {
         if (prompter().messageBox("Discard configuration changes?", "Discard Changes",
                                   MB_TOUCH_QUESTION | (busy ? MB_DEFBUTTON2 : 0), this) != IDYES)
             return;
-        const HRESULT restored = m_state->RestoreInitialConfig();
+        const HRESULT restored = m_state->RestoreInitialConfig(ServerChangeWords);
         if (FAILED(restored) && restored != E_ABORT) {
             prompter().messageBox(ComErrorText(restored), "Discard Changes", MB_TOUCH_ERROR, this);
             return;

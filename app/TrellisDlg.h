@@ -12,6 +12,7 @@
 #include <string>
 
 class CConfigState;
+class XmlDocument;
 struct CommitOutcome;
 class CSystemPage;
 class CChannelPage;
@@ -32,6 +33,9 @@ struct SheetPages {
 };
 // What a commit now would change, from the pages, listed in the order of the page names.
 ConfigReview ReviewPages(const SheetPages& pages, const std::vector<std::string>& pageOrder);
+
+// What another session committed, one line a change, in the words the review uses.
+std::vector<std::string> ServerChangeWords(const XmlDocument& known, const XmlDocument& now);
 
 // The report of changes kept beside a saved configuration: "studio.xml" has
 // "studio.changes.txt".

@@ -140,6 +140,13 @@ ConfigReview CTrellisDlg::ReviewChanges() const {
                        order);
 }
 
+std::vector<std::string> ServerChangeWords(const XmlDocument& known, const XmlDocument& now) {
+    std::vector<std::string> lines;
+    for (const ConfigChange& change : DiffConfigurations(known.documentNode(), now.documentNode()))
+        lines.push_back(EntryLine(DescribeChange(change)));
+    return lines;
+}
+
 QString ChangeReportPath(const QString& configurationPath) {
     const QFileInfo configuration(configurationPath);
     return configuration.dir().filePath(configuration.completeBaseName() +

@@ -9,11 +9,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class XmlDocument;
 class XmlNode;
@@ -70,13 +72,18 @@ public:
     // S_OK, E_ACCESSDENIED when the user gives up, or the status of a failure.
     HRESULT CreateAppServers(const LogonParameters& logon);
 
+    // Words for what another session committed: one line a change, from the configuration
+    // this session last knew the server to hold to the one it holds now.
+    using ChangeWords =
+        std::function<std::vector<std::string>(const XmlDocument& known, const XmlDocument& now)>;
+
     // Whole-configuration operations. Commit and RestoreInitial first make sure that no
-    // other session committed since logon; when one did, the user is asked, and declining
-    // gives E_ABORT with nothing sent.
+    // other session committed since logon; when one did, the user is asked, with that
+    // session's changes in the words given, and declining gives E_ABORT with nothing sent.
     bool IsConfigDirty();
-    HRESULT CommitConfig();
+    HRESULT CommitConfig(const ChangeWords& words = {});
     HRESULT RestoreDefaultConfig();
-    HRESULT RestoreInitialConfig();
+    HRESULT RestoreInitialConfig(const ChangeWords& words = {});
     // Both append ".xml" to path when it does not end so.
     HRESULT LoadConfig(std::string& path);
     HRESULT SaveConfig(std::string& path);

@@ -12,6 +12,7 @@
 #include "platform/XmlDocument.h"
 #include "server/IConfigServer.h"
 
+#include <fmt/format.h>
 #include <fmt/printf.h>
 
 namespace {
@@ -29,19 +30,48 @@ void loadError(const char* format, const std::string& path) {
     prompter().messageBox(fmt::sprintf(format, path), kLoadError, MB_TOUCH_ERROR, nullptr);
 }
 
+// The most changes of another session the question lists; the rest are counted.
+constexpr std::size_t kListedChanges = 12;
+
+enum class Overwrite { Commit, Discard };
+
+// What another session changed, in the words given, for the question; empty without words.
+std::string otherSessionsChanges(const XmlDocument* known, const XmlDocument* now,
+                                 const CConfigState::ChangeWords& words) {
+    if (!known || !now || !words)
+        return {};
+    const std::vector<std::string> lines = words(*known, *now);
+    std::string text;
+    for (std::size_t i = 0; i < lines.size() && i < kListedChanges; ++i)
+        text += "\n" + lines[i];
+    if (lines.size() > kListedChanges)
+        text += fmt::format("\n... and {} more", lines.size() - kListedChanges);
+    return text;
+}
+
 // Whether the configuration may be sent: true when the server still holds what this
 // session last knew it to hold, or when the user agrees to overwrite another session's
 // commit. A configuration the server gives that does not parse counts as changed.
-bool mayOverwrite(CTraceScope& scope, IConfigServer& server) {
+bool mayOverwrite(CTraceScope& scope, IConfigServer& server, Overwrite what,
+                  const CConfigState::ChangeWords& words) {
     std::string current;
     scope.Check(server.GetConfiguration(current));
     const XmlDocument* known = serverCopy(sharedState());
     XmlDocument now;
-    if (known && now.loadXml(current) == S_OK && now.xml() == known->xml())
+    const bool parsed = now.loadXml(current) == S_OK;
+    if (known && parsed && now.xml() == known->xml())
         return true;
-    return prompter().messageBox("The configuration was changed on the server after you logged "
-                                 "on. Your commit would undo those changes.\n\nCommit anyway?",
-                                 "Configuration Changed", MB_TOUCH_QUESTION | MB_DEFBUTTON2,
+    const std::string changes = otherSessionsChanges(known, parsed ? &now : nullptr, words);
+    std::string text = "The configuration was changed on the server after you logged on" +
+                       (changes.empty() ? std::string(".") : ":" + changes + "\n\n");
+    if (what == Overwrite::Commit)
+        text += (changes.empty() ? " " : "") +
+                std::string("Your commit would undo those changes.\n\nCommit anyway?");
+    else
+        text += (changes.empty() ? " " : "") +
+                std::string("Discarding your changes puts back the configuration as it was when "
+                            "you logged on, and would undo those changes too.\n\nDiscard anyway?");
+    return prompter().messageBox(text, "Configuration Changed", MB_TOUCH_QUESTION | MB_DEFBUTTON2,
                                  nullptr) == IDYES;
 }
 
@@ -64,7 +94,7 @@ bool CConfigState::IsConfigDirty() {
     return dirty;
 }
 
-HRESULT CConfigState::CommitConfig() {
+HRESULT CConfigState::CommitConfig(const ChangeWords& words) {
     CTraceScope scope("CConfigState::CommitConfig");
     return scope.Run([&] {
         const auto server = sharedState().configServer;
@@ -72,7 +102,7 @@ HRESULT CConfigState::CommitConfig() {
         if (!server || !document)
             return;
         const std::string text = document->xml();
-        if (!mayOverwrite(scope, *server)) {
+        if (!mayOverwrite(scope, *server, Overwrite::Commit, words)) {
             scope.SetStatus(E_ABORT);
             return;
         }
@@ -105,7 +135,7 @@ HRESULT CConfigState::RestoreDefaultConfig() {
     });
 }
 
-HRESULT CConfigState::RestoreInitialConfig() {
+HRESULT CConfigState::RestoreInitialConfig(const ChangeWords& words) {
     CTraceScope scope("CConfigState::RestoreInitialConfig");
     return scope.Run([&] {
         if (!sharedState().authorized) {
@@ -118,7 +148,7 @@ HRESULT CConfigState::RestoreInitialConfig() {
         const std::string initial = sharedState().initialConfiguration;
         if (!server || !sharedState().document || initial.empty())
             return;
-        if (!mayOverwrite(scope, *server)) {
+        if (!mayOverwrite(scope, *server, Overwrite::Discard, words)) {
             scope.SetStatus(E_ABORT);
             return;
         }

@@ -288,6 +288,15 @@ const std::string kChangedOnServer =
     "The configuration was changed on the server after you logged on. Your commit would undo "
     "those changes.\n\nCommit anyway?";
 
+// The time of day source as the configuration the session knew and the server's now say.
+std::vector<std::string> sourceWords(const XmlDocument& known, const XmlDocument& now) {
+    std::string was;
+    std::string is;
+    ReadXPathValue(known.documentNode(), "//TimeOfDay/@timeOfDaySource", was);
+    ReadXPathValue(now.documentNode(), "//TimeOfDay/@timeOfDaySource", is);
+    return {"Time of day source: " + was + " -> " + is};
+}
+
 } // namespace
 
 TEST_F(LifecycleTest, AnotherSessionsCommitIsNeverUndoneWithoutAsking) {
@@ -304,8 +313,13 @@ TEST_F(LifecycleTest, AnotherSessionsCommitIsNeverUndoneWithoutAsking) {
     EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
     EXPECT_TRUE(committed() == theirs);
 
+    // With words for them, the question lists the other session's changes.
     script.answer(IDYES);
-    EXPECT_EQ(state->CommitConfig(), S_OK);
+    EXPECT_EQ(state->CommitConfig(sourceWords), S_OK);
+    EXPECT_EQ(script.last().text,
+              "The configuration was changed on the server after you logged on:\n"
+              "Time of day source: Windows -> Ltc\n\n"
+              "Your commit would undo those changes.\n\nCommit anyway?");
     EXPECT_TRUE(committed() == document->xml());
     // Once committed, the server holds what this session knows of: no question again.
     EXPECT_EQ(state->CommitConfig(), S_OK);
@@ -327,7 +341,10 @@ TEST_F(LifecycleTest, DiscardingAsksBeforeUndoingAnotherSessionsCommit) {
     const std::string theirs = committed();
     script.answer(IDNO);
     EXPECT_EQ(state->RestoreInitialConfig(), E_ABORT);
-    EXPECT_EQ(script.last().text, kChangedOnServer);
+    EXPECT_EQ(script.last().text,
+              "The configuration was changed on the server after you logged on. Discarding your "
+              "changes puts back the configuration as it was when you logged on, and would undo "
+              "those changes too.\n\nDiscard anyway?");
     EXPECT_TRUE(committed() == theirs);
 }
 
