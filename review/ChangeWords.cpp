@@ -145,6 +145,31 @@ std::string pathInWords(const std::string& path, const std::set<std::string>& qu
     return text.empty() ? std::string(kWholeConfiguration) : text;
 }
 
+// Elements named by what one of their attributes says rather than by their place among
+// their like: a VBI line by its line number.
+struct NamedElement {
+    std::string_view name;
+    const char* attribute;
+};
+constexpr std::array<NamedElement, 1> kNamedBy = {{{"VbiLine", "lineNum"}}};
+
+// An added or removed element in words, named by its own attribute where it has one.
+std::string elementInWords(const ConfigChange& change, const std::string& where) {
+    pugi::xml_document parsed;
+    parsed.load_string(change.element.c_str());
+    const pugi::xml_node element = parsed.document_element();
+    const auto named = std::find_if(kNamedBy.begin(), kNamedBy.end(), [&](const NamedElement& e) {
+        return e.name == element.name() && element.attribute(e.attribute);
+    });
+    if (named == kNamedBy.end())
+        return where;
+    // The last step is the element itself.
+    const std::size_t last = where.rfind(kStepSeparator);
+    const std::string parent =
+        last == std::string::npos ? std::string() : where.substr(0, last) + kStepSeparator;
+    return parent + NameInWords(element.name()) + " " + element.attribute(named->attribute).value();
+}
+
 // A true or false value in words that fit the attribute: "assigned" and "not assigned",
 // "enabled" and "disabled", else "on" and "off".
 std::string flagInWords(const std::string& attributeWords, const std::string& value) {
@@ -202,10 +227,10 @@ ReviewEntry DescribeChange(const ConfigChange& change, const std::set<std::strin
         break;
     }
     case ConfigChange::Kind::ElementAdded:
-        entry.label = where + " added";
+        entry.label = elementInWords(change, where) + " added";
         break;
     case ConfigChange::Kind::ElementRemoved:
-        entry.label = where + " removed";
+        entry.label = elementInWords(change, where) + " removed";
         break;
     }
     entry.changes = {change};

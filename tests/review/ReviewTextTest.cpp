@@ -72,6 +72,12 @@ TEST(ReviewTextTest, DocumentChangesAreWordedByTheirElementsBelowTheChannel) {
                                                      "UncompressedVbi[1]/VbiLine[2]"),
                                        {"V1"})),
               "Video codec \u203A Uncompressed VBI \u203A VBI line 2 removed");
+    // A VBI line whose element says which line it is, is named by that line.
+    ConfigChange line = elementChange(ConfigChange::Kind::ElementRemoved,
+                                      "/Config[1]/VideoCodec[1]/UncompressedVbi[1]/VbiLine[2]");
+    line.element = R"(<VbiLine lineNum="21" lineType="Luma"/>)";
+    EXPECT_EQ(EntryLine(DescribeChange(line)),
+              "Video codec \u203A Uncompressed VBI \u203A VBI line 21 removed");
     EXPECT_EQ(EntryLine(DescribeChange(attributeChange("/Config[1]", "version", "1", "2"))),
               "Configuration \u203A Version: 1 \u2192 2");
 }
