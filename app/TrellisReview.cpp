@@ -7,6 +7,7 @@
 #include "items/ConfigListCtrl.h"
 #include "pages/ChannelSecurityDlg.h"
 #include "pages/GangPage.h"
+#include "pages/GangSettings.h"
 #include "pages/GpiDialogs.h"
 #include "pages/GpiPage.h"
 #include "pages/PanelPage.h"
@@ -92,6 +93,24 @@ void addProtocolUserChanges(ConfigReviewBuilder& builder, const std::string& pag
                          TextEntry(LoadString(IDS_SECURITY_DOMAIN), start.domain, now.domain));
 }
 
+// The Ganging page's columns, each shown as the page shows its choice.
+void addGangViews(ConfigReviewBuilder& builder) {
+    std::shared_ptr<XmlDocument> document;
+    CConfigState().GetConfigDocument(document);
+    if (!document)
+        return;
+    for (const GangColumn& column : ReadGangSettings(document->documentNode()).columns) {
+        builder.AddView(GangColumnChange(column),
+                        [position = column.position](const XmlNode& root) {
+                            for (const GangColumn& shown : ReadGangSettings(root).columns) {
+                                if (shown.position == position)
+                                    return GangChoiceText(shown.choice);
+                            }
+                            return std::string();
+                        });
+    }
+}
+
 } // namespace
 
 ConfigReview ReviewPages(const SheetPages& pages, const std::vector<std::string>& pageOrder) {
@@ -100,6 +119,7 @@ ConfigReview ReviewPages(const SheetPages& pages, const std::vector<std::string>
 
     // A change no row shows goes to the most particular page that shows its element.
     builder.AddPart("Ganging", CGangPage::kChangePart);
+    addGangViews(builder);
     builder.AddPart("GPI", CGpiPage::kChangePart);
     builder.AddPart("System", CSystemPage::kChangePart);
     builder.AddPart("Panel", CPanelPage::kChangePart);

@@ -20,6 +20,12 @@ constexpr int kEmbeddedPairLast = IDS_A15_A16_INPUT_FORMAT_EMBEDDED;
 constexpr int kAesPairFirst = IDS_A1_A2_INPUT_FORMAT_AES;
 constexpr int kAesPairLast = IDS_A7_A8_INPUT_FORMAT_AES;
 
+// The document an accessor is given, or a null node when none is loaded: reads then keep
+// their defaults.
+XmlNode rootOf(const XmlDocument* document) {
+    return document ? document->documentNode() : XmlNode();
+}
+
 int groupNumber(const std::string& group) {
     if (group.size() == 6 && group.starts_with("Group") && group[5] >= '1' && group[5] <= '4')
         return group[5] - '0';
@@ -62,8 +68,12 @@ std::string CChannelDlg::audioOutput(std::size_t index) const {
 }
 
 std::vector<CChannelDlg::Track> CChannelDlg::inputTracks() const {
+    return inputTracks(root());
+}
+
+std::vector<CChannelDlg::Track> CChannelDlg::inputTracks(const XmlNode& at) const {
     std::vector<Track> tracks;
-    for (const XmlNode& audio : selectNodes(path(kChannel) + "/Audio")) {
+    for (const XmlNode& audio : at.selectNodes(path(kChannel) + "/Audio")) {
         const XmlNode component = audio.selectSingleNode("AudioInputComponent");
         if (component.isNull())
             continue;
@@ -74,9 +84,14 @@ std::vector<CChannelDlg::Track> CChannelDlg::inputTracks() const {
 }
 
 CChannelDlg::TrackCount CChannelDlg::GetAudioInputCount(const std::string& type) const {
+    return GetAudioInputCount(type, root());
+}
+
+CChannelDlg::TrackCount CChannelDlg::GetAudioInputCount(const std::string& type,
+                                                        const XmlNode& at) const {
     TrackCount count;
-    for (const Track& track : inputTracks()) {
-        if (!exists(track.input + "/" + type))
+    for (const Track& track : inputTracks(at)) {
+        if (at.selectSingleNode(track.input + "/" + type).isNull())
             continue;
         ++count.supporting;
         if (track.assigned)
@@ -98,12 +113,12 @@ std::string CChannelDlg::trackPath(const std::string& index) const {
     return path(kChannel) + "/Audio[@index=" + XPathLiteral(index) + "]";
 }
 
-HRESULT CChannelDlg::GetCustomAudioInputType(XmlDocument*, CConfigItem&, std::intptr_t,
+HRESULT CChannelDlg::GetCustomAudioInputType(XmlDocument* document, CConfigItem&, std::intptr_t,
                                              Variant& value) {
     CTraceScope scope("CChannelDlg::GetCustomAudioInputType");
     return scope.Run([&] {
         std::string selected;
-        ReadXPathValue(root(), audioInput(0) + "/@selectedInput", selected);
+        ReadXPathValue(rootOf(document), audioInput(0) + "/@selectedInput", selected);
         value = Variant(selected);
     });
 }
@@ -151,13 +166,14 @@ void CChannelDlg::CheckAudioResourceAssignment(CTraceScope& scope, int count) {
     }
 }
 
-HRESULT CChannelDlg::GetCustomAudioInputCount(XmlDocument*, CConfigItem& item, std::intptr_t,
-                                              Variant& value) {
+HRESULT CChannelDlg::GetCustomAudioInputCount(XmlDocument* document, CConfigItem& item,
+                                              std::intptr_t, Variant& value) {
     CTraceScope scope("CChannelDlg::GetCustomAudioInputCount");
     return scope.Run([&] {
         const bool embedded = item.GetLabelId() == IDS_NUMBER_OF_AUDIO_INPUTS_EMBEDDED;
         value = Variant(static_cast<std::int32_t>(
-            GetAudioInputCount(embedded ? "AudioInputEmbedded" : "AudioInputAes").assigned));
+            GetAudioInputCount(embedded ? "AudioInputEmbedded" : "AudioInputAes", rootOf(document))
+                .assigned));
     });
 }
 
@@ -182,13 +198,15 @@ HRESULT CChannelDlg::PutCustomAudioInputCount(const Variant& value, XmlDocument*
     });
 }
 
-HRESULT CChannelDlg::GetCustomEmbeddedInputGroup(XmlDocument*, CConfigItem& item, std::intptr_t,
-                                                 Variant& value) {
+HRESULT CChannelDlg::GetCustomEmbeddedInputGroup(XmlDocument* document, CConfigItem& item,
+                                                 std::intptr_t, Variant& value) {
     CTraceScope scope("CChannelDlg::GetCustomEmbeddedInputGroup");
     return scope.Run([&] {
+        const XmlNode at = rootOf(document);
         std::string group = "Group1";
-        ReadXPathValue(root(), audioInput(0) + "/AudioInputEmbedded/@group", group);
-        const int assigned = GetAudioInputCount("AudioInputEmbedded").assigned;
+        ReadXPathValue(at, audioInput(0) + "/AudioInputEmbedded/@group", group);
+        // The choices fit the document read: the item shows what it read last.
+        const int assigned = GetAudioInputCount("AudioInputEmbedded", at).assigned;
         auto* choices = dynamic_cast<CConfigChoiceItem*>(&item);
         if (choices)
             choices->RemoveAllChoices();
@@ -249,12 +267,12 @@ void CChannelDlg::numberEmbeddedGroups(CTraceScope& scope,
     }
 }
 
-HRESULT CChannelDlg::GetCustomEmbeddedOutputGroup(XmlDocument*, CConfigItem&, std::intptr_t,
-                                                  Variant& value) {
+HRESULT CChannelDlg::GetCustomEmbeddedOutputGroup(XmlDocument* document, CConfigItem&,
+                                                  std::intptr_t, Variant& value) {
     CTraceScope scope("CChannelDlg::GetCustomEmbeddedOutputGroup");
     return scope.Run([&] {
         std::string group = "Group1";
-        ReadXPathValue(root(), audioOutput(0) + "/AudioOutputEmbedded/@group", group);
+        ReadXPathValue(rootOf(document), audioOutput(0) + "/AudioOutputEmbedded/@group", group);
         value = Variant(group);
     });
 }
@@ -273,11 +291,12 @@ void CChannelDlg::SetAudioOutputEmbeddedGroup(CTraceScope& scope, const std::str
     numberEmbeddedGroups(scope, components, value);
 }
 
-HRESULT CChannelDlg::readTiming(const std::string& component, Variant& value) {
+HRESULT CChannelDlg::readTiming(const XmlDocument* document, const std::string& component,
+                                Variant& value) {
     CTraceScope scope("CChannelDlg::GetCustomAudioTiming");
     return scope.Run([&] {
         std::int32_t offset = 0;
-        ReadXPathTypedValue(root(), component + "/@timingOffset", offset);
+        ReadXPathTypedValue(rootOf(document), component + "/@timingOffset", offset);
         value = Variant(offset);
     });
 }
@@ -291,17 +310,17 @@ HRESULT CChannelDlg::writeTiming(bool input, const Variant& value, CConfigItem& 
     });
 }
 
-HRESULT CChannelDlg::GetCustomAudioInputTiming(XmlDocument*, CConfigItem&, std::intptr_t,
+HRESULT CChannelDlg::GetCustomAudioInputTiming(XmlDocument* document, CConfigItem&, std::intptr_t,
                                                Variant& value) {
-    return readTiming(audioInput(0), value);
+    return readTiming(document, audioInput(0), value);
 }
 HRESULT CChannelDlg::PutCustomAudioInputTiming(const Variant& value, XmlDocument*,
                                                CConfigItem& item, std::intptr_t) {
     return writeTiming(true, value, item);
 }
-HRESULT CChannelDlg::GetCustomAudioOutputTiming(XmlDocument*, CConfigItem&, std::intptr_t,
+HRESULT CChannelDlg::GetCustomAudioOutputTiming(XmlDocument* document, CConfigItem&, std::intptr_t,
                                                 Variant& value) {
-    return readTiming(audioOutput(0), value);
+    return readTiming(document, audioOutput(0), value);
 }
 HRESULT CChannelDlg::PutCustomAudioOutputTiming(const Variant& value, XmlDocument*,
                                                 CConfigItem& item, std::intptr_t) {
@@ -347,9 +366,16 @@ void CChannelDlg::showHideInputFormat(const char* type, int firstLabel, int last
         format->AddChoice(IDS_24_BIT_PCM, Variant("24bit"));
         format->AddChoice(IDS_AC_3, Variant("Ac3"));
         format->AddChoice(IDS_DOLBY_E, Variant("DolbyE"));
-        std::string current;
-        ReadXPathValue(root(), first + "/" + type + "/@audioInputFormat", current);
-        format->SetLocalValue(Variant(current));
+        // The pair's format is read from its first track, in the document asked about.
+        const std::string formatPath = first + "/" + type + "/@audioInputFormat";
+        format->SetGetCallback(
+            [formatPath](XmlDocument* document, CConfigItem&, std::intptr_t, Variant& value) {
+                std::string current;
+                ReadXPathValue(rootOf(document), formatPath, current);
+                value = Variant(current);
+                return S_OK;
+            },
+            0);
         format->SetPutCallback(
             [this, firstLabel](const Variant& value, XmlDocument*, CConfigItem& item,
                                std::intptr_t) {

@@ -110,7 +110,7 @@ private:
                                                std::intptr_t);
     void useAccessors(CConfigItem& item, GetMember get, PutMember put);
     // The pedestal accessors of one direction ("VideoInput" or "VideoOutput").
-    HRESULT getPedestal(const char* direction, Variant& value);
+    HRESULT getPedestal(const XmlDocument* document, const char* direction, Variant& value);
     HRESULT putPedestal(const char* direction, const Variant& value, CConfigItem& item);
 
     // Compression (compression builders).
@@ -122,6 +122,7 @@ private:
         int bPerP;
     };
     LongGop GetMpegLongGopStruct() const;
+    LongGop GetMpegLongGopStruct(const XmlNode& root) const;
     HRESULT GetCustomMpegLongGop(XmlDocument* document, CConfigItem& item, std::intptr_t context,
                                  Variant& value);
     HRESULT PutCustomMpegLongGop(const Variant& value, XmlDocument* document, CConfigItem& item,
@@ -161,7 +162,10 @@ private:
     std::string trackPath(const std::string& index) const;
     // The channel's tracks that have an input component, in document order.
     std::vector<Track> inputTracks() const;
+    std::vector<Track> inputTracks(const XmlNode& root) const;
     TrackCount GetAudioInputCount(const std::string& type) const;
+    // The count in a given document (the start or the current one).
+    TrackCount GetAudioInputCount(const std::string& type, const XmlNode& root) const;
     OutputCount GetAudioOutputCount() const;
     void addCountRow(int labelId, const char* type, int supporting);
     HRESULT GetCustomAudioInputType(XmlDocument* document, CConfigItem& item, std::intptr_t context,
@@ -188,7 +192,7 @@ private:
     void numberEmbeddedGroups(CTraceScope& scope,
                               const std::vector<std::pair<std::string, bool>>& components,
                               const std::string& value);
-    HRESULT readTiming(const std::string& component, Variant& value);
+    HRESULT readTiming(const XmlDocument* document, const std::string& component, Variant& value);
     HRESULT writeTiming(bool input, const Variant& value, CConfigItem& item);
     HRESULT GetCustomAudioInputTiming(XmlDocument* document, CConfigItem& item,
                                       std::intptr_t context, Variant& value);

@@ -254,11 +254,14 @@ void CChannelDlg::CreateUncompressedVbiConfig(const XmlNode& codec) {
 }
 
 CChannelDlg::LongGop CChannelDlg::GetMpegLongGopStruct() const {
-    std::string chroma = "4_2_2";
     std::shared_ptr<XmlDocument> document;
     CConfigState().GetConfigDocument(document);
-    if (document)
-        ReadXPathValue(document->documentNode(), path(kChroma), chroma);
+    return GetMpegLongGopStruct(document ? document->documentNode() : XmlNode());
+}
+
+CChannelDlg::LongGop CChannelDlg::GetMpegLongGopStruct(const XmlNode& root) const {
+    std::string chroma = "4_2_2";
+    ReadXPathValue(root, path(kChroma), chroma);
     const bool twoB =
         m_profileLevel == "422P@HL" || (m_profileLevel == "422P@ML" && chroma == "4_2_0");
     return LongGop{4, twoB ? 2 : 1};
@@ -268,7 +271,8 @@ HRESULT CChannelDlg::GetCustomMpegLongGop(XmlDocument* document, CConfigItem& it
                                           Variant& value) {
     CTraceScope scope("CChannelDlg::GetCustomMpegLongGop");
     return scope.Run([&] {
-        const LongGop gop = GetMpegLongGopStruct();
+        const XmlNode root = document ? document->documentNode() : XmlNode();
+        const LongGop gop = GetMpegLongGopStruct(root);
         std::string pattern = "I" + std::string(static_cast<std::size_t>(gop.bPerP), 'B');
         for (int i = 0; i < gop.pPerI; ++i)
             pattern += "P" + std::string(static_cast<std::size_t>(gop.bPerP), 'B');
@@ -282,10 +286,8 @@ HRESULT CChannelDlg::GetCustomMpegLongGop(XmlDocument* document, CConfigItem& it
         }
         std::int32_t pPerI = 0;
         std::int32_t bPerP = 0;
-        if (document) {
-            ReadXPathTypedValue(document->documentNode(), path(kMpeg) + "/@pPixPerIPix", pPerI);
-            ReadXPathTypedValue(document->documentNode(), path(kMpeg) + "/@bPixPerPPix", bPerP);
-        }
+        ReadXPathTypedValue(root, path(kMpeg) + "/@pPixPerIPix", pPerI);
+        ReadXPathTypedValue(root, path(kMpeg) + "/@bPixPerPPix", bPerP);
         value = Variant(pPerI != 0 || bPerP != 0 ? "true" : "false");
     });
 }

@@ -73,12 +73,11 @@ HRESULT CChannelDlg::CreateVideoInputTypeConfig(XmlDocument*) {
     });
 }
 
-HRESULT CChannelDlg::getPedestal(const char* direction, Variant& value) {
+HRESULT CChannelDlg::getPedestal(const XmlDocument* document, const char* direction,
+                                 Variant& value) {
     CTraceScope scope("CChannelDlg::GetCustom%sCompositeType",
                       std::string(direction) == "VideoInput" ? "Input" : "Output");
     return scope.Run([&] {
-        std::shared_ptr<XmlDocument> document;
-        CConfigState().GetConfigDocument(document);
         std::string text = "false";
         if (document) {
             const std::string component =
@@ -108,9 +107,9 @@ HRESULT CChannelDlg::putPedestal(const char* direction, const Variant& value, CC
     });
 }
 
-HRESULT CChannelDlg::GetCustomInputCompositeType(XmlDocument*, CConfigItem&, std::intptr_t,
+HRESULT CChannelDlg::GetCustomInputCompositeType(XmlDocument* document, CConfigItem&, std::intptr_t,
                                                  Variant& value) {
-    return getPedestal("VideoInput", value);
+    return getPedestal(document, "VideoInput", value);
 }
 
 HRESULT CChannelDlg::PutCustomInputCompositeType(const Variant& value, XmlDocument*,

@@ -140,9 +140,9 @@ HRESULT CChannelDlg::CreateVideoOutputModeConfig(XmlDocument*) {
     });
 }
 
-HRESULT CChannelDlg::GetCustomOutputCompositeType(XmlDocument*, CConfigItem&, std::intptr_t,
-                                                  Variant& value) {
-    return getPedestal("VideoOutput", value);
+HRESULT CChannelDlg::GetCustomOutputCompositeType(XmlDocument* document, CConfigItem&,
+                                                  std::intptr_t, Variant& value) {
+    return getPedestal(document, "VideoOutput", value);
 }
 
 HRESULT CChannelDlg::PutCustomOutputCompositeType(const Variant& value, XmlDocument*,

@@ -28,14 +28,18 @@ void CConfigChoiceItem::RemoveAllChoices() {
     m_choices.clear();
 }
 
-std::string CConfigChoiceItem::ValueText(const Variant& value) const {
+std::optional<std::string> CConfigChoiceItem::OfferedValueText(const Variant& value) const {
     // Values compare as text; a float choice's text is the en-US form the document holds.
     for (const Choice& choice : m_choices) {
         if (value.equalsAsText(choice.value))
             return choice.label();
     }
+    return std::nullopt;
+}
+
+std::string CConfigChoiceItem::ValueText(const Variant& value) const {
     // A stored value that is none of the choices shows as it is, so it can be seen and mended.
-    return CConfigItem::ValueText(value);
+    return OfferedValueText(value).value_or(CConfigItem::ValueText(value));
 }
 
 bool CConfigChoiceItem::TrackPopup(QPoint point) {

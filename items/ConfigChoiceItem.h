@@ -19,6 +19,7 @@ public:
     // The label of the choice whose value equals the current one; a value that is none of
     // the choices shows as its own text.
     std::string ValueText(const Variant& value) const override;
+    std::optional<std::string> OfferedValueText(const Variant& value) const override;
     bool TrackPopup(QPoint point) override;
     bool OffersChange() const override { return true; }
 

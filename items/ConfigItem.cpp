@@ -105,17 +105,28 @@ HRESULT CConfigItem::GetAttributeValue(Variant& value) {
     });
 }
 
-bool CConfigItem::readStartAndNow(Variant& was, Variant& now) {
+void CConfigItem::showStart(StartAndNow* shown, const Variant& was) const {
+    if (!shown)
+        return;
+    const std::optional<std::string> offered = OfferedValueText(was);
+    shown->wasOffered = offered.has_value();
+    shown->wasText = offered.value_or(ValueText(was));
+}
+
+bool CConfigItem::readStartAndNow(Variant& was, Variant& now, StartAndNow* shown) {
     const XmlDocument* initial = m_state.GetInitialDocument();
     std::shared_ptr<XmlDocument> document;
     m_state.GetConfigDocument(document);
     if ((m_flags & ITEM_UNBOUND) || !initial || !document)
         return false;
     if (m_getAccessor) {
-        // Accessors only read the document they are given, but some keep what they read in
-        // the item: the value now is read last, so the item keeps showing it.
+        // An accessor reads the document it is given, and some keep what they read in the
+        // item (the choices that fit it): the start value is shown while the item holds what
+        // the start document gave it, and the value now is read last, so the item keeps
+        // showing it.
         const HRESULT wasStatus =
             m_getAccessor(const_cast<XmlDocument*>(initial), *this, m_getContext, was);
+        showStart(shown, was);
         const HRESULT nowStatus = m_getAccessor(document.get(), *this, m_getContext, now);
         m_localValue = now;
         return SUCCEEDED(wasStatus) && SUCCEEDED(nowStatus);
@@ -129,6 +140,7 @@ bool CConfigItem::readStartAndNow(Variant& was, Variant& now) {
         was = Variant(text);
     if (ReadXPathValue(document->documentNode(), xpath, text) == S_OK)
         now = Variant(text);
+    showStart(shown, was);
     return true;
 }
 
@@ -139,13 +151,24 @@ bool CConfigItem::DiffersFromStart() {
 }
 
 bool CConfigItem::StartAndNowText(std::string& was, std::string& now) {
-    Variant wasValue;
-    Variant nowValue;
-    if (!readStartAndNow(wasValue, nowValue))
+    const std::optional<StartAndNow> shown = ReadStartAndNow();
+    if (!shown)
         return false;
-    was = ValueText(wasValue);
-    now = ValueText(nowValue);
+    was = shown->wasText;
+    now = shown->nowText;
     return true;
+}
+
+std::optional<CConfigItem::StartAndNow> CConfigItem::ReadStartAndNow() {
+    StartAndNow shown;
+    if (!readStartAndNow(shown.was, shown.now, &shown))
+        return std::nullopt;
+    shown.nowText = ValueText(shown.now);
+    return shown;
+}
+
+std::optional<std::string> CConfigItem::OfferedValueText(const Variant& value) const {
+    return ValueText(value);
 }
 
 HRESULT CConfigItem::PutAttributeValue(const Variant& value) {

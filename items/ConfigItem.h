@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,8 +80,23 @@ public:
     // started. Rows bound to nothing, and values the item holds itself, never do.
     virtual bool DiffersFromStart();
     // The value as the session started and now, as the row shows them; false for a row that
-    // cannot tell (bound to nothing, or holding its value itself).
+    // cannot tell (bound to nothing, or holding its value itself). A row whose choices
+    // follow the document shows the start value with the choices it had at the start.
     bool StartAndNowText(std::string& was, std::string& now);
+    // Both values and how the row shows them; nothing for a row that cannot tell.
+    struct StartAndNow {
+        Variant was;
+        Variant now;
+        std::string wasText;
+        std::string nowText;
+        // Whether the row offered the start value when it showed it; a row that no longer
+        // offers it (another row of the same label shows it) shows it as its raw text.
+        bool wasOffered = true;
+    };
+    std::optional<StartAndNow> ReadStartAndNow();
+    // How the row shows a value when it is one of the values it offers; nothing when it is
+    // not (a choice row whose choices do not hold it). Rows that offer no choices show any.
+    virtual std::optional<std::string> OfferedValueText(const Variant& value) const;
 
     void GetLabel(std::string& text) const;
     std::string Label() const;
@@ -95,6 +111,7 @@ public:
     std::uint32_t InterlockFlags() const { return m_interlockFlags; }
     int InterlockChannel() const { return m_channelIndex; }
     void SetGetCallback(ItemGetAccessor accessor, std::intptr_t context);
+    bool HasGetCallback() const { return static_cast<bool>(m_getAccessor); }
     void SetPutCallback(ItemPutAccessor accessor, std::intptr_t context);
     void SetSeparator(bool separator);
     void SetSelected(bool selected);
@@ -158,7 +175,10 @@ protected:
 private:
     // Reads the value from the configuration as the session started and from the current
     // one; false when the row has nothing to compare. A missing value stays empty.
-    bool readStartAndNow(Variant& was, Variant& now);
+    // The start value's text is taken, when asked for, while the row still holds what it read
+    // from the start document.
+    bool readStartAndNow(Variant& was, Variant& now, StartAndNow* shown = nullptr);
+    void showStart(StartAndNow* shown, const Variant& was) const;
     // One line per channel that records or plays, for the restart question.
     std::string busyChannelLines();
     // A channel by its id, or its number when it has none.

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr std::array<int, 3> kChoiceTexts = {IDS_NOT_GANGED, IDS_GANG_1, IDS_GANG_2};
 constexpr std::array<int, CGangDlg::OptionCount> kOptionTexts = {
     IDS_USE_SINGLE_CHANNEL_TO_CONTROL_GANG, IDS_RECORD_AUDIO_FROM_MORE_THAN_ONE_CHANNEL,
     IDS_RECORD_VIDEO_FROM_MORE_THAN_ONE_CHANNEL};
@@ -78,7 +77,8 @@ void CGangDlg::buildGrid() {
         grid->addWidget(col.label, 0, c);
         col.group = new QButtonGroup(this);
         for (int choice = 0; choice < 3; ++choice) {
-            auto* radio = touchControl<QRadioButton>(text(kChoiceTexts[choice]), this);
+            auto* radio =
+                touchControl<QRadioButton>(QString::fromStdString(GangChoiceText(choice)), this);
             col.choices[static_cast<std::size_t>(choice)] = radio;
             col.group->addButton(radio, choice);
             grid->addWidget(radio, choice + 1, c);
@@ -97,7 +97,8 @@ void CGangDlg::buildOptions() {
     for (int option = 0; option < OptionCount; ++option) {
         grid->addWidget(new QLabel(text(kOptionTexts[option]), this), option, 0);
         for (int gang = 0; gang < kGangCount; ++gang) {
-            auto* box = touchControl<QCheckBox>(text(kChoiceTexts[gang + 1]), this);
+            auto* box =
+                touchControl<QCheckBox>(QString::fromStdString(GangChoiceText(gang + 1)), this);
             m_boxes[static_cast<std::size_t>(gang)][static_cast<std::size_t>(option)] = box;
             grid->addWidget(box, option, gang + 1);
             connect(box, &QCheckBox::clicked, this, [this, gang, option](bool checked) {
@@ -185,7 +186,7 @@ void CGangDlg::onChoice(int column, int choice) {
         return;
     // What the page writes for this touch is put down to it.
     CConfigState().BeginUserChange(
-        {"Ganging of " + m_settings.columns[static_cast<std::size_t>(column)].label, {}});
+        {GangColumnChange(m_settings.columns[static_cast<std::size_t>(column)]), {}});
     PostMessage(parentWidget(), WM_CONFIG_ITEM_CHANGED,
                 static_cast<WPARAM>(IDC_GANG_COLUMN[static_cast<std::size_t>(column)]), choice);
 }
@@ -194,10 +195,9 @@ void CGangDlg::onOption(int gang, Option option, bool checked) {
     if (option == SingleController)
         enableConsolidate(gang, checked);
     const int id = kOptionIds[static_cast<std::size_t>(option)][static_cast<std::size_t>(gang)];
-    CConfigState().BeginUserChange(
-        {LoadString(kOptionTexts[static_cast<std::size_t>(option)]) + " (" +
-             LoadString(kChoiceTexts[static_cast<std::size_t>(gang) + 1]) + ")",
-         {}});
+    CConfigState().BeginUserChange({LoadString(kOptionTexts[static_cast<std::size_t>(option)]) +
+                                        " (" + GangChoiceText(gang + 1) + ")",
+                                    {}});
     PostMessage(parentWidget(), WM_CONFIG_ITEM_CHANGED, static_cast<WPARAM>(id), checked ? 1 : 0);
 }
 

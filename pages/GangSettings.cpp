@@ -1,5 +1,7 @@
 #include "GangSettings.h"
 
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
 #include "platform/XmlDocument.h"
 #include "state/XPathAccess.h"
 
@@ -10,6 +12,8 @@
 #include <set>
 
 namespace {
+
+constexpr std::array<int, kGangCount + 1> kChoiceTexts = {IDS_NOT_GANGED, IDS_GANG_1, IDS_GANG_2};
 
 // The stored gang index as the column's choice.
 int choiceOf(const XmlNode& channel) {
@@ -28,6 +32,16 @@ GangOptions optionsOf(const XmlNode& root, int gang) {
 }
 
 } // namespace
+
+std::string GangChoiceText(int choice) {
+    return choice >= 0 && choice <= kGangCount
+               ? LoadString(kChoiceTexts[static_cast<std::size_t>(choice)])
+               : std::string();
+}
+
+std::string GangColumnChange(const GangColumn& column) {
+    return "Ganging of " + column.label;
+}
 
 std::string GangChannelXPath(int position) {
     return fmt::sprintf("(//Channel)[%d]", position + 1);

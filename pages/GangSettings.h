@@ -39,6 +39,12 @@ struct GangSettings {
 // Reads the page's values; anything missing keeps the default above.
 GangSettings ReadGangSettings(const XmlNode& root);
 
+// What the page calls a column's choice: "Not ganged", "Gang 1" or "Gang 2"; empty for a
+// stored gang the page shows no choice for.
+std::string GangChoiceText(int choice);
+// What a change of a column is put down to, in the review of changes: "Ganging of C1".
+std::string GangColumnChange(const GangColumn& column);
+
 // The channel at a position of the document order. A position names exactly one element,
 // whatever its channelIndex says.
 std::string GangChannelXPath(int position);

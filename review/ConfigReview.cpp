@@ -1,5 +1,9 @@
 #include "ConfigReview.h"
 
+#include "ChangeSites.h"
+#include "ChangeWords.h"
+#include "ReviewText.h"
+
 #include "items/ConfigItem.h"
 #include "items/ConfigListCtrl.h"
 #include "server/ChannelParts.h"
@@ -15,169 +19,11 @@ namespace {
 
 constexpr const char* kWholeConfiguration = "Configuration";
 
-using NodeSet = std::set<pugi::xml_node>;
-
 std::string identityOf(const std::string& label, const std::string& binding) {
     return label + '\n' + binding;
 }
 
-NodeSet nodesOf(const XmlDocument& document, const std::string& xpath) {
-    NodeSet nodes;
-    for (const XmlNode& node : document.documentNode().selectNodes(xpath))
-        nodes.insert(node.raw());
-    return nodes;
-}
-
-bool isAtOrBelow(pugi::xml_node node, pugi::xml_node top) {
-    for (; node; node = node.parent()) {
-        if (node == top)
-            return true;
-    }
-    return false;
-}
-
-bool withinAny(pugi::xml_node node, const NodeSet& nodes) {
-    for (; node; node = node.parent()) {
-        if (nodes.count(node))
-            return true;
-    }
-    return false;
-}
-
-// Where a change is seen: the document that holds its element, and the element.
-struct ChangeSite {
-    bool inInitial = false;
-    pugi::xml_node node;
-};
-
-// What the documents say about their channels: each Channel element's name, and the
-// channel each component id is referenced by.
-class ChannelNames {
-public:
-    ChannelNames(const XmlDocument& initial, const XmlDocument& current) {
-        learn(current);
-        learn(initial);
-    }
-
-    // The channel a change belongs to: the Channel element above it, or the channel that
-    // references the component it is in; empty for none.
-    std::string Of(pugi::xml_node node) const {
-        pugi::xml_node top;
-        for (; node && node.parent() && node.parent().type() == pugi::node_element;
-             node = node.parent()) {
-            if (const auto found = m_channels.find(node); found != m_channels.end())
-                return found->second;
-            top = node;
-        }
-        if (!top)
-            return {};
-        const auto found = m_components.find(top.attribute("id").value());
-        return found == m_components.end() ? std::string() : found->second;
-    }
-
-private:
-    void learn(const XmlDocument& document) {
-        std::size_t position = 0;
-        for (const XmlNode& channel : document.documentNode().selectNodes("/Config/Channel")) {
-            const std::string name = ChannelDisplayName(channel, position++);
-            m_channels[channel.raw()] = name;
-            for (const XmlNode& reference : channel.selectNodes(".//*[@id]"))
-                m_components.emplace(reference.attribute("id"), name);
-        }
-    }
-
-    std::map<pugi::xml_node, std::string> m_channels;
-    std::map<std::string, std::string> m_components;
-};
-
-// One step of a change's path in words: an element named by its id, or by its number among
-// its like when it is not the first.
-std::string stepInWords(const std::string& step) {
-    const std::size_t open = step.find('[');
-    if (open == std::string::npos)
-        return step;
-    const std::string name = step.substr(0, open);
-    const std::string predicate = step.substr(open + 1, step.size() - open - 2);
-    if (predicate.starts_with("@id=")) {
-        std::string id = predicate.substr(4);
-        if (id.size() >= 2)
-            id = id.substr(1, id.size() - 2);
-        return name + " \"" + id + "\"";
-    }
-    return predicate == "1" ? name : name + " " + predicate;
-}
-
-// The path of a change in words, from below the root and its channel.
-// The steps of a change's path: "/Config[1]/Gpi[1]" gives "Config[1]" and "Gpi[1]".
-std::vector<std::string> pathSteps(const std::string& path) {
-    std::vector<std::string> steps;
-    int depth = 0;
-    std::size_t start = 1;
-    // Steps end at a slash outside brackets and quotes.
-    bool quoted = false;
-    for (std::size_t i = 1; i <= path.size(); ++i) {
-        const char c = i < path.size() ? path[i] : '/';
-        if (c == '"')
-            quoted = !quoted;
-        else if (!quoted && c == '[')
-            ++depth;
-        else if (!quoted && c == ']')
-            --depth;
-        else if (!quoted && depth == 0 && c == '/') {
-            steps.push_back(path.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    return steps;
-}
-
-// Where a write that made the change was noted: the element and the attribute for an
-// attribute; the parent, as an element added or removed there, for an element.
-std::pair<XmlNode, std::string> writeOf(const ConfigChange& change, const XmlDocument& current) {
-    const XmlNode root = current.documentNode();
-    if (change.kind == ConfigChange::Kind::Attribute)
-        return {root.selectSingleNode(change.path), change.attribute};
-    const std::vector<std::string> steps = pathSteps(change.path);
-    std::string parent;
-    for (std::size_t i = 0; i + 1 < steps.size(); ++i)
-        parent += "/" + steps[i];
-    return {parent.empty() ? XmlNode() : root.selectSingleNode(parent), std::string()};
-}
-
-std::string pathInWords(const std::string& path) {
-    const std::vector<std::string> steps = pathSteps(path);
-    std::string words;
-    for (std::size_t i = 1; i < steps.size(); ++i) {
-        // The channel names the group the change is listed in.
-        if (i == 1 && steps[i].starts_with("Channel["))
-            continue;
-        words += (words.empty() ? "" : " / ") + stepInWords(steps[i]);
-    }
-    return words.empty() ? std::string(kWholeConfiguration) : words;
-}
-
 } // namespace
-
-ReviewEntry DescribeChange(const ConfigChange& change) {
-    ReviewEntry entry;
-    const std::string where = pathInWords(change.path);
-    switch (change.kind) {
-    case ConfigChange::Kind::Attribute:
-        entry.label = where + ": " + change.attribute;
-        entry.before = change.before.value_or(std::string());
-        entry.after = change.after.value_or(std::string());
-        break;
-    case ConfigChange::Kind::ElementAdded:
-        entry.label = "Added " + where;
-        break;
-    case ConfigChange::Kind::ElementRemoved:
-        entry.label = "Removed " + where;
-        break;
-    }
-    entry.changes = {change};
-    entry.ownCount = 1;
-    return entry;
-}
 
 ReviewEntry TextEntry(std::string label, std::string before, std::string after) {
     ReviewEntry entry;
@@ -258,6 +104,65 @@ void ConfigReviewBuilder::AddEntry(const std::string& page, const std::string& c
     m_external.push_back({page, channel, std::move(entry)});
 }
 
+void ConfigReviewBuilder::AddView(const std::string& label, ShownValue shown) {
+    m_views[label] = std::move(shown);
+}
+
+// The documents a review compares, their differences, and where each difference is seen.
+struct ConfigReviewBuilder::Documents {
+    const XmlDocument& initial;
+    const XmlDocument& current;
+    const std::vector<ConfigChange>& changes;
+    std::vector<ChangeSite> sites;
+    ChannelNames channels;
+    // The rows that show a plain attribute, by its element and name, and by the names of
+    // both: a row of one channel words the same setting of a channel that has no such row.
+    std::map<std::pair<pugi::xml_node, std::string>, const Row*> rowsByAttribute;
+    std::map<std::pair<std::string, std::string>, const Row*> rowsByName;
+};
+
+std::string ConfigReviewBuilder::shownValue(const std::string& identity,
+                                            const Variant& value) const {
+    const std::vector<const Row*>& rows = m_rowsByIdentity.at(identity);
+    for (const Row* row : rows) {
+        if (const std::optional<std::string> text = row->item->OfferedValueText(value))
+            return *text;
+    }
+    return rows.front()->item->ValueText(value);
+}
+
+ReviewEntry ConfigReviewBuilder::changeEntry(const Documents& documents, std::size_t i,
+                                             const std::string& groupChannel) const {
+    const ConfigChange& change = documents.changes[i];
+    const ChangeSite& site = documents.sites[i];
+    ReviewEntry entry = DescribeChange(change, documents.channels.QuietIds());
+    if (change.kind == ConfigChange::Kind::Attribute) {
+        // The row that shows the attribute words it; else a row that shows the same setting
+        // of another element of the kind (another channel's) words its values.
+        const auto bound = documents.rowsByAttribute.find({site.node, change.attribute});
+        const auto named = documents.rowsByName.find({site.node.name(), change.attribute});
+        const Row* row = bound != documents.rowsByAttribute.end() ? bound->second
+                         : named != documents.rowsByName.end()    ? named->second
+                                                                  : nullptr;
+        if (row) {
+            const std::string identity = identityOf(row->item->Label(), row->item->Binding());
+            const auto shown = [&](const std::optional<std::string>& value) {
+                return value ? shownValue(identity, Variant(*value)) : std::string();
+            };
+            entry.label = bound != documents.rowsByAttribute.end()
+                              ? shownLabel(*row)
+                              : SettingInWords(change, documents.channels.QuietIds());
+            entry.before = shown(change.before);
+            entry.after = shown(change.after);
+        }
+    }
+    const std::string channel = documents.channels.Of(site.node);
+    if (!channel.empty() && channel != groupChannel)
+        entry.label = channel + " \u203A " + entry.label;
+    entry.changeWords = {EntryLine(entry)};
+    return entry;
+}
+
 ConfigReview ConfigReviewBuilder::Build() {
     CConfigState state;
     const XmlDocument* initial = state.GetInitialDocument();
@@ -283,34 +188,87 @@ ConfigReview ConfigReviewBuilder::Build() {
     for (const Part& part : m_parts)
         notePage(part.page);
 
+    m_rowsByIdentity.clear();
+    for (const Row& row : m_rows)
+        m_rowsByIdentity[identityOf(row.item->Label(), row.item->Binding())].push_back(&row);
+
     if (initial && current) {
         review.differences = DiffConfigurations(initial->documentNode(), current->documentNode());
         const std::vector<ConfigChange>& changes = review.differences;
-        std::vector<ChangeSite> sites;
+        Documents documents{*initial, *current, changes, {}, ChannelNames(*initial, *current),
+                            {},       {}};
+        std::vector<ChangeSite>& sites = documents.sites;
         for (const ConfigChange& change : changes) {
             const bool removed = change.kind == ConfigChange::Kind::ElementRemoved;
             const XmlDocument& document = removed ? *initial : *current;
             sites.push_back({removed, document.documentNode().selectSingleNode(change.path).raw()});
         }
+        for (const Row& row : m_rows) {
+            std::string element;
+            std::string attribute;
+            row.item->GetXPath(element, attribute);
+            // A row with an accessor shows what it makes of the document, not an attribute.
+            if (element.empty() || attribute.empty() || row.item->HasGetCallback() ||
+                (row.item->Flags() & (ITEM_UNBOUND | ITEM_LOCAL)))
+                continue;
+            const pugi::xml_node bound = current->documentNode().selectSingleNode(element).raw();
+            if (bound) {
+                documents.rowsByAttribute.emplace(std::pair{bound, attribute}, &row);
+                documents.rowsByName.emplace(std::pair{std::string(bound.name()), attribute}, &row);
+            }
+        }
         std::vector<bool> listed(changes.size(), false);
+        const auto addEntry = [&](ReviewGroup& group, ReviewEntry entry) {
+            for (std::size_t i = 0; i < entry.changes.size(); ++i)
+                entry.changeWords.push_back(std::string());
+            group.entries.push_back(std::move(entry));
+        };
 
         // Rows whose value differs, each with the change of its own attribute, or of what is
-        // under its element when it names no attribute.
+        // under its element when it names no attribute. Rows that cannot tell their values
+        // (they hold them themselves) put down nothing to themselves.
         struct Placed {
             std::string page;
             std::string channel;
             std::size_t entry;
+            // Every change the entry lists is its own: it stands for a change no row shows.
+            bool allOwn;
         };
         std::map<std::string, Placed> placed;
-        std::map<std::string, const Row*> rowsByIdentity;
-        for (const Row& row : m_rows) {
+        std::set<std::string> comparing;
+        // The shown rows first: of the rows of one label and binding (one for each reference
+        // standard, say), the one shown stands for them. A hidden row is not listed for
+        // itself, but it words the changes made under it.
+        std::map<std::string, std::pair<std::string, std::string>> differing;
+        std::vector<const Row*> rowsInTurn;
+        for (const bool shownNow : {true, false}) {
+            for (const Row& row : m_rows) {
+                if (row.item->IsVisible() == shownNow)
+                    rowsInTurn.push_back(&row);
+            }
+        }
+        for (const Row* each : rowsInTurn) {
+            const Row& row = *each;
             CConfigItem& item = *row.item;
             const std::string identity = identityOf(item.Label(), item.Binding());
-            rowsByIdentity.emplace(identity, &row);
-            std::string before;
-            std::string after;
-            if (placed.count(identity) || !item.IsVisible() || !item.DiffersFromStart() ||
-                !item.StartAndNowText(before, after))
+            if (differing.count(identity))
+                continue;
+            const std::optional<CConfigItem::StartAndNow> shown = item.ReadStartAndNow();
+            if (!shown)
+                continue;
+            comparing.insert(identity);
+            if (shown->was.isEmpty() == shown->now.isEmpty() && shown->was.equalsAsText(shown->now))
+                continue;
+            // The values as the rows showed them: a row that no longer offers the start
+            // value (its choices were made anew) leaves it to a row of the same label that
+            // offers it.
+            const std::string before =
+                shown->wasOffered ? shown->wasText : shownValue(identity, shown->was);
+            const std::string after = item.OfferedValueText(shown->now)
+                                          ? shown->nowText
+                                          : shownValue(identity, shown->now);
+            differing[identity] = {before, after};
+            if (!item.IsVisible())
                 continue;
             ReviewEntry entry = TextEntry(shownLabel(row), before, after);
             std::string element;
@@ -330,8 +288,8 @@ ConfigReview ConfigReviewBuilder::Build() {
             }
             entry.ownCount = entry.changes.size();
             ReviewGroup& group = groupOf(row.page, row.channel);
-            group.entries.push_back(std::move(entry));
-            placed[identity] = {row.page, row.channel, group.entries.size() - 1};
+            addEntry(group, std::move(entry));
+            placed[identity] = {row.page, row.channel, group.entries.size() - 1, false};
         }
 
         // Where a change no row claims is listed: the first part that holds its element.
@@ -339,18 +297,18 @@ ConfigReview ConfigReviewBuilder::Build() {
         for (const Part& part : m_parts)
             parts.push_back(
                 {part.page, {nodesOf(*initial, part.xpath), nodesOf(*current, part.xpath)}});
-        const ChannelNames channels(*initial, *current);
         auto siteGroup = [&](std::size_t i) -> ReviewGroup& {
             for (const auto& [page, nodes] : parts) {
                 if (withinAny(sites[i].node, sites[i].inInitial ? nodes.first : nodes.second))
-                    return groupOf(page, channels.Of(sites[i].node));
+                    return groupOf(page, documents.channels.Of(sites[i].node));
             }
-            return groupOf(kWholeConfiguration, channels.Of(sites[i].node));
+            return groupOf(kWholeConfiguration, documents.channels.Of(sites[i].node));
         };
 
         // Changes that followed a change of the user's go under it: under its row when it
         // has one (a row set back to its start keeps an entry of its own for them), else
-        // they are that change itself, as a dialog's writes are.
+        // they are that change itself, as a dialog's writes are, with the values the page
+        // shows for it when it has told them.
         for (std::size_t i = 0; i < changes.size(); ++i) {
             if (listed[i])
                 continue;
@@ -359,32 +317,65 @@ ConfigReview ConfigReviewBuilder::Build() {
                 element ? state.CauseOfWrite(element, attribute) : std::nullopt;
             if (!cause)
                 continue;
-            listed[i] = true;
             const std::string identity = identityOf(cause->label, cause->binding);
+            const auto row = m_rowsByIdentity.find(identity);
+            // A row that holds its value itself cannot say what it was: its writes are
+            // listed each as itself.
+            if (row != m_rowsByIdentity.end() && !comparing.count(identity))
+                continue;
+            listed[i] = true;
             auto found = placed.find(identity);
             if (found == placed.end()) {
-                const auto row = rowsByIdentity.find(identity);
-                ReviewGroup& group = row != rowsByIdentity.end()
-                                         ? groupOf(row->second->page, row->second->channel)
-                                         : siteGroup(i);
-                group.entries.push_back(TextEntry(
-                    row != rowsByIdentity.end() ? shownLabel(*row->second) : cause->label));
+                ReviewGroup& group =
+                    row != m_rowsByIdentity.end()
+                        ? groupOf(row->second.front()->page, row->second.front()->channel)
+                        : siteGroup(i);
+                ReviewEntry entry =
+                    TextEntry(row != m_rowsByIdentity.end() ? shownLabel(*row->second.front())
+                                                            : cause->label);
+                // A row that differs but is hidden has its values; one that does not was set
+                // back.
+                if (const auto values = differing.find(identity); values != differing.end()) {
+                    entry.before = values->second.first;
+                    entry.after = values->second.second;
+                }
+                entry.setBack = row != m_rowsByIdentity.end() && !differing.count(identity);
+                if (const auto view = m_views.find(cause->label); view != m_views.end()) {
+                    entry.before = view->second(initial->documentNode());
+                    entry.after = view->second(current->documentNode());
+                    // Shown as it started, only what followed the change is left.
+                    entry.setBack = entry.before == entry.after;
+                    if (entry.setBack)
+                        entry.before = entry.after = std::string();
+                }
+                addEntry(group, std::move(entry));
                 found = placed
                             .emplace(identity,
-                                     Placed{group.page, group.channel, group.entries.size() - 1})
+                                     Placed{group.page, group.channel, group.entries.size() - 1,
+                                            row == m_rowsByIdentity.end() &&
+                                                !group.entries.back().setBack})
                             .first;
             }
-            ReviewEntry& entry =
-                groupOf(found->second.page, found->second.channel).entries[found->second.entry];
-            entry.changes.push_back(changes[i]);
-            if (!rowsByIdentity.count(identity))
-                entry.ownCount = entry.changes.size();
+            ReviewGroup& group = groupOf(found->second.page, found->second.channel);
+            ReviewEntry& entry = group.entries[found->second.entry];
+            // The row's own writes come before what rules wrote after them.
+            const bool own =
+                found->second.allOwn ||
+                (row != m_rowsByIdentity.end() &&
+                 writesOwnValue(*row->second.front()->item, changes[i], sites[i], *current));
+            const std::size_t at = own ? entry.ownCount++ : entry.changes.size();
+            entry.changes.insert(entry.changes.begin() + static_cast<std::ptrdiff_t>(at),
+                                 changes[i]);
+            entry.changeWords.insert(entry.changeWords.begin() + static_cast<std::ptrdiff_t>(at),
+                                     changeEntry(documents, i, group.channel).changeWords[0]);
         }
 
-        // The rest is listed as it is in the document.
+        // The rest is listed as itself, in the words of a row that shows it where one does.
         for (std::size_t i = 0; i < changes.size(); ++i) {
-            if (!listed[i])
-                siteGroup(i).entries.push_back(DescribeChange(changes[i]));
+            if (listed[i])
+                continue;
+            ReviewGroup& group = siteGroup(i);
+            group.entries.push_back(changeEntry(documents, i, group.channel));
         }
 
         for (const int slot : ChangedChannels(ChannelPartsOf(*initial), ChannelPartsOf(*current))) {

@@ -7,9 +7,12 @@
 // as itself. Changes kept outside the document (remote hosts, protocol users) come in as
 // ready-made entries.
 
+#include "platform/Variant.h"
 #include "state/ConfigDiff.h"
 
 #include <cstddef>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,11 @@ struct ReviewEntry {
     // followed it (a rule's rewrite).
     std::vector<ConfigChange> changes;
     std::size_t ownCount = 0;
+    // The changes in words, one for each change when the review made the entry; an entry
+    // made elsewhere has none, and its changes are worded without the rows.
+    std::vector<std::string> changeWords;
+    // A row set back to its start: it has no change of its own, only what followed it.
+    bool setBack = false;
 
     std::size_t CausedCount() const { return changes.size() - ownCount; }
 };
@@ -68,6 +76,10 @@ public:
     void AddPart(const std::string& page, const std::string& xpath);
     // A change kept outside the document.
     void AddEntry(const std::string& page, const std::string& channel, ReviewEntry entry);
+    // A setting a page shows without a row (the Ganging page's grid): the label the page
+    // puts its changes down to, and how the page shows its value in a document.
+    using ShownValue = std::function<std::string(const XmlNode& root)>;
+    void AddView(const std::string& label, ShownValue shown);
 
     // The review of the configuration state's documents now.
     ConfigReview Build();
@@ -91,12 +103,20 @@ private:
     };
 
     static std::string shownLabel(const Row& row);
+    struct Documents;
+    // How the rows of one label and binding show a value: the first of them that offers it,
+    // else the first row's raw text.
+    std::string shownValue(const std::string& identity, const Variant& value) const;
+    // A change in words, as an entry of its own: by the row that shows its attribute, else by its
+    // names. A change of another channel than the group's is named with its channel.
+    ReviewEntry changeEntry(const Documents& documents, std::size_t change,
+                            const std::string& groupChannel) const;
 
     std::vector<std::string> m_pageOrder;
     std::vector<Row> m_rows;
     std::vector<Part> m_parts;
     std::vector<External> m_external;
+    std::map<std::string, ShownValue> m_views;
+    // The rows of each label and binding, in list order.
+    std::map<std::string, std::vector<const Row*>> m_rowsByIdentity;
 };
-
-// A document change in words, for a change no row shows: what changed, and its values.
-ReviewEntry DescribeChange(const ConfigChange& change);

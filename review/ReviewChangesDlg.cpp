@@ -94,8 +94,8 @@ void CReviewChangesDlg::fill(const ConfigReview& review) {
             row->addStretch();
             m_lines->addLayout(row);
             QList<QLabel*> details;
-            for (std::size_t i = entry.ownCount; i < entry.changes.size(); ++i) {
-                QLabel* detail = addLabel(EntryLine(DescribeChange(entry.changes[i])), 3);
+            for (const std::string& line : CausedChangeLines(entry)) {
+                QLabel* detail = addLabel(line, 3);
                 detail->hide();
                 details.append(detail);
             }

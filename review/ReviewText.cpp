@@ -28,9 +28,15 @@ std::string CausedLine(const ReviewEntry& entry) {
     const std::string what = count == 1 ? std::string("1 change made by rules")
                                         : fmt::format("{} changes made by rules", count);
     // A row set back to its start has no change of its own left, only what followed it.
-    return entry.ownCount == 0 && entry.before.empty() && entry.after.empty()
-               ? "set back; " + what + " remain" + (count == 1 ? "s" : "")
-               : what;
+    return entry.setBack ? "set back; " + what + " remain" + (count == 1 ? "s" : "") : what;
+}
+
+std::vector<std::string> CausedChangeLines(const ReviewEntry& entry) {
+    std::vector<std::string> lines;
+    for (std::size_t i = entry.ownCount; i < entry.changes.size(); ++i)
+        lines.push_back(i < entry.changeWords.size() ? entry.changeWords[i]
+                                                     : EntryLine(DescribeChange(entry.changes[i])));
+    return lines;
 }
 
 std::string NameList(const std::vector<std::string>& names) {
@@ -92,8 +98,8 @@ std::string ReviewReport(const ConfigReview& review, const std::string& title) {
             if (caused.empty())
                 continue;
             text += "    " + caused + ":\n";
-            for (std::size_t i = entry.ownCount; i < entry.changes.size(); ++i)
-                text += "      " + EntryLine(DescribeChange(entry.changes[i])) + "\n";
+            for (const std::string& line : CausedChangeLines(entry))
+                text += "      " + line + "\n";
         }
         text += "\n";
     }

@@ -2,6 +2,7 @@
 // The review in words: the heading of a group, the line of an entry, and the whole review
 // as a plain text report to keep beside a saved configuration.
 
+#include "ChangeWords.h"
 #include "ConfigReview.h"
 
 #include <string>
@@ -13,6 +14,8 @@ std::string GroupHeading(const ReviewGroup& group);
 std::string EntryLine(const ReviewEntry& entry);
 // "3 changes made by rules", or empty when the entry has none.
 std::string CausedLine(const ReviewEntry& entry);
+// The changes made by rules that CausedLine counts, one line each, in the entry's words.
+std::vector<std::string> CausedChangeLines(const ReviewEntry& entry);
 // "Channels C1 and C2 go offline to restart.", with "C2 is recording and will stop." for
 // each that records or plays; empty when no channel restarts.
 std::string RestartLine(const ConfigReview& review);

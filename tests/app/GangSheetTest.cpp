@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothingElse) {
     storeConfiguration([](XmlDocument& document) {
         document.documentNode().selectSingleNode("//Channel[@id='C1']/@loop").setValue("true");
@@ -25,6 +27,7 @@ TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothing
         CGangPage* gang = showPage<CGangPage>(sheet);
         ASSERT_NE(gang, nullptr);
         gang->Dialog()->ChoiceButton(0, 1)->click(); // C1 into Gang 1
+        QCoreApplication::sendPostedEvents();
         gang->Dialog()->ChoiceButton(1, 1)->click(); // C2 into Gang 1
         QCoreApplication::sendPostedEvents();
 
@@ -53,6 +56,11 @@ TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothing
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);
+    // The review showed each column's change as the page shows it.
+    for (const char* line :
+         {"Ganging of C1: Not ganged \u2192 Gang 1", "Ganging of C2: Not ganged \u2192 Gang 1"})
+        EXPECT_NE(std::find(reviewLines.begin(), reviewLines.end(), line), reviewLines.end())
+            << line;
     expectStoredAs(before, committed(), [](const XmlNode& root) {
         root.selectSingleNode("//Channel[@id='C1']/Ganging/@gangIndex").setValue("0");
         root.selectSingleNode("//Channel[@id='C1']/Ganging/@gangOrder").setValue("0");

@@ -6,45 +6,129 @@
 #include "channel/ChannelDlg.h"
 #include "channel/ChannelPage.h"
 #include "items/ConfigChoiceItem.h"
+#include "items/ConfigSliderItem.h"
 #include "pages/GpiDialogs.h"
 #include "pages/GpiPage.h"
 #include "pages/PanelPage.h"
 #include "platform/StringIds.h"
+#include "platform/TouchTab.h"
+#include "review/ReviewText.h"
 #include "state/ConfigDiff.h"
 
 #include <QPushButton>
 
+#include <map>
 #include <random>
 
 namespace {
 
 constexpr const char* kTimeOfDay = "./Config/System/TimeOfDay";
 
-// Every shown choice row of the pages that have rows, but the reference standard, whose
-// change commits at once.
-std::vector<CConfigChoiceItem*> choiceRows(CTrellisDlg& sheet) {
-    std::vector<CConfigListCtrl*> lists = {sheet.SystemPage()->List()};
+// A list of rows and the review group it is listed in.
+struct ListedRows {
+    std::string page;
+    std::string channel;
+    CConfigListCtrl* list;
+};
+
+std::vector<ListedRows> rowLists(CTrellisDlg& sheet) {
+    std::vector<ListedRows> lists = {{"System", "", sheet.SystemPage()->List()}};
     for (int i = 0; i < sheet.GetPageCount(); ++i) {
         if (auto* channels = dynamic_cast<CChannelPage*>(sheet.GetPage(i))) {
             for (int slot = 0; slot < channels->ChannelCount(); ++slot)
-                lists.push_back(channels->Dialog(slot)->List());
+                lists.push_back({"Channel", channels->Tabs()->tabText(slot).toStdString(),
+                                 channels->Dialog(slot)->List()});
         } else if (auto* gpi = dynamic_cast<CGpiPage*>(sheet.GetPage(i))) {
-            lists.push_back(gpi->InputDialog()->List());
-            lists.push_back(gpi->OutputDialog()->List());
+            lists.push_back({"GPI", "", gpi->InputDialog()->List()});
+            lists.push_back({"GPI", "", gpi->OutputDialog()->List()});
         } else if (auto* panel = dynamic_cast<CPanelPage*>(sheet.GetPage(i))) {
-            lists.push_back(panel->List());
+            lists.push_back({"Panel", "", panel->List()});
         }
     }
-    std::vector<CConfigChoiceItem*> rows;
-    for (CConfigListCtrl* list : lists) {
-        for (std::size_t i = 0; list && i < list->ItemCount(); ++i) {
-            auto* choice = dynamic_cast<CConfigChoiceItem*>(list->ItemAt(i));
-            if (choice && choice->IsVisible() && choice->ChoiceCount() > 0 &&
-                !(choice->InterlockFlags() & INTERLOCK_REFERENCE_STANDARD))
-                rows.push_back(choice);
+    return lists;
+}
+
+// Every shown choice and slider row of the pages that have rows, but the reference
+// standard, whose change commits at once.
+std::vector<CConfigItem*> touchableRows(CTrellisDlg& sheet) {
+    std::vector<CConfigItem*> rows;
+    for (const ListedRows& listed : rowLists(sheet)) {
+        for (std::size_t i = 0; listed.list && i < listed.list->ItemCount(); ++i) {
+            CConfigItem* row = listed.list->ItemAt(i);
+            auto* choice = dynamic_cast<CConfigChoiceItem*>(row);
+            if (row->IsVisible() &&
+                ((choice && choice->ChoiceCount() > 0) || dynamic_cast<CConfigSliderItem*>(row)) &&
+                !(row->InterlockFlags() & INTERLOCK_REFERENCE_STANDARD))
+                rows.push_back(row);
         }
     }
     return rows;
+}
+
+// Where a row is and what it is: its group, label and binding.
+std::string rowKey(const ListedRows& listed, CConfigItem& row) {
+    return listed.page + "|" + listed.channel + "|" + row.Label() + "|" + row.Binding();
+}
+
+// What every shown row shows, by rowKey.
+std::map<std::string, std::string> shownTexts(CTrellisDlg& sheet) {
+    std::map<std::string, std::string> texts;
+    for (const ListedRows& listed : rowLists(sheet)) {
+        for (std::size_t i = 0; listed.list && i < listed.list->ItemCount(); ++i) {
+            CConfigItem* row = listed.list->ItemAt(i);
+            std::string text;
+            if (row->IsVisible() && row->GetValueText(text) == 0)
+                texts.emplace(rowKey(listed, *row), text);
+        }
+    }
+    return texts;
+}
+
+// Every shown row that shows another value than at the start is marked changed; every
+// shown row marked changed is an entry of its group with both values as the row showed
+// them; and no entry of a row that differs says it was set back.
+void expectRowsListedAsShown(CTrellisDlg& sheet, const ConfigReview& review,
+                             const std::map<std::string, std::string>& startTexts) {
+    for (const ListedRows& listed : rowLists(sheet)) {
+        for (std::size_t i = 0; listed.list && i < listed.list->ItemCount(); ++i) {
+            CConfigItem* row = listed.list->ItemAt(i);
+            const bool differs = row->DiffersFromStart();
+            std::string now;
+            row->GetValueText(now);
+            for (const ReviewGroup& group : review.groups) {
+                if (group.page != listed.page || group.channel != listed.channel)
+                    continue;
+                for (const ReviewEntry& entry : group.entries) {
+                    if (!entry.label.ends_with(row->Label()))
+                        continue;
+                    EXPECT_FALSE(differs && entry.setBack) << EntryLine(entry);
+                }
+            }
+            const auto start = startTexts.find(rowKey(listed, *row));
+            // A row that shows another value than at the start is marked, unless it holds
+            // its value itself (a tag, a GPI output's channel) and so cannot tell.
+            const bool holdsItsValue =
+                (row->Flags() & (ITEM_LOCAL | ITEM_UNBOUND)) && !row->HasGetCallback();
+            if (row->IsVisible() && !holdsItsValue && start != startTexts.end() &&
+                start->second != now)
+                EXPECT_TRUE(differs)
+                    << rowKey(listed, *row) << " shows " << start->second << " -> " << now;
+            if (!row->IsVisible() || !differs)
+                continue;
+            bool found = false;
+            for (const ReviewGroup& group : review.groups) {
+                for (const ReviewEntry& entry : group.entries) {
+                    found =
+                        found || (group.page == listed.page && group.channel == listed.channel &&
+                                  entry.label.ends_with(row->Label()) && entry.after == now &&
+                                  (start == startTexts.end() || entry.before == start->second));
+                }
+            }
+            EXPECT_TRUE(found) << rowKey(listed, *row) << " shows "
+                               << (start == startTexts.end() ? "?" : start->second) << " -> "
+                               << now;
+        }
+    }
 }
 
 std::string startText() {
@@ -60,17 +144,27 @@ TEST_F(SheetTest, TheReviewListsExactlyTheChangesThatMakeTheStartIntoWhatIsCommi
         std::string shown;
         runAsAdmin([&](CTrellisDlg& sheet) {
             start = startText();
+            const std::map<std::string, std::string> startTexts = shownTexts(sheet);
             // Random touches on random rows, each followed by its rules.
             for (int touch = 0; touch < 12; ++touch) {
-                const std::vector<CConfigChoiceItem*> rows = choiceRows(sheet);
+                const std::vector<CConfigItem*> rows = touchableRows(sheet);
                 ASSERT_FALSE(rows.empty());
-                CConfigChoiceItem* row = rows[random() % rows.size()];
-                script.answer(static_cast<int>(random() % row->ChoiceCount()) + 1);
+                CConfigItem* row = rows[random() % rows.size()];
+                if (auto* choice = dynamic_cast<CConfigChoiceItem*>(row)) {
+                    script.answer(static_cast<int>(random() % choice->ChoiceCount()) + 1);
+                } else {
+                    const int position = static_cast<int>(random() % 9) * 3;
+                    script.answerDialog([position](QDialog& slider) {
+                        static_cast<CConfigSliderDlg&>(slider).MoveTo(position);
+                        return IDOK;
+                    });
+                }
                 row->TrackPopup(QPoint());
                 QCoreApplication::sendPostedEvents();
                 script.clear(); // a rule's question is declined
             }
             const ConfigReview review = sheet.ReviewChanges();
+            expectRowsListedAsShown(sheet, review, startTexts);
             // Every difference is listed once, by a row or as itself.
             EXPECT_EQ(review.ListedChangeCount(), review.differences.size());
             XmlDocument applied;

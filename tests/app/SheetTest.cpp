@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -213,7 +214,13 @@ TEST_F(SheetTest, AConfirmedReferenceStandardChangeCommitsAndEnds) {
     EXPECT_EQ(reviewLines[1],
               "Video Reference \u203A Reference standard: NTSC (59.94 Hz) \u2192 PAL (50 Hz)");
     EXPECT_TRUE(reviewLines[2].ends_with(" changes made by rules")) << reviewLines[2];
-    EXPECT_TRUE(reviewLines[3].starts_with("VideoInput ")) << reviewLines[3];
+    // In words, with the values a format row shows; the channel is named, as the change is
+    // listed under the System page's.
+    EXPECT_EQ(reviewLines[3], "C2 \u203A Video input \u203A Format: NTSC (SD) \u2192 PAL (SD)");
+    // A row whose choices changed with the standard shows the old value as it showed it.
+    EXPECT_NE(std::find(reviewLines.begin(), reviewLines.end(),
+                        "Recorder Setup \u203A Video input format: NTSC (SD) \u2192 PAL (SD)"),
+              reviewLines.end());
     EXPECT_EQ(reviewLines.back(), "Channels C1, C2, C3 and C4 go offline to restart.");
     EXPECT_EQ(script.last().caption, "Changes Committed");
     EXPECT_TRUE(script.last().text.starts_with("Committed: System (1 change), Channel C1 ("))

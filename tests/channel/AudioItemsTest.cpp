@@ -200,3 +200,41 @@ TEST_F(AudioItemsTest, OutputGroupChoicesFollowTheEmbeddedOutputs) {
     EXPECT_EQ(attributes("//AudioOutput/AudioOutputEmbedded/@group"),
               "GroupNone GroupNone GroupNone GroupNone GroupNone GroupNone GroupNone GroupNone");
 }
+
+TEST_F(AudioItemsTest, AudioRowsCompareTheStartWithNowAndShowEachAsItWasShown) {
+    load(audioDocument(16, kEmbeddedAndAes, 16));
+    state.SetInitialConfig(document->xml());
+    build();
+    const auto startAndNow = [](CConfigItem* row) {
+        std::string was;
+        std::string now;
+        if (!row || !row->DiffersFromStart() || !row->StartAndNowText(was, now))
+            return std::string("unchanged");
+        return was + " -> " + now;
+    };
+    for (std::size_t i = 0; i < dialog->List()->ItemCount(); ++i)
+        EXPECT_FALSE(dialog->List()->ItemAt(i)->DiffersFromStart()) << i;
+
+    ASSERT_TRUE(pick(item("Audio input type:"), "AES/EBU"));
+    ASSERT_TRUE(pick(item("Number of audio inputs:", 1), "4"));
+    ASSERT_TRUE(pick(item("A1/A2 input format:"), "AC-3"));
+    script.answerDialog([](QDialog& slider) {
+        static_cast<CConfigSliderDlg&>(slider).MoveTo(250); // -200 + 250
+        return IDOK;
+    });
+    ASSERT_TRUE(item("Timing offset:", 0)->TrackPopup(QPoint(1, 1)));
+
+    EXPECT_EQ(startAndNow(item("Audio input type:")), "Embedded -> AES/EBU");
+    EXPECT_EQ(startAndNow(item("Number of audio inputs:", 0)), "16 -> 4");
+    EXPECT_EQ(startAndNow(item("Number of audio inputs:", 1)), "16 -> 4");
+    EXPECT_EQ(startAndNow(item("A1/A2 input format:")), "16-bit PCM -> AC-3");
+    EXPECT_EQ(startAndNow(item("Timing offset:", 0)), "0 ms -> 50 ms");
+    EXPECT_EQ(startAndNow(item("Timing offset:", 1)), "unchanged");
+    // The group row showed sixteen tracks' choice at the start, and shows four tracks' now.
+    CConfigItem* group = item("Embedded input group(s):");
+    ASSERT_TRUE(pick(group, "Group 3"));
+    EXPECT_EQ(startAndNow(group), "Groups 1, 2, 3, 4 -> Group 3");
+    EXPECT_EQ(offers(group),
+              (std::vector<std::string>{"Group 1", "Group 2", "Group 3", "Group 4"}));
+    state.SetInitialConfig(std::string());
+}

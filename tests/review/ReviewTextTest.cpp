@@ -36,29 +36,50 @@ TEST(ReviewTextTest, AnEntryShowsItsLabelAndBothValuesWithNoneForAnEmptyOne) {
     EXPECT_EQ(EntryLine(TextEntry("Password: changed")), "Password: changed");
 }
 
-TEST(ReviewTextTest, DocumentChangesAreNamedByTheirElementsBelowTheChannel) {
+TEST(ReviewTextTest, DocumentChangesAreWordedByTheirElementsBelowTheChannel) {
     const ReviewEntry byId = DescribeChange(
         attributeChange("/Config[1]/VideoInput[@id=\"VideoIn2\"]", "videoInputFormat", "A", "B"));
-    EXPECT_EQ(EntryLine(byId), "VideoInput \"VideoIn2\": videoInputFormat: A \u2192 B");
+    EXPECT_EQ(EntryLine(byId), "Video input \"VideoIn2\" \u203A Format: A \u2192 B");
     EXPECT_EQ(byId.ownCount, 1u);
+    // An id the group already names is left out.
+    EXPECT_EQ(EntryLine(DescribeChange(attributeChange("/Config[1]/VideoInput[@id=\"VideoIn2\"]",
+                                                       "videoInputFormat", "A", "B"),
+                                       {"VideoIn2"})),
+              "Video input \u203A Format: A \u2192 B");
 
-    // The channel is the group's name, not repeated; a first element has no number.
-    const ReviewEntry inChannel = DescribeChange(attributeChange(
-        "/Config[1]/Channel[@id=\"C1\"]/Audio[3]/AudioInputComponent[1]", "tag", "ENG", ""));
-    EXPECT_EQ(EntryLine(inChannel), "Audio 3 / AudioInputComponent: tag: ENG \u2192 (none)");
+    // The channel is the group's name, not repeated; a track is named by its number, and
+    // true and false read as the attribute says.
+    EXPECT_EQ(EntryLine(DescribeChange(attributeChange("/Config[1]/Channel[@id=\"C1\"]/Audio[9]",
+                                                       "assigned", "true", "false"))),
+              "Audio track 9: assigned \u2192 not assigned");
+    EXPECT_EQ(EntryLine(DescribeChange(attributeChange("/Config[1]/Channel[@id=\"C1\"]/Audio[1]/"
+                                                       "AudioInputComponent[1]",
+                                                       "tag", "ENG", ""))),
+              "Audio track 1 \u203A Input component \u203A Tag: ENG \u2192 (none)");
+    EXPECT_EQ(EntryLine(DescribeChange(attributeChange("/Config[1]/Channel[@id=\"C1\"]",
+                                                       "continuousRecord", "false", "true"))),
+              "Channel \u203A Continuous record: off \u2192 on");
+    EXPECT_EQ(EntryLine(DescribeChange(attributeChange(
+                  "/Config[1]/VideoCodec[1]/UncompressedVbi[1]", "enable", "true", "false"))),
+              "Video codec \u203A Uncompressed VBI: enabled \u2192 disabled");
 
     // A slash or bracket inside an id's quotes does not split the path.
-    EXPECT_EQ(DescribeChange(elementChange(ConfigChange::Kind::ElementAdded,
-                                           "/Config[1]/GpiInput[@id=\"in/[3]\"]"))
-                  .label,
-              "Added GpiInput \"in/[3]\"");
-    EXPECT_EQ(DescribeChange(elementChange(ConfigChange::Kind::ElementRemoved,
-                                           "/Config[1]/VideoCodec[@id=\"V1\"]/"
-                                           "UncompressedVbi[1]/VbiLine[2]"))
-                  .label,
-              "Removed VideoCodec \"V1\" / UncompressedVbi / VbiLine 2");
+    EXPECT_EQ(EntryLine(DescribeChange(elementChange(ConfigChange::Kind::ElementAdded,
+                                                     "/Config[1]/GpiInput[@id=\"in/[3]\"]"))),
+              "GPI input \"in/[3]\" added");
+    EXPECT_EQ(EntryLine(DescribeChange(elementChange(ConfigChange::Kind::ElementRemoved,
+                                                     "/Config[1]/VideoCodec[@id=\"V1\"]/"
+                                                     "UncompressedVbi[1]/VbiLine[2]"),
+                                       {"V1"})),
+              "Video codec \u203A Uncompressed VBI \u203A VBI line 2 removed");
+    // A VBI line whose element says which line it is, is named by that line.
+    ConfigChange line = elementChange(ConfigChange::Kind::ElementRemoved,
+                                      "/Config[1]/VideoCodec[1]/UncompressedVbi[1]/VbiLine[2]");
+    line.element = R"(<VbiLine lineNum="21" lineType="Luma"/>)";
+    EXPECT_EQ(EntryLine(DescribeChange(line)),
+              "Video codec \u203A Uncompressed VBI \u203A VBI line 21 removed");
     EXPECT_EQ(EntryLine(DescribeChange(attributeChange("/Config[1]", "version", "1", "2"))),
-              "Configuration: version: 1 \u2192 2");
+              "Configuration \u203A Version: 1 \u2192 2");
 }
 
 TEST(ReviewTextTest, RuleChangesAreCountedAndASetBackRowSaysWhatRemains) {
@@ -73,6 +94,7 @@ TEST(ReviewTextTest, RuleChangesAreCountedAndASetBackRowSaysWhatRemains) {
 
     ReviewEntry setBack = TextEntry("Video format:");
     setBack.changes = {ConfigChange{}};
+    setBack.setBack = true;
     EXPECT_EQ(CausedLine(setBack), "set back; 1 change made by rules remains");
     setBack.changes.push_back(ConfigChange{});
     EXPECT_EQ(CausedLine(setBack), "set back; 2 changes made by rules remain");
@@ -117,7 +139,7 @@ TEST(ReviewTextTest, TheReportListsGroupsEntriesTheirRuleChangesAndTheRestart) {
               "System\n"
               "  Reference standard: NTSC (59.94 Hz) \u2192 PAL (50 Hz)\n"
               "    1 change made by rules:\n"
-              "      VideoInput \"VideoIn2\": videoInputFormat: N \u2192 P\n"
+              "      Video input \"VideoIn2\" \u203A Format: N \u2192 P\n"
               "\n"
               "Security C2\n"
               "  Password: changed\n"
