@@ -276,7 +276,10 @@ bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome) {
     clock.start();
     const std::uint32_t restarting = restartingSlots();
     const std::uint32_t before = m_state->IsChannelOffline();
-    committed = m_state->CommitConfig(ServerChangeWords);
+    const auto words = [this](const XmlDocument& known, const XmlDocument& now) {
+        return serverChangeWords(known, now);
+    };
+    committed = m_state->CommitConfig(words);
     // A refused commit keeps the sheet and its edits, to try again or to save them.
     if (FAILED(committed))
         return false;
@@ -341,7 +344,10 @@ void CTrellisDlg::OnCancel() {
         if (prompter().messageBox("Discard configuration changes?", "Discard Changes",
                                   MB_TOUCH_QUESTION | (busy ? MB_DEFBUTTON2 : 0), this) != IDYES)
             return;
-        const HRESULT restored = m_state->RestoreInitialConfig(ServerChangeWords);
+        const HRESULT restored =
+            m_state->RestoreInitialConfig([this](const XmlDocument& known, const XmlDocument& now) {
+                return serverChangeWords(known, now);
+            });
         if (FAILED(restored) && restored != E_ABORT) {
             prompter().messageBox(ComErrorText(restored), "Discard Changes", MB_TOUCH_ERROR, this);
             return;

@@ -31,11 +31,11 @@ struct SheetPages {
     CRemotePage* remote;
     CSecurityPage* security;
 };
+// The review of the pages, listed in the order of the page names, ready to build.
+ConfigReviewBuilder PagesReviewBuilder(const SheetPages& pages,
+                                       const std::vector<std::string>& pageOrder);
 // What a commit now would change, from the pages, listed in the order of the page names.
 ConfigReview ReviewPages(const SheetPages& pages, const std::vector<std::string>& pageOrder);
-
-// What another session committed, one line a change, in the words the review uses.
-std::vector<std::string> ServerChangeWords(const XmlDocument& known, const XmlDocument& now);
 
 // The report of changes kept beside a saved configuration: "studio.xml" has
 // "studio.changes.txt".
@@ -85,6 +85,11 @@ private:
     void saveChangeReport(const std::string& configurationPath);
     // The slots of the channels a commit now restarts, as a mask.
     std::uint32_t restartingSlots() const;
+    // The review of every page, ready to build.
+    ConfigReviewBuilder reviewBuilder() const;
+    // What another session committed, one line a change, in the review's words.
+    std::vector<std::string> serverChangeWords(const XmlDocument& known,
+                                               const XmlDocument& now) const;
     // Names the channels of a mask of channel slots.
     std::vector<std::string> slotNames(std::uint32_t mask) const;
 

@@ -113,7 +113,8 @@ void addGangViews(ConfigReviewBuilder& builder) {
 
 } // namespace
 
-ConfigReview ReviewPages(const SheetPages& pages, const std::vector<std::string>& pageOrder) {
+ConfigReviewBuilder PagesReviewBuilder(const SheetPages& pages,
+                                       const std::vector<std::string>& pageOrder) {
     ConfigReviewBuilder builder;
     builder.SetPageOrder(pageOrder);
 
@@ -148,23 +149,29 @@ ConfigReview ReviewPages(const SheetPages& pages, const std::vector<std::string>
             addProtocolUserChanges(builder, "Security",
                                    pages.security->Tabs()->tabText(index).toStdString(), *dialog);
     }
-    return builder.Build();
+    return builder;
 }
 
-ConfigReview CTrellisDlg::ReviewChanges() const {
+ConfigReview ReviewPages(const SheetPages& pages, const std::vector<std::string>& pageOrder) {
+    return PagesReviewBuilder(pages, pageOrder).Build();
+}
+
+ConfigReviewBuilder CTrellisDlg::reviewBuilder() const {
     std::vector<std::string> order;
     for (int index = 0; index < GetPageCount(); ++index)
         order.push_back(GetPage(index)->PageName().toStdString());
-    return ReviewPages({m_systemPage.get(), m_channelPage.get(), m_gpiPage.get(), m_panelPage.get(),
-                        m_remotePage.get(), m_securityPage.get()},
-                       order);
+    return PagesReviewBuilder({m_systemPage.get(), m_channelPage.get(), m_gpiPage.get(),
+                               m_panelPage.get(), m_remotePage.get(), m_securityPage.get()},
+                              order);
 }
 
-std::vector<std::string> ServerChangeWords(const XmlDocument& known, const XmlDocument& now) {
-    std::vector<std::string> lines;
-    for (const ConfigChange& change : DiffConfigurations(known.documentNode(), now.documentNode()))
-        lines.push_back(EntryLine(DescribeChange(change)));
-    return lines;
+ConfigReview CTrellisDlg::ReviewChanges() const {
+    return reviewBuilder().Build();
+}
+
+std::vector<std::string> CTrellisDlg::serverChangeWords(const XmlDocument& known,
+                                                        const XmlDocument& now) const {
+    return reviewBuilder().ChangeLines(known, now);
 }
 
 QString ChangeReportPath(const QString& configurationPath) {

@@ -163,6 +163,51 @@ ReviewEntry ConfigReviewBuilder::changeEntry(const Documents& documents, std::si
     return entry;
 }
 
+void ConfigReviewBuilder::indexRows() {
+    m_rowsByIdentity.clear();
+    for (const Row& row : m_rows)
+        m_rowsByIdentity[identityOf(row.item->Label(), row.item->Binding())].push_back(&row);
+}
+
+ConfigReviewBuilder::Documents
+ConfigReviewBuilder::documentsOf(const XmlDocument& initial, const XmlDocument& current,
+                                 const std::vector<ConfigChange>& changes) const {
+    Documents documents{initial, current, changes, {}, ChannelNames(initial, current), {}, {}};
+    for (const ConfigChange& change : changes) {
+        const bool removed = change.kind == ConfigChange::Kind::ElementRemoved;
+        const XmlDocument& document = removed ? initial : current;
+        documents.sites.push_back(
+            {removed, document.documentNode().selectSingleNode(change.path).raw()});
+    }
+    for (const Row& row : m_rows) {
+        std::string element;
+        std::string attribute;
+        row.item->GetXPath(element, attribute);
+        // A row with an accessor shows what it makes of the document, not an attribute.
+        if (element.empty() || attribute.empty() || row.item->HasGetCallback() ||
+            (row.item->Flags() & (ITEM_UNBOUND | ITEM_LOCAL)))
+            continue;
+        const pugi::xml_node bound = current.documentNode().selectSingleNode(element).raw();
+        if (bound) {
+            documents.rowsByAttribute.emplace(std::pair{bound, attribute}, &row);
+            documents.rowsByName.emplace(std::pair{std::string(bound.name()), attribute}, &row);
+        }
+    }
+    return documents;
+}
+
+std::vector<std::string> ConfigReviewBuilder::ChangeLines(const XmlDocument& before,
+                                                          const XmlDocument& after) {
+    indexRows();
+    const std::vector<ConfigChange> changes =
+        DiffConfigurations(before.documentNode(), after.documentNode());
+    const Documents documents = documentsOf(before, after, changes);
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < changes.size(); ++i)
+        lines.push_back(EntryLine(changeEntry(documents, i, {})));
+    return lines;
+}
+
 ConfigReview ConfigReviewBuilder::Build() {
     CConfigState state;
     const XmlDocument* initial = state.GetInitialDocument();
@@ -188,35 +233,13 @@ ConfigReview ConfigReviewBuilder::Build() {
     for (const Part& part : m_parts)
         notePage(part.page);
 
-    m_rowsByIdentity.clear();
-    for (const Row& row : m_rows)
-        m_rowsByIdentity[identityOf(row.item->Label(), row.item->Binding())].push_back(&row);
+    indexRows();
 
     if (initial && current) {
         review.differences = DiffConfigurations(initial->documentNode(), current->documentNode());
         const std::vector<ConfigChange>& changes = review.differences;
-        Documents documents{*initial, *current, changes, {}, ChannelNames(*initial, *current),
-                            {},       {}};
-        std::vector<ChangeSite>& sites = documents.sites;
-        for (const ConfigChange& change : changes) {
-            const bool removed = change.kind == ConfigChange::Kind::ElementRemoved;
-            const XmlDocument& document = removed ? *initial : *current;
-            sites.push_back({removed, document.documentNode().selectSingleNode(change.path).raw()});
-        }
-        for (const Row& row : m_rows) {
-            std::string element;
-            std::string attribute;
-            row.item->GetXPath(element, attribute);
-            // A row with an accessor shows what it makes of the document, not an attribute.
-            if (element.empty() || attribute.empty() || row.item->HasGetCallback() ||
-                (row.item->Flags() & (ITEM_UNBOUND | ITEM_LOCAL)))
-                continue;
-            const pugi::xml_node bound = current->documentNode().selectSingleNode(element).raw();
-            if (bound) {
-                documents.rowsByAttribute.emplace(std::pair{bound, attribute}, &row);
-                documents.rowsByName.emplace(std::pair{std::string(bound.name()), attribute}, &row);
-            }
-        }
+        Documents documents = documentsOf(*initial, *current, changes);
+        const std::vector<ChangeSite>& sites = documents.sites;
         std::vector<bool> listed(changes.size(), false);
         const auto addEntry = [&](ReviewGroup& group, ReviewEntry entry) {
             for (std::size_t i = 0; i < entry.changes.size(); ++i)

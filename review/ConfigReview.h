@@ -83,6 +83,9 @@ public:
 
     // The review of the configuration state's documents now.
     ConfigReview Build();
+    // The changes between two other documents, one line each in the review's words: what
+    // another session committed, say.
+    std::vector<std::string> ChangeLines(const XmlDocument& before, const XmlDocument& after);
 
 private:
     struct Row {
@@ -104,6 +107,9 @@ private:
 
     static std::string shownLabel(const Row& row);
     struct Documents;
+    void indexRows();
+    Documents documentsOf(const XmlDocument& initial, const XmlDocument& current,
+                          const std::vector<ConfigChange>& changes) const;
     // How the rows of one label and binding show a value: the first of them that offers it,
     // else the first row's raw text.
     std::string shownValue(const std::string& identity, const Variant& value) const;

@@ -337,6 +337,11 @@ TEST_F(SheetTest, ASecondSessionsCommitIsNotSilentlyReverted) {
         script.answer(IDNO);
         sheet.OkButton()->click();
         EXPECT_EQ(script.last().caption, "Configuration Changed");
+        // The other session's change is told as the review would tell it.
+        EXPECT_EQ(script.last().text,
+                  "The configuration was changed on the server after you logged on:\n"
+                  "Audio Reference \u203A Audio reference level: +4 dBu \u2192 +8 dBu\n\n"
+                  "Your commit would undo those changes.\n\nCommit anyway?");
         EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
         EXPECT_EQ(sheet.result(), 0);
         EXPECT_TRUE(committed() == theirs);
