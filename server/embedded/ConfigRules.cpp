@@ -84,7 +84,7 @@ bool IsUsableConfiguration(const std::string& text, std::string& reason) {
 bool IsUsableConfiguration(const XmlDocument& document, std::string& reason) {
     const XmlNode config = document.documentElement();
     if (config.name() != "Config") {
-        reason = "the root element is not Config";
+        reason = fmt::format("the root element is {}, not Config", config.name());
         return false;
     }
     const XmlNodeList channels = config.selectNodes("Channel");

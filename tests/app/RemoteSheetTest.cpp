@@ -11,6 +11,7 @@
 #include "server/IConfigServer.h"
 #include "server/IRemoteHosts.h"
 #include "server/embedded/RemoteHostsFile.h"
+#include "support/ImmutableFile.h"
 #include "support/Touch.h"
 
 #include <QDir>
@@ -19,32 +20,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr const char* kOneHost =
     "<?xml version=\"1.0\"?>\n<RemoteHosts>\n  <Host hostName=\"studio-a\" id=\"1\" />\n"
     "</RemoteHosts>\n";
-
-// Sets or clears the file's immutable flag; false when the file system or the rights do not
-// allow it.
-bool setImmutable(const QString& path, bool immutable) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return done;
-}
 
 } // namespace
 
