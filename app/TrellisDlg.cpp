@@ -248,10 +248,14 @@ void CTrellisDlg::OnOK() {
         }
         close = commitAll(committed, outcome);
     });
-    if (FAILED(committed) && committed != E_ABORT)
-        prompter().messageBox(ComErrorText(committed), "Saving Configuration Settings",
-                              MB_TOUCH_ERROR, this);
-    else if (scope.Failed())
+    if (FAILED(committed) && committed != E_ABORT) {
+        // The server's reason says why; its status alone ("Access is denied.") misleads.
+        const std::string reason = m_state ? m_state->GetServerErrorText() : std::string();
+        prompter().messageBox(reason.empty()
+                                  ? ComErrorText(committed)
+                                  : "The configuration was not committed: " + AsSentence(reason),
+                              "Saving Configuration Settings", MB_TOUCH_ERROR, this);
+    } else if (scope.Failed())
         prompter().messageBox(scope.FailureText(), "Saving Configuration Settings", MB_TOUCH_ERROR,
                               this);
     if (close) {

@@ -20,13 +20,6 @@ namespace {
 constexpr const char* kCaption = "Remote Hosts";
 const QColor kHeadingLine(196, 196, 196);
 
-// A reason as the end of a sentence.
-std::string sentence(std::string reason) {
-    if (reason.empty() || reason.back() != '.')
-        reason += '.';
-    return reason;
-}
-
 } // namespace
 
 CRemotePage::CRemotePage() : CTouchPropertyPage(QStringLiteral("RemotePage")) {}
@@ -49,10 +42,11 @@ bool CRemotePage::OnInitDialog() {
         scope.Check(loaded);
     });
     if (!m_unreadable.empty())
-        prompter().messageBox("The remote hosts file could not be read: " + sentence(m_unreadable) +
-                                  "\nThe list starts empty. The file is kept as it is unless "
-                                  "you choose to replace it when you confirm the settings.",
-                              kCaption, MB_TOUCH_ERROR, this);
+        prompter().messageBox(
+            "The remote hosts file could not be read: " + AsSentence(m_unreadable) +
+                "\nThe list starts empty. The file is kept as it is unless "
+                "you choose to replace it when you confirm the settings.",
+            kCaption, MB_TOUCH_ERROR, this);
     return true;
 }
 
@@ -103,7 +97,7 @@ std::vector<RemoteHost> CRemotePage::Hosts() const {
 bool CRemotePage::confirmReplace() {
     return prompter().messageBox("The remote hosts file could not be read when the settings "
                                  "were opened: " +
-                                     sentence(m_unreadable) +
+                                     AsSentence(m_unreadable) +
                                      "\nReplace it with the list on the Remote page? No keeps "
                                      "the file as it is.",
                                  kCaption, MB_TOUCH_QUESTION | MB_DEFBUTTON2, this) == IDYES;
@@ -124,13 +118,13 @@ bool CRemotePage::SaveRemoteHosts() {
         if (!file)
             scope.Fail(E_NOINTERFACE, __FILE__, __LINE__, "%s",
                        "The server keeps no remote hosts file");
-        scope.Check(file->WriteHostsFile(RemoteHostsText(Hosts())));
+        scope.Check(file->WriteHostsFile(RemoteHostsText(Hosts())), *file);
         m_unreadable.clear();
         saved = true;
     });
     if (!saved)
         prompter().messageBox(
-            "The remote hosts list could not be saved: " + sentence(scope.FailureText()) +
+            "The remote hosts list could not be saved: " + AsSentence(scope.FailureText()) +
                 "\nThe file on the server is unchanged.",
             kCaption, MB_TOUCH_ERROR, this);
     return saved;

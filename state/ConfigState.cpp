@@ -118,6 +118,10 @@ std::shared_ptr<ILog> CConfigState::GetLogInterface() const {
 std::shared_ptr<IConfigServer> CConfigState::GetConfigServer() const {
     return shared().configServer;
 }
+std::string CConfigState::GetServerErrorText() const {
+    const auto server = shared().configServer;
+    return server ? server->LastErrorText() : std::string();
+}
 std::shared_ptr<ISecurity> CConfigState::GetSecurityInterface() const {
     return shared().security;
 }

@@ -117,6 +117,9 @@ public:
 
     std::shared_ptr<ILog> GetLogInterface() const;
     std::shared_ptr<IConfigServer> GetConfigServer() const;
+    // The configuration server's reason for the failure of its last operation, in its own
+    // words; empty when that operation succeeded or the server gives no reason.
+    std::string GetServerErrorText() const;
     std::shared_ptr<ISecurity> GetSecurityInterface() const;
     std::shared_ptr<IChannel> GetChannelInterface(int index) const;
     const std::string& GetInitialConfig() const;

@@ -76,7 +76,7 @@ HRESULT CConfigState::CommitConfig() {
             scope.SetStatus(E_ABORT);
             return;
         }
-        scope.Check(server->CommitConfiguration(text));
+        scope.Check(server->CommitConfiguration(text), *server);
         serverNowHolds(*document);
     });
 }
@@ -92,7 +92,7 @@ HRESULT CConfigState::RestoreDefaultConfig() {
         ReadXPathTypedValue(document->documentNode(),
                             "Config/System/SystemVideoReference/@referenceStandard", standard);
         std::string text;
-        scope.Check(server->GetDefaultConfiguration(standard, text));
+        scope.Check(server->GetDefaultConfiguration(standard, text), *server);
         // Parsed aside first, so that a rejected text leaves the live document as it was.
         XmlDocument defaults;
         if (defaults.loadXml(text) != S_OK) {

@@ -160,8 +160,9 @@ TEST_F(RemoteSheetTest, AFailedWriteKeepsTheSheetOpenAndTheStoredFile) {
         setImmutable(hostsPath(), false);
         EXPECT_EQ(sheet.result(), 0); // still open
         EXPECT_EQ(storedHosts(), kOneHost);
-        EXPECT_EQ(script.last().text, "The remote hosts list could not be saved: Access is "
-                                      "denied.\nThe file on the server is unchanged.");
+        EXPECT_EQ(script.last().text, "The remote hosts list could not be saved: vellhosts.xml "
+                                      "could not be written (Access is denied.)\nThe file on the "
+                                      "server is unchanged.");
         EXPECT_EQ(script.last().caption, "Remote Hosts");
         // Once the file can be replaced, OK saves the list kept in the page.
         answerReview();

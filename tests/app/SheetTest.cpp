@@ -277,7 +277,9 @@ TEST_F(SheetTest, AFailedCommitKeepsTheSheetAndTheEdits) {
         answerReview();
         script.answer(IDOK);
         sheet.OkButton()->click();
-        EXPECT_EQ(script.last().text, "The data is invalid.");
+        // The server's reason, not its status alone ("The data is invalid.").
+        EXPECT_EQ(script.last().text,
+                  "The configuration was not committed: it has no Channel element.");
         EXPECT_EQ(script.last().caption, "Saving Configuration Settings");
         EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
         EXPECT_EQ(sheet.result(), 0); // still open
