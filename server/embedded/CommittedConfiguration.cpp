@@ -25,7 +25,7 @@ std::string parseFailure(const XmlDocument& document) {
     const auto& error = document.parseError();
     if (!error)
         return "it is not well-formed XML";
-    return fmt::format("it is not well-formed XML: {} at line {}", error->reason, error->line);
+    return "it is not well-formed XML: " + error->Position();
 }
 
 } // namespace

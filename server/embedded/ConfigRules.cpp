@@ -76,6 +76,8 @@ bool IsUsableConfiguration(const std::string& text, std::string& reason) {
     XmlDocument document;
     if (document.loadXml(text) != S_OK) {
         reason = "the text is not well-formed XML";
+        if (const auto& error = document.parseError())
+            reason += " (" + error->Position() + ")";
         return false;
     }
     return IsUsableConfiguration(document, reason);
