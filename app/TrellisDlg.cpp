@@ -186,6 +186,12 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
         CTouchPropertyPage* page = GetActivePage();
         if (!page || page->OnWizardButton(index) || !m_state)
             return;
+        // Load and Restore replace the document: a change like any other, which the read-only
+        // view refuses before any dialog opens. Save changes nothing and stays allowed.
+        if ((index == 1 || index == 2) && m_state->IsReadOnly()) {
+            TellNotAuthorized("Security", this);
+            return;
+        }
         switch (index) {
         case 0: {
             const FileAnswer file =

@@ -167,6 +167,30 @@ TEST_F(SheetTest, AReadOnlyUserCannotCommit) {
     EXPECT_TRUE(committed() == before);
 }
 
+TEST_F(SheetTest, AReadOnlyUserIsRefusedLoadAndRestoreBeforeAnyDialogButMaySave) {
+    const std::string saved = files.filePath("seen.xml").toStdString();
+    run({"localhost", "operator", "operator"},
+        [&](CTrellisDlg& sheet) {
+            for (int button : {1, 2}) {
+                const std::size_t asked = script.questions().size();
+                script.answer(IDOK);
+                sheet.PressWizardButton(button);
+                ASSERT_EQ(script.questions().size(), asked + 1) << button;
+                EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::MessageBox) << button;
+                EXPECT_EQ(script.last().text,
+                          "You are not authorized to change configuration settings.");
+                EXPECT_EQ(script.last().caption, "Security");
+            }
+            script.answerFile(saved);
+            sheet.PressWizardButton(0);
+            EXPECT_EQ(script.last().caption, "Save As");
+            sheet.CancelButton()->click();
+        },
+        {IDIGNORE});
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(saved)));
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
 TEST_F(SheetTest, ARefusedLogonClosesAtOnce) {
     run({"localhost", "admin", "wrong"}, nullptr, {IDNO});
     EXPECT_EQ(result, IDCANCEL);
