@@ -176,6 +176,49 @@ TEST_F(RemoteSheetTest, AFailedWriteKeepsTheSheetOpenAndTheStoredFile) {
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
+TEST_F(RemoteSheetTest, AHostListAnotherSessionWroteIsNotOverwrittenWithoutAsking) {
+    storeHosts(kOneHost);
+    const std::string theirs = RemoteHostsText({{"studio-a", "1"}, {"studio-c", "3"}});
+    const auto otherSessionWrites = [&] {
+        EmbeddedRemoteHosts other(
+            server, std::make_shared<ServerSession>(ServerSession{"engineer", "", true}));
+        ASSERT_EQ(other.WriteHostsFile(theirs), S_OK);
+    };
+    const std::vector<RemoteHost> ours{{"studio-a", "1"}, {"studio-b", "2"}};
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        addHost(sheet, "studio-b", "2");
+        otherSessionWrites();
+        answerReview();
+        script.answer(IDNO);
+        sheet.OkButton()->click();
+        EXPECT_EQ(script.last().text, "The remote hosts were changed on the server after you "
+                                      "logged on. Writing your list would undo those changes."
+                                      "\n\nWrite your list anyway?");
+        EXPECT_EQ(script.last().caption, "Remote Hosts Changed");
+        EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
+        // No keeps the sheet open with the edits, and the other session's list stored.
+        EXPECT_EQ(sheet.result(), 0);
+        EXPECT_EQ(storedHosts(), theirs);
+        EXPECT_EQ(showPage<CRemotePage>(sheet)->Hosts(), ours);
+        answerReview();
+        script.answer(IDYES);
+        answerOutcome();
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(hostsShownAtLogon(), ours);
+
+    // A session without edits of its own has nothing to write: the other's list stays.
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        ASSERT_NE(showPage<CRemotePage>(sheet), nullptr);
+        otherSessionWrites();
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(storedHosts(), theirs);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
 TEST_F(RemoteSheetTest, AnUnparsableFileIsReportedAtLogonAndKeptWhenTheUserDeclines) {
     const std::string broken = "<RemoteHosts><Host hostName=\"studio-a\"";
     storeHosts(broken);
