@@ -25,6 +25,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <fmt/printf.h>
+
 namespace {
 
 constexpr int kChangeMarkPeriodMs = 500;
@@ -192,6 +194,13 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
             TellNotAuthorized("Security", this);
             return;
         }
+        // Load and Restore tell their own refusals; a failure they only reported is told here.
+        const auto tellFailure = [this](const std::string& what, const char* caption,
+                                        HRESULT status) {
+            if (FAILED(status))
+                prompter().messageBox(what + "\n" + m_state->GetServerFailureText(status), caption,
+                                      MB_TOUCH_ERROR, this);
+        };
         switch (index) {
         case 0: {
             const FileAnswer file =
@@ -209,15 +218,21 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
             if (file.result != IDOK)
                 return;
             std::string path = file.fileName;
-            scope.Check(m_state->LoadConfig(path));
+            const HRESULT loaded = m_state->LoadConfig(path);
+            tellFailure(fmt::sprintf("'%s' could not be loaded.", path), "Load Error", loaded);
+            scope.Check(loaded);
             break;
         }
-        case 2:
+        case 2: {
             if (prompter().messageBox("Restore default configuration values?", "Restore Defaults",
                                       MB_TOUCH_QUESTION, this) != IDYES)
                 return;
-            scope.Check(m_state->RestoreDefaultConfig());
+            const HRESULT restored = m_state->RestoreDefaultConfig();
+            tellFailure("The default configuration could not be restored.", "Restore Defaults",
+                        restored);
+            scope.Check(restored);
             break;
+        }
         default:
             return;
         }
@@ -254,14 +269,12 @@ void CTrellisDlg::OnOK() {
         }
         close = commitAll(committed, outcome);
     });
-    if (FAILED(committed) && committed != E_ABORT) {
-        // The server's reason says why; its status alone ("Access is denied.") misleads.
-        const std::string reason = m_state ? m_state->GetServerErrorText() : std::string();
-        prompter().messageBox(reason.empty()
-                                  ? ComErrorText(committed)
-                                  : "The configuration was not committed: " + AsSentence(reason),
+    // The server's reason says why; its status alone ("Access is denied.") misleads.
+    if (FAILED(committed) && committed != E_ABORT)
+        prompter().messageBox("The configuration was not committed.\n" +
+                                  m_state->GetServerFailureText(committed),
                               "Saving Configuration Settings", MB_TOUCH_ERROR, this);
-    } else if (scope.Failed())
+    else if (scope.Failed())
         prompter().messageBox(scope.FailureText(), "Saving Configuration Settings", MB_TOUCH_ERROR,
                               this);
     if (close) {

@@ -177,9 +177,7 @@ HRESULT CConfigState::LoadConfig(std::string& path) {
         bool usable = false;
         scope.Check(server->ValidateConfiguration(text, usable), *server);
         if (!usable) {
-            const std::string reason = server->LastErrorText();
-            loadError(kNotConfiguration, path,
-                      reason.empty() ? reason : "The server says: " + AsSentence(reason));
+            loadError(kNotConfiguration, path, GetServerFailureText());
             return;
         }
         document->replaceContent(std::move(loaded));

@@ -128,6 +128,25 @@ TEST_F(SheetTest, RestoreAsksFirst) {
     });
 }
 
+TEST_F(SheetTest, ARestoreTheServerCannotServeSaysWhyAndLeavesTheDocument) {
+    const std::string standard = "./Config/System/SystemVideoReference";
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        write(standard, "referenceStandard", "Format1080_25Hz_2To1");
+        script.answer(IDYES);
+        script.answer(IDOK);
+        sheet.PressWizardButton(2);
+        EXPECT_EQ(script.last().text, "The default configuration could not be restored.\nThe "
+                                      "server says: there is no default configuration for the "
+                                      "reference standard 'Format1080_25Hz_2To1'.");
+        EXPECT_EQ(script.last().caption, "Restore Defaults");
+        EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
+        EXPECT_EQ(read(standard + "/@referenceStandard"), "Format1080_25Hz_2To1");
+        script.answer(IDYES); // discard
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
 TEST_F(SheetTest, CancelWithoutChangesAsksNothing) {
     runAsAdmin([](CTrellisDlg& sheet) { sheet.CancelButton()->click(); });
     EXPECT_EQ(result, IDCANCEL);
@@ -302,8 +321,8 @@ TEST_F(SheetTest, AFailedCommitKeepsTheSheetAndTheEdits) {
         script.answer(IDOK);
         sheet.OkButton()->click();
         // The server's reason, not its status alone ("The data is invalid.").
-        EXPECT_EQ(script.last().text,
-                  "The configuration was not committed: it has no Channel element.");
+        EXPECT_EQ(script.last().text, "The configuration was not committed.\nThe server says: "
+                                      "it has no Channel element.");
         EXPECT_EQ(script.last().caption, "Saving Configuration Settings");
         EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
         EXPECT_EQ(sheet.result(), 0); // still open
