@@ -26,6 +26,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <fmt/printf.h>
+
 namespace {
 
 constexpr int kChangeMarkPeriodMs = 500;
@@ -187,6 +189,19 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
         CTouchPropertyPage* page = GetActivePage();
         if (!page || page->OnWizardButton(index) || !m_state)
             return;
+        // Load and Restore replace the document: a change like any other, which the read-only
+        // view refuses before any dialog opens. Save changes nothing and stays allowed.
+        if ((index == 1 || index == 2) && m_state->IsReadOnly()) {
+            TellNotAuthorized("Security", this);
+            return;
+        }
+        // Load and Restore tell their own refusals; a failure they only reported is told here.
+        const auto tellFailure = [this](const std::string& what, const char* caption,
+                                        HRESULT status) {
+            if (FAILED(status))
+                prompter().messageBox(what + "\n" + m_state->GetServerFailureText(status), caption,
+                                      MB_TOUCH_ERROR, this);
+        };
         switch (index) {
         case 0: {
             const FileAnswer file =
@@ -204,15 +219,21 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
             if (file.result != IDOK)
                 return;
             std::string path = file.fileName;
-            scope.Check(m_state->LoadConfig(path));
+            const HRESULT loaded = m_state->LoadConfig(path);
+            tellFailure(fmt::sprintf("'%s' could not be loaded.", path), "Load Error", loaded);
+            scope.Check(loaded);
             break;
         }
-        case 2:
+        case 2: {
             if (prompter().messageBox("Restore default configuration values?", "Restore Defaults",
                                       MB_TOUCH_QUESTION, this) != IDYES)
                 return;
-            scope.Check(m_state->RestoreDefaultConfig());
+            const HRESULT restored = m_state->RestoreDefaultConfig();
+            tellFailure("The default configuration could not be restored.", "Restore Defaults",
+                        restored);
+            scope.Check(restored);
             break;
+        }
         default:
             return;
         }
@@ -249,9 +270,11 @@ void CTrellisDlg::OnOK() {
         }
         close = commitAll(committed, outcome);
     });
+    // The server's reason says why; its status alone ("Access is denied.") misleads.
     if (FAILED(committed) && committed != E_ABORT)
-        prompter().messageBox(ComErrorText(committed), "Saving Configuration Settings",
-                              MB_TOUCH_ERROR, this);
+        prompter().messageBox("The configuration was not committed.\n" +
+                                  m_state->GetServerFailureText(committed),
+                              "Saving Configuration Settings", MB_TOUCH_ERROR, this);
     else if (scope.Failed())
         prompter().messageBox(scope.FailureText(), "Saving Configuration Settings", MB_TOUCH_ERROR,
                               this);

@@ -23,9 +23,7 @@ bool ParseRemoteHosts(std::string_view bytes, std::vector<RemoteHost>& hosts, st
     XmlDocument document;
     if (document.loadBytes(bytes) != S_OK) {
         const std::optional<XmlParseError>& error = document.parseError();
-        why = error ? fmt::format("{} (line {}, column {})", error->reason, error->line,
-                                  error->linePos)
-                    : std::string("it is not XML");
+        why = error ? error->Position() : std::string("it is not XML");
         return false;
     }
     const XmlNode root = document.documentElement();

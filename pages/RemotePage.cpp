@@ -20,11 +20,18 @@ namespace {
 constexpr const char* kCaption = "Remote Hosts";
 const QColor kHeadingLine(196, 196, 196);
 
-// A reason as the end of a sentence.
-std::string sentence(std::string reason) {
-    if (reason.empty() || reason.back() != '.')
-        reason += '.';
-    return reason;
+// Reads the hosts the file holds now. A failure gives its status and the reason: the
+// server's for a file it could not read, the parser's for one that is not a hosts file.
+HRESULT readHosts(IRemoteHosts& file, std::vector<RemoteHost>& hosts, std::string& why) {
+    std::string bytes;
+    const HRESULT read = file.ReadHostsFile(bytes);
+    if (FAILED(read)) {
+        why = file.LastErrorText();
+        if (why.empty())
+            why = ComErrorText(read);
+        return read;
+    }
+    return ParseRemoteHosts(bytes, hosts, why) ? S_OK : HRESULT_INVALID_DATA;
 }
 
 } // namespace
@@ -49,10 +56,11 @@ bool CRemotePage::OnInitDialog() {
         scope.Check(loaded);
     });
     if (!m_unreadable.empty())
-        prompter().messageBox("The remote hosts file could not be read: " + sentence(m_unreadable) +
-                                  "\nThe list starts empty. The file is kept as it is unless "
-                                  "you choose to replace it when you confirm the settings.",
-                              kCaption, MB_TOUCH_ERROR, this);
+        prompter().messageBox(
+            "The remote hosts file could not be read: " + AsSentence(m_unreadable) +
+                "\nThe list starts empty. The file is kept as it is unless "
+                "you choose to replace it when you confirm the settings.",
+            kCaption, MB_TOUCH_ERROR, this);
     return true;
 }
 
@@ -70,21 +78,16 @@ HRESULT CRemotePage::LoadRemoteHosts() {
         if (!file)
             scope.Fail(E_NOINTERFACE, __FILE__, __LINE__, "%s",
                        "The server keeps no remote hosts file");
-        std::string bytes;
-        const HRESULT read = file->ReadHostsFile(bytes);
-        if (FAILED(read)) {
-            m_unreadable = ComErrorText(read);
-            scope.Fail(read, __FILE__, __LINE__, "Could not read the remote hosts file: %s",
-                       m_unreadable);
-        }
         std::vector<RemoteHost> hosts;
         std::string why;
-        if (!ParseRemoteHosts(bytes, hosts, why)) {
+        const HRESULT read = readHosts(*file, hosts, why);
+        if (FAILED(read)) {
             m_unreadable = why;
-            scope.Fail(HRESULT_INVALID_DATA, __FILE__, __LINE__,
-                       "The remote hosts file is not usable: %s", why);
+            scope.Fail(read, __FILE__, __LINE__, "The remote hosts file could not be read: %s",
+                       why);
         }
         m_loadedHosts = hosts;
+        m_knownHosts = hosts;
         for (RemoteHost& host : hosts)
             m_list->AddItem(
                 new CConfigPairItem(std::move(host.hostName), std::move(host.id), 0, this));
@@ -103,10 +106,18 @@ std::vector<RemoteHost> CRemotePage::Hosts() const {
 bool CRemotePage::confirmReplace() {
     return prompter().messageBox("The remote hosts file could not be read when the settings "
                                  "were opened: " +
-                                     sentence(m_unreadable) +
+                                     AsSentence(m_unreadable) +
                                      "\nReplace it with the list on the Remote page? No keeps "
                                      "the file as it is.",
                                  kCaption, MB_TOUCH_QUESTION | MB_DEFBUTTON2, this) == IDYES;
+}
+
+bool CRemotePage::confirmOverwrite() {
+    return prompter().messageBox("The remote hosts were changed on the server after you logged "
+                                 "on. Writing your list would undo those changes.\n\nWrite your "
+                                 "list anyway?",
+                                 "Remote Hosts Changed", MB_TOUCH_QUESTION | MB_DEFBUTTON2,
+                                 this) == IDYES;
 }
 
 bool CRemotePage::SaveRemoteHosts() {
@@ -115,25 +126,54 @@ bool CRemotePage::SaveRemoteHosts() {
         return true;
     CTraceScope scope("CRemotePage::SaveRemoteHosts");
     bool saved = false;
+    bool declined = false;
     scope.Run([&] {
-        if (!m_unreadable.empty() && !confirmReplace()) {
-            saved = true;
-            return;
-        }
         const std::shared_ptr<IRemoteHosts> file = hostsFile();
         if (!file)
             scope.Fail(E_NOINTERFACE, __FILE__, __LINE__, "%s",
                        "The server keeps no remote hosts file");
-        scope.Check(file->WriteHostsFile(RemoteHostsText(Hosts())));
+        if (!m_unreadable.empty()) {
+            if (!confirmReplace()) {
+                saved = true;
+                return;
+            }
+        } else if (!stillAsKnown(scope, *file)) {
+            // Another session wrote the file since this one read it. Without edits here there
+            // is nothing to write, and writing would only undo theirs.
+            if (Hosts() == m_knownHosts) {
+                saved = true;
+                return;
+            }
+            if (!confirmOverwrite()) {
+                declined = true;
+                return;
+            }
+        }
+        const std::vector<RemoteHost> hosts = Hosts();
+        scope.Check(file->WriteHostsFile(RemoteHostsText(hosts)), *file);
+        m_knownHosts = hosts;
         m_unreadable.clear();
         saved = true;
     });
-    if (!saved)
+    if (!saved && !declined)
         prompter().messageBox(
-            "The remote hosts list could not be saved: " + sentence(scope.FailureText()) +
+            "The remote hosts list could not be saved: " + AsSentence(scope.FailureText()) +
                 "\nThe file on the server is unchanged.",
             kCaption, MB_TOUCH_ERROR, this);
     return saved;
+}
+
+bool CRemotePage::stillAsKnown(CTraceScope& scope, IRemoteHosts& file) {
+    std::vector<RemoteHost> now;
+    std::string why;
+    const HRESULT read = readHosts(file, now, why);
+    // A file that is no hosts file any more was changed too; one that cannot be read now
+    // cannot be compared, and is not replaced unseen.
+    if (read == HRESULT_INVALID_DATA)
+        return false;
+    if (FAILED(read))
+        scope.Fail(read, __FILE__, __LINE__, "%s", why);
+    return now == m_knownHosts;
 }
 
 bool CRemotePage::OnWizardButton(int index) {

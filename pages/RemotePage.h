@@ -3,7 +3,7 @@
 // controller id, in two columns under painted headings. The list lives in the server's
 // remote hosts file, not in the configuration: it is read when the page is built and
 // written back whole when the sheet is confirmed. A file that could not be read is kept
-// unless the user agrees to replace it.
+// unless the user agrees to replace it, and so is one that another session wrote meanwhile.
 
 #include "platform/HResult.h"
 #include "platform/TouchPropertySheet.h"
@@ -16,6 +16,7 @@ struct RemoteHost;
 class CConfigListCtrl;
 class CConfigPairItem;
 class CTouchScrollBtn;
+class CTraceScope;
 class IRemoteHosts;
 
 class CRemotePage : public CTouchPropertyPage {
@@ -56,6 +57,10 @@ private:
     static std::shared_ptr<IRemoteHosts> hostsFile();
     // Asks before a file that could not be read is replaced.
     bool confirmReplace();
+    // Whether the file still holds the hosts this session last knew it to hold.
+    bool stillAsKnown(CTraceScope& scope, IRemoteHosts& file);
+    // Asks before another session's change of the file is overwritten.
+    bool confirmOverwrite();
     void placeChildren();
 
     CConfigListCtrl* m_list = nullptr;
@@ -65,4 +70,7 @@ private:
     std::string m_unreadable;
     // The hosts as the file held them when the page was built.
     std::vector<RemoteHost> m_loadedHosts;
+    // The hosts as this session last knew the file to hold them: as read, then as written.
+    // Another session's write since shows as a difference.
+    std::vector<RemoteHost> m_knownHosts;
 };

@@ -8,8 +8,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <system_error>
 
 namespace {
+
+FileReadResult unreadable(std::string* why, std::string reason) {
+    if (why)
+        *why = std::move(reason);
+    return FileReadResult::Unreadable;
+}
+
+std::string systemReason(int error) {
+    return std::generic_category().message(error);
+}
 
 // Closes the descriptor when it goes.
 struct Descriptor {
@@ -22,17 +33,22 @@ struct Descriptor {
 
 } // namespace
 
-FileReadResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& content) {
+FileReadResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& content,
+                               std::string* why) {
     content.clear();
     // Opened without blocking, so that a FIFO behind the name cannot stop the caller; what
     // was opened is then checked, not the name, which may change meanwhile.
     const Descriptor file{
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
     if (file.fd < 0)
-        return FileReadResult::Unreadable;
+        return unreadable(why, systemReason(errno));
     struct stat info {};
-    if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
-        return FileReadResult::Unreadable;
+    if (::fstat(file.fd, &info) != 0)
+        return unreadable(why, systemReason(errno));
+    if (S_ISDIR(info.st_mode))
+        return unreadable(why, "It is a folder, not a file");
+    if (!S_ISREG(info.st_mode))
+        return unreadable(why, "It is a device, pipe or socket, not a regular file");
     if (info.st_size > limit)
         return FileReadResult::TooLarge;
 
@@ -50,8 +66,9 @@ FileReadResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& co
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
+            const int error = errno;
             content.clear();
-            return FileReadResult::Unreadable;
+            return unreadable(why, systemReason(error));
         }
         if (n == 0)
             break;

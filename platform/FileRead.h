@@ -5,10 +5,14 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string>
+
 enum class FileReadResult {
     Ok,
     Unreadable, // missing, not a regular file, no permission, or a read error
     TooLarge,   // holds more than the limit
 };
 
-FileReadResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& content);
+// An unreadable file gives the reason in why, when asked for it.
+FileReadResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& content,
+                               std::string* why = nullptr);

@@ -48,3 +48,10 @@ std::string ComErrorText(HRESULT status) {
         return fmt::sprintf("IDispatch error #%d", static_cast<int>(code - kDispatchFirst));
     return fmt::sprintf("Unknown error 0x%0lX", static_cast<unsigned long>(code));
 }
+
+std::string AsSentence(std::string reason) {
+    const bool ended = reason.ends_with('.') || reason.ends_with(".)");
+    if (!reason.empty() && !ended)
+        reason += '.';
+    return reason;
+}

@@ -43,6 +43,10 @@ constexpr bool FAILED(HRESULT hr) {
 // "IDispatch error #%d" for dispatch codes, otherwise "Unknown error 0x%0lX".
 std::string ComErrorText(HRESULT status);
 
+// A reason given in words, such as a server's, made a sentence: a full stop is added unless
+// it ends with one already (also inside a closing parenthesis).
+std::string AsSentence(std::string reason);
+
 // A failure raised with a status and its message text; caught by the trace scope's clauses.
 class ComError {
 public:

@@ -85,10 +85,11 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
     m_help->setObjectName(QStringLiteral("Help"));
     m_help->setFont(FrmwkGetFont(FONT_HEADING));
     m_help->setFocusPolicy(Qt::NoFocus);
+    // A finger's size, however low the tabs beside it are.
     m_help->setStyleSheet(
         QStringLiteral("QPushButton { min-width: %1px; max-width: %1px; min-height: %1px;"
                        " background: %2; border: 1px solid %3; }")
-            .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT))
+            .arg(TouchTargetHeight())
             .arg(FrmwkGetColor(COLOR_TAB).name(), FrmwkGetColor(COLOR_BACKGROUND).name()));
     top->addWidget(m_help);
     column->addLayout(top);

@@ -321,6 +321,10 @@ HRESULT XmlDocument::load(std::string_view text, pugi::xml_encoding encoding) {
     return S_FALSE;
 }
 
+std::string XmlParseError::Position() const {
+    return "line " + std::to_string(line) + ", column " + std::to_string(linePos) + ": " + reason;
+}
+
 void XmlDocument::keepParseError(std::string_view text, std::string reason, std::size_t offset,
                                  HRESULT code) {
     XmlParseError error;

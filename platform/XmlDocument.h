@@ -80,6 +80,9 @@ struct XmlParseError {
     long line = -1;
     long linePos = -1;
     std::string srcText;
+
+    // Where and why, for a person: "line 3, column 17: Start-end tags mismatch".
+    std::string Position() const;
 };
 
 class XmlDocument {

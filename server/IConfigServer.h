@@ -1,7 +1,9 @@
 #pragma once
 // The server's configuration service: the committed document, its defaults, validation
-// and live changes of single attributes.
+// and live changes of single attributes. A failed operation, or a document judged unusable,
+// leaves its reason for LastErrorText().
 
+#include "IErrorInfo.h"
 #include "platform/HResult.h"
 
 #include <memory>
@@ -9,7 +11,7 @@
 
 class IRemoteHosts;
 
-class IConfigServer {
+class IConfigServer : public IErrorInfo {
 public:
     virtual ~IConfigServer() = default;
     virtual HRESULT GetConfiguration(std::string& text) = 0;

@@ -1,13 +1,15 @@
 #pragma once
 // The server's remote hosts file: the hosts that may control the server, kept as one small
 // XML file on the server's disk. The utility reads it and writes it back whole; what the
-// file holds is the utility's business, the server only keeps it.
+// file holds is the utility's business, the server only keeps it. A failed read or write
+// leaves its reason for LastErrorText().
 
+#include "IErrorInfo.h"
 #include "platform/HResult.h"
 
 #include <string>
 
-class IRemoteHosts {
+class IRemoteHosts : public IErrorInfo {
 public:
     virtual ~IRemoteHosts() = default;
     // The file's bytes; S_FALSE with no bytes when there is no file yet.

@@ -125,6 +125,13 @@ std::shared_ptr<ILog> CConfigState::GetLogInterface() const {
 std::shared_ptr<IConfigServer> CConfigState::GetConfigServer() const {
     return shared().configServer;
 }
+std::string CConfigState::GetServerFailureText(HRESULT status) const {
+    const auto server = shared().configServer;
+    const std::string reason = server ? server->LastErrorText() : std::string();
+    if (!reason.empty())
+        return "The server says: " + AsSentence(reason);
+    return FAILED(status) ? ComErrorText(status) : std::string();
+}
 std::shared_ptr<ISecurity> CConfigState::GetSecurityInterface() const {
     return shared().security;
 }

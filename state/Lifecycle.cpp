@@ -26,8 +26,15 @@ void appendXmlExtension(std::string& path) {
     path = WithExtension(QString::fromStdString(path), QStringLiteral(".xml")).toStdString();
 }
 
-void loadError(const char* format, const std::string& path) {
-    prompter().messageBox(fmt::sprintf(format, path), kLoadError, MB_TOUCH_ERROR, nullptr);
+constexpr const char* kNotXml = "'%s' does not appear to be a valid XML file.";
+constexpr const char* kNotConfiguration = "'%s' is not a valid configuration file";
+
+// Tells why a file is not loaded: the message, and on a line of its own the detail.
+void loadError(const char* format, const std::string& path, const std::string& detail) {
+    std::string text = fmt::sprintf(format, path);
+    if (!detail.empty())
+        text += "\n" + detail;
+    prompter().messageBox(text, kLoadError, MB_TOUCH_ERROR, nullptr);
 }
 
 // The most changes of another session the question lists; the rest are counted.
@@ -106,7 +113,7 @@ HRESULT CConfigState::CommitConfig(const ChangeWords& words) {
             scope.SetStatus(E_ABORT);
             return;
         }
-        scope.Check(server->CommitConfiguration(text));
+        scope.Check(server->CommitConfiguration(text), *server);
         serverNowHolds(*document);
     });
 }
@@ -122,7 +129,7 @@ HRESULT CConfigState::RestoreDefaultConfig() {
         ReadXPathTypedValue(document->documentNode(),
                             "Config/System/SystemVideoReference/@referenceStandard", standard);
         std::string text;
-        scope.Check(server->GetDefaultConfiguration(standard, text));
+        scope.Check(server->GetDefaultConfiguration(standard, text), *server);
         // Parsed aside first, so that a rejected text leaves the live document as it was.
         XmlDocument defaults;
         if (defaults.loadXml(text) != S_OK) {
@@ -167,28 +174,40 @@ HRESULT CConfigState::LoadConfig(std::string& path) {
         appendXmlExtension(path);
 
         QByteArray content;
-        switch (ReadRegularFile(QString::fromStdString(path), kMaxConfigFileSize, content)) {
+        std::string why;
+        switch (ReadRegularFile(QString::fromStdString(path), kMaxConfigFileSize, content, &why)) {
         case FileReadResult::Unreadable:
-            loadError("'%s' could not be read.", path);
+            loadError("'%s' could not be read.", path, AsSentence(why));
             return;
         case FileReadResult::TooLarge:
-            loadError("'%s' is too large to be a configuration file.", path);
+            loadError("'%s' is too large to be a configuration file.", path,
+                      fmt::format("It is larger than the {} MiB limit.", kMaxConfigFileSize >> 20));
             return;
         case FileReadResult::Ok:
             break;
+        }
+        if (content.isEmpty()) {
+            loadError(kNotXml, path, "The file is empty.");
+            return;
         }
 
         // The file's own encoding is honoured; the document holds UTF-8 from here on.
         XmlDocument loaded;
         if (loaded.loadBytes(std::string_view(content.constData(), content.size())) != S_OK) {
-            loadError("'%s' does not appear to be a valid XML file.", path);
+            const auto& error = loaded.parseError();
+            loadError(kNotXml, path, error ? "Error at " + AsSentence(error->Position()) : "");
+            return;
+        }
+        if (const std::string root = loaded.documentElement().name(); root != "Config") {
+            loadError(kNotConfiguration, path,
+                      fmt::format("The root element is {}, not Config.", root));
             return;
         }
         const std::string text = loaded.xml();
         bool usable = false;
-        scope.Check(server->ValidateConfiguration(text, usable));
+        scope.Check(server->ValidateConfiguration(text, usable), *server);
         if (!usable) {
-            loadError("'%s' is not a valid configuration file", path);
+            loadError(kNotConfiguration, path, GetServerFailureText());
             return;
         }
         document->replaceContent(std::move(loaded));

@@ -1,6 +1,7 @@
 #include "TraceScope.h"
 
 #include "ConfigState.h"
+#include "server/IErrorInfo.h"
 #include "server/ILog.h"
 
 #include <syslog.h>
@@ -77,6 +78,17 @@ void CTraceScope::Check(HRESULT status) {
         ReportFailure();
         throw m_status;
     }
+}
+
+void CTraceScope::Check(HRESULT status, IErrorInfo& service, std::source_location where) {
+    if (SUCCEEDED(status)) {
+        m_status = status;
+        return;
+    }
+    const std::string reason = service.LastErrorText();
+    if (reason.empty())
+        Check(status);
+    Fail(status, where.file_name(), static_cast<int>(where.line()), "%s", reason);
 }
 
 void CTraceScope::SetLocation(std::string_view file, int line) {

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <utility>
 
+class IErrorInfo;
 class ILog;
 
 // Limits of the stored and reported texts, in characters.
@@ -94,6 +95,10 @@ public:
 
     // Stores the status; a failure is reported and thrown.
     void Check(HRESULT status);
+    // The same for the status of a service's operation: a failure is reported with the
+    // service's reason for it when it gives one, so that the report says why, not only that.
+    void Check(HRESULT status, IErrorInfo& service,
+               std::source_location where = std::source_location::current());
 
     // Remembers where a failure is raised, for the COM error that follows.
     void SetLocation(std::string_view file, int line);

@@ -25,7 +25,7 @@ std::string parseFailure(const XmlDocument& document) {
     const auto& error = document.parseError();
     if (!error)
         return "it is not well-formed XML";
-    return fmt::format("it is not well-formed XML: {} at line {}", error->reason, error->line);
+    return "it is not well-formed XML: " + error->Position();
 }
 
 } // namespace
@@ -141,7 +141,7 @@ HRESULT CommittedConfiguration::keepAside(const QByteArray& content, const QDate
 }
 
 HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocument& document,
-                                       const QDateTime& offlineUntil) {
+                                       const QDateTime& offlineUntil, std::string* reason) {
     return m_files.locked(kFile, [&] {
         ChannelParts before;
         if (const std::optional<QByteArray> stored = m_files.read(kFile)) {
@@ -151,9 +151,11 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocumen
         }
         const HRESULT hr = m_files.write(kFile, QByteArray::fromStdString(document.xml()));
         if (FAILED(hr)) {
-            m_report(hr, fmt::format("Commit by user '{}' failed: config.xml could not be written "
-                                     "({})",
-                                     user, ComErrorText(hr)));
+            const std::string why =
+                fmt::format("config.xml could not be written ({})", ComErrorText(hr));
+            m_report(hr, fmt::format("Commit by user '{}' failed: {}", user, why));
+            if (reason)
+                *reason = why;
             return hr;
         }
         noteStored();

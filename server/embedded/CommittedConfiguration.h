@@ -38,9 +38,10 @@ public:
 
     // Stores a usable document as the committed configuration. The channels whose part
     // differs from the configuration committed until now, by whichever process, go offline
-    // until the given time; the log names who committed and which channels changed.
+    // until the given time; the log names who committed and which channels changed. A failed
+    // store gives its reason, when asked for it.
     HRESULT commit(const std::string& user, const XmlDocument& document,
-                   const QDateTime& offlineUntil);
+                   const QDateTime& offlineUntil, std::string* reason = nullptr);
 
     // Set while the default configuration is in use because a stored one was rejected.
     std::optional<RejectedConfiguration> rejection() const;

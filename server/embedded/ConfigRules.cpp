@@ -76,6 +76,8 @@ bool IsUsableConfiguration(const std::string& text, std::string& reason) {
     XmlDocument document;
     if (document.loadXml(text) != S_OK) {
         reason = "the text is not well-formed XML";
+        if (const auto& error = document.parseError())
+            reason += " (" + error->Position() + ")";
         return false;
     }
     return IsUsableConfiguration(document, reason);
@@ -84,7 +86,7 @@ bool IsUsableConfiguration(const std::string& text, std::string& reason) {
 bool IsUsableConfiguration(const XmlDocument& document, std::string& reason) {
     const XmlNode config = document.documentElement();
     if (config.name() != "Config") {
-        reason = "the root element is not Config";
+        reason = fmt::format("the root element is {}, not Config", config.name());
         return false;
     }
     const XmlNodeList channels = config.selectNodes("Channel");

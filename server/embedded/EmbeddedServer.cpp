@@ -113,23 +113,27 @@ std::optional<RejectedConfiguration> EmbeddedServer::rejectedConfiguration() {
 }
 
 HRESULT EmbeddedServer::refuseCommit(const ServerSession& session, HRESULT status,
-                                     const std::string& why) {
+                                     const std::string& why, std::string* reason) {
     log(status, LOG_KIND_REPORT, "config.xml", 0, 0,
         "Commit by user '" + session.user + "' refused: " + why);
+    if (reason)
+        *reason = why;
     return status;
 }
 
-HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& text) {
+HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& text,
+                               std::string* reason) {
     std::lock_guard lock(m_mutex);
     if (!session.authorized)
-        return refuseCommit(session, E_ACCESSDENIED, "the user may not change the configuration");
+        return refuseCommit(session, E_ACCESSDENIED, "the user may not change the configuration",
+                            reason);
     // Parsed once: checked, stored, compared per channel and run from the same document.
     XmlDocument document;
-    std::string reason = "the text is not well-formed XML";
-    if (document.loadXml(text) != S_OK || !IsUsableConfiguration(document, reason))
-        return refuseCommit(session, HRESULT_INVALID_DATA, reason);
+    std::string why = "the text is not well-formed XML";
+    if (document.loadXml(text) != S_OK || !IsUsableConfiguration(document, why))
+        return refuseCommit(session, HRESULT_INVALID_DATA, why, reason);
     const HRESULT hr = m_committed.commit(
-        session.user, document, QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs));
+        session.user, document, QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs), reason);
     if (SUCCEEDED(hr))
         m_running.replaceContent(std::move(document));
     return hr;
@@ -157,12 +161,16 @@ HRESULT EmbeddedServer::attributeChange(const ServerSession& session,
 }
 
 HRESULT EmbeddedServer::defaultConfiguration(const std::string& referenceStandard,
-                                             std::string& text) {
+                                             std::string& text, std::string* reason) {
     const DefaultConfiguration found = FindDefaultConfiguration(referenceStandard);
     if (const std::string notice = found.Notice(); !notice.empty())
         log(HRESULT_INVALID_DATA, LOG_KIND_REPORT, "defaults", 0, 0, notice);
-    if (found.text.empty())
+    if (found.text.empty()) {
+        if (reason)
+            *reason = "there is no default configuration for the reference standard '" +
+                      referenceStandard + "'";
         return E_INVALIDARG;
+    }
     text = found.text;
     return S_OK;
 }

@@ -41,11 +41,15 @@ public:
     // Configuration. The running configuration is the committed one, re-read whenever
     // another process commits, with the live attribute changes made since.
     HRESULT configuration(std::string& text);
-    HRESULT commit(const ServerSession& session, const std::string& text);
+    // A refused or failed commit gives its reason, when asked for it.
+    HRESULT commit(const ServerSession& session, const std::string& text,
+                   std::string* reason = nullptr);
     HRESULT attributeChange(const ServerSession& session, const std::string& elementXPath,
                             const std::string& attributeName, const std::string& value);
-    // The default configuration of a reference standard; E_INVALIDARG for an unknown one.
-    HRESULT defaultConfiguration(const std::string& referenceStandard, std::string& text);
+    // The default configuration of a reference standard; E_INVALIDARG, with the reason when
+    // asked for it, for an unknown one.
+    HRESULT defaultConfiguration(const std::string& referenceStandard, std::string& text,
+                                 std::string* reason = nullptr);
     // Set while a stored configuration was rejected and the default is in use.
     std::optional<RejectedConfiguration> rejectedConfiguration();
 
@@ -90,8 +94,9 @@ private:
     // Changes one channel's entry of a per-channel state file, under the file's lock.
     HRESULT updateChannelEntry(const QString& file, int channel,
                                const std::function<void(QJsonObject&)>& change);
-    // Logs a commit that is refused.
-    HRESULT refuseCommit(const ServerSession& session, HRESULT status, const std::string& why);
+    // Logs a commit that is refused, and gives the reason to the caller when it asks.
+    HRESULT refuseCommit(const ServerSession& session, HRESULT status, const std::string& why,
+                         std::string* reason);
 
     std::recursive_mutex m_mutex;
     StateFiles m_files;

@@ -2,6 +2,7 @@
 
 #include "ConfigRules.h"
 #include "EmbeddedServer.h"
+#include "LastError.h"
 #include "RemoteHostsFile.h"
 #include "Timecode.h"
 #include "server/IAppServer.h"
@@ -25,30 +26,39 @@ public:
     EmbeddedConfigServer(ServerPtr server, SessionPtr session)
         : m_server(std::move(server)), m_session(std::move(session)) {}
 
-    HRESULT GetConfiguration(std::string& text) override { return m_server->configuration(text); }
+    HRESULT GetConfiguration(std::string& text) override {
+        return m_lastError.answered(m_server->configuration(text), {});
+    }
     HRESULT CommitConfiguration(const std::string& text) override {
-        return m_server->commit(*m_session, text);
+        std::string reason;
+        const HRESULT hr = m_server->commit(*m_session, text, &reason);
+        return m_lastError.answered(hr, std::move(reason));
     }
     HRESULT GetDefaultConfiguration(const std::string& referenceStandard,
                                     std::string& text) override {
-        return m_server->defaultConfiguration(referenceStandard, text);
+        std::string reason;
+        const HRESULT hr = m_server->defaultConfiguration(referenceStandard, text, &reason);
+        return m_lastError.answered(hr, std::move(reason));
     }
     HRESULT ValidateConfiguration(const std::string& text, bool& usable) override {
         std::string reason;
         usable = IsUsableConfiguration(text, reason);
-        return S_OK;
+        return m_lastError.answered(S_OK, usable ? std::string() : std::move(reason));
     }
     HRESULT AttributeChange(const std::string& elementXPath, const std::string& attributeName,
                             const std::string& value, bool) override {
-        return m_server->attributeChange(*m_session, elementXPath, attributeName, value);
+        return m_lastError.answered(
+            m_server->attributeChange(*m_session, elementXPath, attributeName, value), {});
     }
     std::shared_ptr<IRemoteHosts> RemoteHostsFacet() override {
         return std::make_shared<EmbeddedRemoteHosts>(m_server, m_session);
     }
+    std::string LastErrorText() override { return m_lastError.text(); }
 
 private:
     ServerPtr m_server;
     SessionPtr m_session;
+    LastError m_lastError;
 };
 
 // The log answers its status facet with the last status it was given, so a failing

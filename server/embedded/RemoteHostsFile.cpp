@@ -3,6 +3,8 @@
 #include "EmbeddedServer.h"
 #include "server/ILog.h"
 
+#include <fmt/format.h>
+
 #include <optional>
 
 EmbeddedRemoteHosts::EmbeddedRemoteHosts(std::shared_ptr<EmbeddedServer> server,
@@ -14,23 +16,35 @@ HRESULT EmbeddedRemoteHosts::ReadHostsFile(std::string& bytes) {
     const StateFiles& files = m_server->files();
     const QString name = QString::fromLatin1(kFileName);
     if (!files.exists(name))
-        return S_FALSE;
+        return m_lastError.answered(S_FALSE, {});
     const std::optional<QByteArray> content = files.read(name);
     if (!content)
-        return HRESULT_READ_FAULT;
+        return m_lastError.answered(HRESULT_READ_FAULT,
+                                    fmt::format("{} could not be read", kFileName));
     bytes = content->toStdString();
-    return S_OK;
+    return m_lastError.answered(S_OK, {});
 }
 
 HRESULT EmbeddedRemoteHosts::WriteHostsFile(const std::string& bytes) {
+    const std::string user = m_session ? m_session->user : std::string();
     if (!m_session || !m_session->authorized) {
         m_server->log(E_ACCESSDENIED, LOG_KIND_REPORT, kFileName, 0, 0,
-                      "Remote hosts change refused for user '" +
-                          (m_session ? m_session->user : std::string()) + "'");
-        return E_ACCESSDENIED;
+                      "Remote hosts change refused for user '" + user + "'");
+        return m_lastError.answered(E_ACCESSDENIED, "the user may not change the remote hosts");
     }
     const StateFiles& files = m_server->files();
     const QString name = QString::fromLatin1(kFileName);
     const QByteArray content = QByteArray::fromStdString(bytes);
-    return files.locked(name, [&] { return files.write(name, content); });
+    const HRESULT hr = files.locked(name, [&] { return files.write(name, content); });
+    if (SUCCEEDED(hr))
+        return m_lastError.answered(hr, {});
+    const std::string why =
+        fmt::format("{} could not be written ({})", kFileName, ComErrorText(hr));
+    m_server->log(hr, LOG_KIND_REPORT, kFileName, 0, 0,
+                  "Remote hosts change by user '" + user + "' failed: " + why);
+    return m_lastError.answered(hr, why);
+}
+
+std::string EmbeddedRemoteHosts::LastErrorText() {
+    return m_lastError.text();
 }

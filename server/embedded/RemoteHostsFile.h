@@ -3,9 +3,11 @@
 // logged-on user may read it; only a user with the right to change the configuration may
 // replace it, and a replacement is atomic and made under the file's lock.
 
+#include "LastError.h"
 #include "server/IRemoteHosts.h"
 
 #include <memory>
+#include <string>
 
 class EmbeddedServer;
 struct ServerSession;
@@ -19,8 +21,10 @@ public:
 
     HRESULT ReadHostsFile(std::string& bytes) override;
     HRESULT WriteHostsFile(const std::string& bytes) override;
+    std::string LastErrorText() override;
 
 private:
     std::shared_ptr<EmbeddedServer> m_server;
     std::shared_ptr<const ServerSession> m_session;
+    LastError m_lastError;
 };

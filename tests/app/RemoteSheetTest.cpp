@@ -11,6 +11,7 @@
 #include "server/IConfigServer.h"
 #include "server/IRemoteHosts.h"
 #include "server/embedded/RemoteHostsFile.h"
+#include "support/ImmutableFile.h"
 #include "support/Touch.h"
 
 #include <QDir>
@@ -19,32 +20,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr const char* kOneHost =
     "<?xml version=\"1.0\"?>\n<RemoteHosts>\n  <Host hostName=\"studio-a\" id=\"1\" />\n"
     "</RemoteHosts>\n";
-
-// Sets or clears the file's immutable flag; false when the file system or the rights do not
-// allow it.
-bool setImmutable(const QString& path, bool immutable) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return done;
-}
 
 } // namespace
 
@@ -180,8 +160,9 @@ TEST_F(RemoteSheetTest, AFailedWriteKeepsTheSheetOpenAndTheStoredFile) {
         setImmutable(hostsPath(), false);
         EXPECT_EQ(sheet.result(), 0); // still open
         EXPECT_EQ(storedHosts(), kOneHost);
-        EXPECT_EQ(script.last().text, "The remote hosts list could not be saved: Access is "
-                                      "denied.\nThe file on the server is unchanged.");
+        EXPECT_EQ(script.last().text, "The remote hosts list could not be saved: vellhosts.xml "
+                                      "could not be written (Access is denied.)\nThe file on the "
+                                      "server is unchanged.");
         EXPECT_EQ(script.last().caption, "Remote Hosts");
         // Once the file can be replaced, OK saves the list kept in the page.
         answerReview();
@@ -192,6 +173,49 @@ TEST_F(RemoteSheetTest, AFailedWriteKeepsTheSheetOpenAndTheStoredFile) {
         GTEST_SKIP() << "the file system cannot make a file unreplaceable here";
     EXPECT_EQ(result, IDOK);
     EXPECT_NE(storedHosts().find("studio-b"), std::string::npos);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(RemoteSheetTest, AHostListAnotherSessionWroteIsNotOverwrittenWithoutAsking) {
+    storeHosts(kOneHost);
+    const std::string theirs = RemoteHostsText({{"studio-a", "1"}, {"studio-c", "3"}});
+    const auto otherSessionWrites = [&] {
+        EmbeddedRemoteHosts other(
+            server, std::make_shared<ServerSession>(ServerSession{"engineer", "", true}));
+        ASSERT_EQ(other.WriteHostsFile(theirs), S_OK);
+    };
+    const std::vector<RemoteHost> ours{{"studio-a", "1"}, {"studio-b", "2"}};
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        addHost(sheet, "studio-b", "2");
+        otherSessionWrites();
+        answerReview();
+        script.answer(IDNO);
+        sheet.OkButton()->click();
+        EXPECT_EQ(script.last().text, "The remote hosts were changed on the server after you "
+                                      "logged on. Writing your list would undo those changes."
+                                      "\n\nWrite your list anyway?");
+        EXPECT_EQ(script.last().caption, "Remote Hosts Changed");
+        EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
+        // No keeps the sheet open with the edits, and the other session's list stored.
+        EXPECT_EQ(sheet.result(), 0);
+        EXPECT_EQ(storedHosts(), theirs);
+        EXPECT_EQ(showPage<CRemotePage>(sheet)->Hosts(), ours);
+        answerReview();
+        script.answer(IDYES);
+        answerOutcome();
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(hostsShownAtLogon(), ours);
+
+    // A session without edits of its own has nothing to write: the other's list stays.
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        ASSERT_NE(showPage<CRemotePage>(sheet), nullptr);
+        otherSessionWrites();
+        sheet.OkButton()->click();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(storedHosts(), theirs);
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
 

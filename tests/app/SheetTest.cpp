@@ -150,6 +150,25 @@ TEST_F(SheetTest, RestoreAsksFirst) {
     });
 }
 
+TEST_F(SheetTest, ARestoreTheServerCannotServeSaysWhyAndLeavesTheDocument) {
+    const std::string standard = "./Config/System/SystemVideoReference";
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        write(standard, "referenceStandard", "Format1080_25Hz_2To1");
+        script.answer(IDYES);
+        script.answer(IDOK);
+        sheet.PressWizardButton(2);
+        EXPECT_EQ(script.last().text, "The default configuration could not be restored.\nThe "
+                                      "server says: there is no default configuration for the "
+                                      "reference standard 'Format1080_25Hz_2To1'.");
+        EXPECT_EQ(script.last().caption, "Restore Defaults");
+        EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
+        EXPECT_EQ(read(standard + "/@referenceStandard"), "Format1080_25Hz_2To1");
+        script.answer(IDYES); // discard
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
 TEST_F(SheetTest, CancelWithoutChangesAsksNothing) {
     runAsAdmin([](CTrellisDlg& sheet) { sheet.CancelButton()->click(); });
     EXPECT_EQ(result, IDCANCEL);
@@ -187,6 +206,30 @@ TEST_F(SheetTest, AReadOnlyUserCannotCommit) {
     EXPECT_EQ(caption, "Configuration for localhost [Read Only]");
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(committed() == before);
+}
+
+TEST_F(SheetTest, AReadOnlyUserIsRefusedLoadAndRestoreBeforeAnyDialogButMaySave) {
+    const std::string saved = files.filePath("seen.xml").toStdString();
+    run({"localhost", "operator", "operator"},
+        [&](CTrellisDlg& sheet) {
+            for (int button : {1, 2}) {
+                const std::size_t asked = script.questions().size();
+                script.answer(IDOK);
+                sheet.PressWizardButton(button);
+                ASSERT_EQ(script.questions().size(), asked + 1) << button;
+                EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::MessageBox) << button;
+                EXPECT_EQ(script.last().text,
+                          "You are not authorized to change configuration settings.");
+                EXPECT_EQ(script.last().caption, "Security");
+            }
+            script.answerFile(saved);
+            sheet.PressWizardButton(0);
+            EXPECT_EQ(script.last().caption, "Save As");
+            sheet.CancelButton()->click();
+        },
+        {IDIGNORE});
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(saved)));
+    EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
 TEST_F(SheetTest, ARefusedLogonClosesAtOnce) {
@@ -305,7 +348,9 @@ TEST_F(SheetTest, AFailedCommitKeepsTheSheetAndTheEdits) {
         answerReview();
         script.answer(IDOK);
         sheet.OkButton()->click();
-        EXPECT_EQ(script.last().text, "The data is invalid.");
+        // The server's reason, not its status alone ("The data is invalid.").
+        EXPECT_EQ(script.last().text, "The configuration was not committed.\nThe server says: "
+                                      "it has no Channel element.");
         EXPECT_EQ(script.last().caption, "Saving Configuration Settings");
         EXPECT_EQ(script.last().style, MB_TOUCH_ERROR);
         EXPECT_EQ(sheet.result(), 0); // still open

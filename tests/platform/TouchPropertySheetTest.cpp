@@ -79,3 +79,20 @@ TEST(TouchPropertySheet, PageButtonsFollowTheActivePage) {
     EXPECT_EQ(sheet.oks, 1);
     EXPECT_EQ(sheet.cancels, 2);
 }
+
+TEST(TouchPropertySheet, TheHelpButtonIsAFingersSizeAndOkAndCancelStayOnTheSheet) {
+    Sheet sheet;
+    Page page(QStringLiteral("First"));
+    page.Create(&sheet);
+    page.AddWizardButton(QStringLiteral("Save"));
+    sheet.AddPage(&page);
+    sheet.show();
+    QCoreApplication::processEvents();
+    // 48 px is the least a finger hits reliably.
+    EXPECT_GE(sheet.HelpButton()->height(), 48);
+    EXPECT_GE(sheet.HelpButton()->width(), 48);
+    for (const QPushButton* button : {sheet.OkButton(), sheet.CancelButton()}) {
+        EXPECT_TRUE(sheet.rect().contains(button->geometry())) << button->text().toStdString();
+        EXPECT_GE(button->height(), 48) << button->text().toStdString();
+    }
+}

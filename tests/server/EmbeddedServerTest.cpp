@@ -10,6 +10,7 @@
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServices.h"
 #include "server/embedded/StateFiles.h"
+#include "support/ImmutableFile.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -153,6 +154,38 @@ TEST_F(EmbeddedServerTest, UnusableConfigurationsAreRefused) {
     server->GetConfiguration(text);
     EXPECT_EQ(server->ValidateConfiguration(text, usable), S_OK);
     EXPECT_TRUE(usable);
+}
+
+TEST_F(EmbeddedServerTest, AFailedOperationLeavesItsReasonForTheCaller) {
+    auto admin = configServer("admin", "trellis");
+    auto reader = configServer("operator", "operator");
+    ASSERT_TRUE(admin && reader);
+    std::string text;
+    ASSERT_EQ(admin->GetConfiguration(text), S_OK);
+    EXPECT_EQ(reader->CommitConfiguration(text), E_ACCESSDENIED);
+    EXPECT_EQ(reader->LastErrorText(), "the user may not change the configuration");
+
+    bool usable = true;
+    EXPECT_EQ(admin->ValidateConfiguration("<Foo><Channel channelIndex=\"0\"/></Foo>", usable),
+              S_OK);
+    EXPECT_FALSE(usable);
+    EXPECT_EQ(admin->LastErrorText(), "the root element is Foo, not Config");
+    std::string defaults;
+    EXPECT_EQ(admin->GetDefaultConfiguration("Format1080_25Hz_2To1", defaults), E_INVALIDARG);
+    EXPECT_EQ(admin->LastErrorText(), "there is no default configuration for the reference "
+                                      "standard 'Format1080_25Hz_2To1'");
+
+    // A commit the disk refuses says what the server's log says.
+    const QString stored = dir.filePath("config.xml");
+    const std::string changed = WithAttribute(text, "//TimeOfDay/@timeOfDaySource", "Ltc");
+    if (setImmutable(stored, true)) {
+        EXPECT_TRUE(FAILED(admin->CommitConfiguration(changed)));
+        setImmutable(stored, false);
+        EXPECT_EQ(admin->LastErrorText(), "config.xml could not be written (Access is denied.)");
+    }
+    // Each operation replaces the reason of the one before.
+    EXPECT_EQ(admin->CommitConfiguration(changed), S_OK);
+    EXPECT_EQ(admin->LastErrorText(), "");
 }
 
 TEST_F(EmbeddedServerTest, LiveChangesReachTheRunningConfigurationOnly) {

@@ -121,12 +121,20 @@ TEST_F(LifecycleTest, BadFilesAreRefusedWithAMessageAndChangeNothing) {
         QByteArray content;
         const char* message;
     };
+    // The first line is the system's own; the second says why.
     const Case cases[] = {
-        {"notxml.xml", "this is not XML", "'%1' does not appear to be a valid XML file."},
-        {"empty.xml", "", "'%1' does not appear to be a valid XML file."},
+        {"notxml.xml", "this is not XML",
+         "'%1' does not appear to be a valid XML file.\nError at line 1, column 16: No document "
+         "element found."},
+        {"empty.xml", "", "'%1' does not appear to be a valid XML file.\nThe file is empty."},
         {"remote.xml", "<RemoteHosts><Host hostName=\"a\" id=\"1\"/></RemoteHosts>",
-         "'%1' is not a valid configuration file"},
-        {"truncated.xml", "<Config><System>", "'%1' does not appear to be a valid XML file."},
+         "'%1' is not a valid configuration file\nThe root element is RemoteHosts, not Config."},
+        {"truncated.xml", "<Config><System>",
+         "'%1' does not appear to be a valid XML file.\nError at line 1, column 16: Start-end "
+         "tags mismatch."},
+        {"mismatch.xml", "<Config>\n  <System>\n  </Sys>\n</Config>\n",
+         "'%1' does not appear to be a valid XML file.\nError at line 3, column 5: Start-end "
+         "tags mismatch."},
     };
     state->PutAttributeValue(kSource, "timeOfDaySource", Variant("Ltc"), false, true);
     const std::string before = document->xml();
@@ -146,7 +154,8 @@ TEST_F(LifecycleTest, BadFilesAreRefusedWithAMessageAndChangeNothing) {
 TEST_F(LifecycleTest, MissingAndHugeFilesAreRefused) {
     std::string missing = file("missing").toStdString();
     EXPECT_EQ(state->LoadConfig(missing), S_OK);
-    EXPECT_EQ(script.last().text, "'" + missing + "' could not be read.");
+    EXPECT_EQ(script.last().text,
+              "'" + missing + "' could not be read.\nNo such file or directory.");
 
     QFile huge(file("huge.xml"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
@@ -154,7 +163,9 @@ TEST_F(LifecycleTest, MissingAndHugeFilesAreRefused) {
     huge.close();
     std::string path = file("huge.xml").toStdString();
     EXPECT_EQ(state->LoadConfig(path), S_OK);
-    EXPECT_EQ(script.last().text, "'" + path + "' is too large to be a configuration file.");
+    EXPECT_EQ(script.last().text, "'" + path +
+                                      "' is too large to be a configuration file.\nIt is larger "
+                                      "than the 32 MiB limit.");
     EXPECT_EQ(state->GetChannelCount(), 4);
 }
 
@@ -172,7 +183,9 @@ TEST_F(LifecycleTest, AFileTheServerRejectsLeavesTheDocument) {
     std::string path = file("five.xml").toStdString();
     const std::string before = document->xml();
     EXPECT_EQ(state->LoadConfig(path), S_OK);
-    EXPECT_EQ(script.last().text, "'" + path + "' is not a valid configuration file");
+    EXPECT_EQ(script.last().text, "'" + path +
+                                      "' is not a valid configuration file\nThe server says: it "
+                                      "has 5 channels; the server has 4 channel slots.");
     EXPECT_TRUE(document->xml() == before);
 }
 
@@ -384,7 +397,10 @@ TEST_F(LifecycleTest, UndeclaredBytesThatAreNotUtf8AreRefused) {
     const std::string before = document->xml();
     std::string path = file("raw.xml").toStdString();
     EXPECT_EQ(state->LoadConfig(path), S_OK);
-    EXPECT_EQ(script.last().text, "'" + path + "' does not appear to be a valid XML file.");
+    EXPECT_EQ(script.last().text, "'" + path +
+                                      "' does not appear to be a valid XML file.\nError at line "
+                                      "1, column 1: The text is not UTF-8 and declares no other "
+                                      "encoding.");
     EXPECT_TRUE(document->xml() == before);
 }
 
@@ -392,7 +408,12 @@ TEST_F(LifecycleTest, OnlyRegularFilesAreRead) {
     ASSERT_TRUE(QFile::link("/dev/zero", file("zero.xml")));
     ASSERT_TRUE(QDir(files.path()).mkdir("folder.xml"));
     ASSERT_EQ(mkfifo(file("pipe.xml").toLocal8Bit().constData(), 0600), 0);
-    for (const char* name : {"zero.xml", "folder.xml", "pipe.xml"}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"zero.xml", "It is a device, pipe or socket, not a regular file."},
+        {"folder.xml", "It is a folder, not a file."},
+        {"pipe.xml", "It is a device, pipe or socket, not a regular file."},
+    };
+    for (const auto& [name, why] : cases) {
         std::string path = file(name).toStdString();
         script.clear();
         // A FIFO must not block the caller: give up on it after a while, then unblock it.
@@ -404,7 +425,7 @@ TEST_F(LifecycleTest, OnlyRegularFilesAreRead) {
         }
         EXPECT_EQ(loading.get(), S_OK) << name;
         ASSERT_EQ(script.questions().size(), 1u) << name;
-        EXPECT_EQ(script.last().text, "'" + path + "' could not be read.");
+        EXPECT_EQ(script.last().text, "'" + path + "' could not be read.\n" + why);
     }
     EXPECT_EQ(state->GetChannelCount(), 4);
 }
