@@ -219,9 +219,14 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
             if (file.result != IDOK)
                 return;
             std::string path = file.fileName;
+            const std::uint64_t generation = m_state->DocumentGeneration();
             const HRESULT loaded = m_state->LoadConfig(path);
             tellFailure(fmt::sprintf("'%s' could not be loaded.", path), "Load Error", loaded);
             scope.Check(loaded);
+            if (m_state->DocumentGeneration() != generation) {
+                showLoadedFile(path);
+                return;
+            }
             break;
         }
         case 2: {
@@ -240,6 +245,20 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
         // Only the active page reloads now; the others do when they are shown.
         SendMessage(page, WM_CONFIG_RELAYOUT, 0, 0);
     });
+}
+
+void CTrellisDlg::showLoadedFile(const std::string& path) {
+    for (int index = 0; index < GetPageCount(); ++index)
+        SendMessage(GetPage(index), WM_CONFIG_RELAYOUT, 0, 0);
+    const std::vector<std::string> rows = reviewBuilder().RowsOutsideTheirChoices();
+    if (rows.empty())
+        return;
+    std::string text = fmt::sprintf("'%s' was loaded. These settings hold values that are not "
+                                    "among their choices; change them before you commit:",
+                                    path);
+    for (const std::string& row : rows)
+        text += "\n" + row;
+    prompter().messageBox(text, "Load", MB_TOUCH_WARNING, this);
 }
 
 void CTrellisDlg::endModal() {

@@ -85,6 +85,9 @@ private:
     void saveChangeReport(const std::string& configurationPath);
     // The slots of the channels a commit now restarts, as a mask.
     std::uint32_t restartingSlots() const;
+    // After a Load: every page shows the loaded document, and the user is told of rows whose
+    // loaded value is none of their choices.
+    void showLoadedFile(const std::string& path);
     // The review of every page, ready to build.
     ConfigReviewBuilder reviewBuilder() const;
     // What another session committed, one line a change, in the review's words.

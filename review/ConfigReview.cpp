@@ -196,6 +196,23 @@ ConfigReviewBuilder::documentsOf(const XmlDocument& initial, const XmlDocument& 
     return documents;
 }
 
+std::vector<std::string> ConfigReviewBuilder::RowsOutsideTheirChoices() const {
+    std::vector<std::string> lines;
+    for (const Row& row : m_rows) {
+        CConfigItem& item = *row.item;
+        if ((item.Flags() & ITEM_UNBOUND) || !item.IsVisible())
+            continue;
+        Variant value;
+        item.GetAttributeValue(value);
+        if (value.isEmpty() || item.OfferedValueText(value))
+            continue;
+        const std::string label = shownLabel(row);
+        lines.push_back(GroupHeading({row.page, row.channel, {}}) + " \u203A " + label +
+                        (label.ends_with(':') ? " " : ": ") + value.toText());
+    }
+    return lines;
+}
+
 std::vector<std::string> ConfigReviewBuilder::ChangeLines(const XmlDocument& before,
                                                           const XmlDocument& after) {
     indexRows();

@@ -83,6 +83,9 @@ public:
 
     // The review of the configuration state's documents now.
     ConfigReview Build();
+    // The shown rows whose value is none of the values they offer, one line each with page,
+    // channel, label and value: what a loaded file holds that the user should mend.
+    std::vector<std::string> RowsOutsideTheirChoices() const;
     // The changes between two other documents, one line each in the review's words: what
     // another session committed, say.
     std::vector<std::string> ChangeLines(const XmlDocument& before, const XmlDocument& after);

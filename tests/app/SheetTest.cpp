@@ -16,6 +16,8 @@
 namespace {
 
 constexpr const char* kTimeOfDay = "./Config/System/TimeOfDay";
+const std::string kChannel1Input =
+    "//VideoInput[@id=//Channel[@channelIndex=\"0\"]/Video/VideoInputComponent/@id]";
 const std::string kChannel2Input =
     "//VideoInput[@id=//Channel[@channelIndex=\"1\"]/Video/VideoInputComponent/@id]";
 
@@ -129,6 +131,34 @@ TEST_F(SheetTest, SaveAppendsTheExtensionAndLoadReadsItBack) {
         sheet.PressWizardButton(1);
         EXPECT_EQ(script.last().caption, "Open");
         EXPECT_EQ(read(std::string(kTimeOfDay) + "/@timeOfDaySource"), "Windows");
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
+TEST_F(SheetTest, AFileWithValuesItsRowsDoNotOfferIsLoadedAndThoseRowsAreNamed) {
+    const QString path = files.filePath("odd.xml");
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        std::shared_ptr<XmlDocument> document;
+        CConfigState().GetConfigDocument(document);
+        XmlDocument odd;
+        odd.copyFrom(*document);
+        // A 25 Hz format under the 59.94 Hz reference.
+        odd.documentNode()
+            .selectSingleNode(kChannel1Input + "/@videoInputFormat")
+            .setValue("Format1080_25Hz_2To1");
+        ASSERT_EQ(odd.save(path), S_OK);
+        script.answerFile(path.toStdString());
+        script.answer(IDOK);
+        sheet.PressWizardButton(1);
+        EXPECT_EQ(read(kChannel1Input + "/@videoInputFormat"), "Format1080_25Hz_2To1");
+        EXPECT_EQ(script.last().caption, "Load");
+        EXPECT_EQ(script.last().text,
+                  "'" + path.toStdString() +
+                      "' was loaded. These settings hold values that are not among their "
+                      "choices; change them before you commit:\nChannel C1 \u203A Recorder "
+                      "Setup \u203A Video input format: Format1080_25Hz_2To1");
+        script.answer(IDYES); // discard
         sheet.CancelButton()->click();
     });
     EXPECT_EQ(script.unexpectedCount(), 0);
