@@ -78,8 +78,12 @@ void CTouchTab::paintEvent(QPaintEvent* event) {
     if (m_marked.empty() && m_offline.empty())
         return;
     QPainter painter(this);
+    // The note is three quarters of the tab's text, however that font gives its size.
     QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.75);
+    if (small.pixelSize() > 0)
+        small.setPixelSize(std::max(8, small.pixelSize() * 3 / 4));
+    else
+        small.setPointSizeF(small.pointSizeF() * 0.75);
     small.setBold(true);
     painter.setFont(small);
     for (int index : m_offline) {
