@@ -35,14 +35,19 @@ void CTouchTab::SetStandardStyle(int minimumWidth) {
                 FrmwkGetColor(COLOR_TEXT), FrmwkGetColor(COLOR_TEXT_DIM));
 }
 
-void CTouchTab::SetTabMarked(int index, bool marked) {
-    if (index < 0 || index >= count() || IsTabMarked(index) == marked)
+void CTouchTab::setTabIn(std::vector<int>& tabs, int index, bool in) {
+    const bool was = std::find(tabs.begin(), tabs.end(), index) != tabs.end();
+    if (index < 0 || index >= count() || was == in)
         return;
-    if (marked)
-        m_marked.push_back(index);
+    if (in)
+        tabs.push_back(index);
     else
-        std::erase(m_marked, index);
+        std::erase(tabs, index);
     update();
+}
+
+void CTouchTab::SetTabMarked(int index, bool marked) {
+    setTabIn(m_marked, index, marked);
 }
 
 bool CTouchTab::IsTabMarked(int index) const {
@@ -50,13 +55,7 @@ bool CTouchTab::IsTabMarked(int index) const {
 }
 
 void CTouchTab::SetTabOffline(int index, bool offline) {
-    if (index < 0 || index >= count() || IsTabOffline(index) == offline)
-        return;
-    if (offline)
-        m_offline.push_back(index);
-    else
-        std::erase(m_offline, index);
-    update();
+    setTabIn(m_offline, index, offline);
 }
 
 bool CTouchTab::IsTabOffline(int index) const {

@@ -39,6 +39,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Adds the tab to a set of tabs, or takes it out, and repaints on a change.
+    void setTabIn(std::vector<int>& tabs, int index, bool in);
+
     std::vector<int> m_marked;
     std::vector<int> m_offline;
 };
