@@ -8,7 +8,7 @@
 namespace {
 
 // System texts of the statuses this program raises or receives.
-constexpr std::array<std::pair<std::uint32_t, const char*>, 21> kSystemTexts{{
+constexpr std::array<std::pair<std::uint32_t, const char*>, 24> kSystemTexts{{
     {0x00000000, "The operation completed successfully."},
     {0x00000001, "Incorrect function."},
     {0x80004001, "Not implemented"},
@@ -16,6 +16,7 @@ constexpr std::array<std::pair<std::uint32_t, const char*>, 21> kSystemTexts{{
     {0x80004003, "Invalid pointer"},
     {0x80004004, "Operation aborted"},
     {0x80004005, "Unspecified error"},
+    {0x8000000C, "Object has changed state."},
     {0x8000FFFF, "Catastrophic failure"},
     {0x80020005, "Type mismatch."},
     {0x8002000A, "Out of present range."},
@@ -31,6 +32,8 @@ constexpr std::array<std::pair<std::uint32_t, const char*>, 21> kSystemTexts{{
                  "portion of the file."},
     {0x80070057, "The parameter is incorrect."},
     {0x800700DF, "The file size exceeds the limit allowed and cannot be saved."},
+    {0x800704D4, "The network connection was aborted by the local system."},
+    {0x800705B4, "This operation returned because the timeout period expired."},
 }};
 
 constexpr std::uint32_t kDispatchFirst = 0x80040200;
