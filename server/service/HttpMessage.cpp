@@ -1,5 +1,10 @@
 #include "HttpMessage.h"
 
+#include "server/wire/WireFormat.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
 QByteArray HttpRequest::header(const char* name) const {
     const QByteArray wanted = QByteArray(name).toLower();
     for (const auto& [key, value] : headers) {
@@ -69,4 +74,15 @@ QByteArray HttpResponse::serialized(bool keepAlive) const {
     if (status != 204)
         out += body;
     return out;
+}
+
+HttpResponse JsonError(int status, const QString& text, std::int32_t hr) {
+    HttpResponse response;
+    response.status = status;
+    response.body = QJsonDocument(QJsonObject{{QLatin1String(wire::kError), text},
+                                              {QLatin1String(wire::kHResult), hr}})
+                        .toJson(QJsonDocument::Compact);
+    if (status == 401)
+        response.headers.append(qMakePair(QByteArray("WWW-Authenticate"), QByteArray("Bearer")));
+    return response;
 }

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QUrlQuery>
 
+#include <cstdint>
+
 struct HttpRequest {
     QByteArray method;
     QString path; // percent-decoded
@@ -33,6 +35,9 @@ struct HttpResponse {
     // The bytes on the wire; keepAlive false adds "Connection: close".
     QByteArray serialized(bool keepAlive) const;
 };
+
+// An answer that refuses a request: {"error": text, "hresult": hr}.
+HttpResponse JsonError(int status, const QString& text, std::int32_t hr);
 
 // The reason phrase of a status.
 QByteArray HttpStatusText(int status);

@@ -26,6 +26,13 @@ public:
     // same one again on every later call).
     std::variant<std::monostate, HttpRequest, HttpFailure> next();
 
+    // The request whose headers are read while its body is still awaited, with the body's
+    // length; null when there is none.
+    const HttpRequest* awaitingBody(qint64& length) const {
+        length = m_bodyLength;
+        return m_head ? &*m_head : nullptr;
+    }
+
     // Bytes taken but not yet part of a whole request.
     qint64 pending() const { return m_buffer.size(); }
 

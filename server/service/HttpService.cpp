@@ -5,8 +5,6 @@
 #include "platform/HResult.h"
 #include "server/wire/WireFormat.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPointer>
 #include <QSslConfiguration>
 #include <QSslSocket>
@@ -22,6 +20,7 @@ constexpr int kIdleMs = 60 * 1000;
 // so that it sees the answer before the connection closes.
 constexpr int kLingerMs = 2000;
 constexpr int kHandshakeMs = 10 * 1000;
+constexpr qint64 kReadBufferBytes = 1024 * 1024;
 
 // One client's connection: reads requests and answers them in order.
 class HttpConnection : public QObject {
@@ -31,6 +30,7 @@ public:
         : QObject(parent), m_socket(socket), m_router(std::move(router)), m_pool(pool),
           m_parser(wire::kMaxHeaderBytes, wire::kMaxBodyBytes) {
         m_socket->setParent(this);
+        m_socket->setReadBufferSize(kReadBufferBytes);
         m_idle.setSingleShot(true);
         m_idle.setInterval(kIdleMs);
         connect(&m_idle, &QTimer::timeout, this, [this] {
@@ -45,11 +45,16 @@ public:
 
 private:
     void read() {
-        const QByteArray bytes = m_socket->readAll();
-        if (m_closing)
-            return; // lingering: what comes after a refused request is dropped
+        if (m_closing) {
+            m_socket->readAll(); // lingering: what comes after a refused request is dropped
+            return;
+        }
+        // While a request is answered, at most one more is taken in; the rest waits in the
+        // socket, whose buffer is bounded, and is read when the answer is sent.
+        if (m_busy && m_parser.pending() > wire::kMaxHeaderBytes + wire::kMaxBodyBytes)
+            return;
+        m_parser.feed(m_socket->readAll());
         m_idle.start();
-        m_parser.feed(bytes);
         next();
     }
 
@@ -59,22 +64,29 @@ private:
             return;
         auto parsed = m_parser.next();
         if (auto* failure = std::get_if<HttpFailure>(&parsed)) {
-            HttpResponse response;
-            response.status = failure->status;
-            response.body =
-                QJsonDocument(
-                    QJsonObject{{QLatin1String(wire::kError), failure->reason},
-                                {QLatin1String(wire::kHResult),
-                                 failure->status == 413 ? HRESULT_FILE_TOO_LARGE : E_INVALIDARG}})
-                    .toJson(QJsonDocument::Compact);
+            HttpResponse response =
+                JsonError(failure->status, failure->reason,
+                          failure->status == 413 ? HRESULT_FILE_TOO_LARGE : E_INVALIDARG);
             response.close = true;
             send(response, false);
             return;
         }
         if (auto* request = std::get_if<HttpRequest>(&parsed)) {
+            m_bodyChecked = false;
             request->peer = m_socket->peerAddress().toString();
             m_busy = true;
             dispatch(std::make_shared<HttpRequest>(std::move(*request)));
+            return;
+        }
+        // A body is awaited: it is read only when it will be taken.
+        qint64 length = 0;
+        const HttpRequest* head = m_parser.awaitingBody(length);
+        if (head && length > 0 && !m_bodyChecked) {
+            m_bodyChecked = true;
+            if (std::optional<HttpResponse> refusal = m_router->refuseBody(*head, length)) {
+                refusal->close = true;
+                send(*refusal, false);
+            }
         }
     }
 
@@ -107,7 +119,7 @@ private:
             return;
         }
         send(response, request.keepAlive);
-        next();
+        read();
     }
 
     void send(const HttpResponse& response, bool keepAlive) {
@@ -139,6 +151,7 @@ private:
     QTimer m_idle;
     bool m_busy = false;
     bool m_closing = false;
+    bool m_bodyChecked = false; // the awaited body's request was let send it
     bool m_gone = false;
 };
 

@@ -20,6 +20,8 @@ namespace {
 using Headers = QList<QPair<QByteArray, QByteArray>>;
 
 constexpr qsizetype kMaxIdempotencyKey = 200;
+// A logon's body is read before anyone is known: it is kept small.
+constexpr qint64 kMaxLogonBody = 64 * 1024;
 
 HttpResponse answer(int status, const QJsonObject& body, const Headers& headers = {}) {
     return HttpResponse{status, headers, QJsonDocument(body).toJson(QJsonDocument::Compact)};
@@ -34,10 +36,12 @@ QJsonObject errorBody(const QString& text, HRESULT hr) {
 }
 
 HttpResponse failure(int status, const QString& text, HRESULT hr) {
-    HttpResponse response = answer(status, errorBody(text, hr));
-    if (status == 401)
-        response.headers.append(qMakePair(QByteArray("WWW-Authenticate"), QByteArray("Bearer")));
-    return response;
+    return JsonError(status, text, hr);
+}
+
+HttpResponse unauthorised() {
+    return failure(401, QStringLiteral("the session is not valid or has expired: log on again"),
+                   E_ACCESSDENIED);
 }
 
 HttpResponse badRequest(const QString& text) {
@@ -144,6 +148,25 @@ std::chrono::milliseconds ServiceRouter::admissionDelay(const HttpRequest& reque
     return checksPassword ? m_throttle.admit(request.peer) : std::chrono::milliseconds(0);
 }
 
+std::optional<HttpResponse> ServiceRouter::refuseBody(const HttpRequest& head, qint64 length) {
+    if (head.path == QLatin1String(wire::kSession) && is(head, "POST"))
+        return length > kMaxLogonBody
+                   ? std::optional(failure(413, QStringLiteral("the logon is too large"),
+                                           HRESULT_FILE_TOO_LARGE))
+                   : std::nullopt;
+    if (sessionOf(head))
+        return std::nullopt;
+    return unauthorised();
+}
+
+std::optional<ServerSession> ServiceRouter::sessionOf(const HttpRequest& request) {
+    const QByteArray authorization = request.header(wire::kAuthorization);
+    const QByteArray bearer = QByteArray(wire::kBearer);
+    if (!authorization.startsWith(bearer))
+        return std::nullopt;
+    return m_sessions.find(authorization.mid(bearer.size()).trimmed());
+}
+
 HttpResponse ServiceRouter::route(const HttpRequest& request) {
     try {
         return dispatch(request);
@@ -161,18 +184,14 @@ HttpResponse ServiceRouter::route(const HttpRequest& request) {
 HttpResponse ServiceRouter::dispatch(const HttpRequest& request) {
     if (request.path == QLatin1String(wire::kSession) && is(request, "POST"))
         return logOn(request);
-    const QByteArray authorization = request.header(wire::kAuthorization);
-    const QByteArray bearer = QByteArray(wire::kBearer);
-    std::optional<ServerSession> session;
-    if (authorization.startsWith(bearer))
-        session = m_sessions.find(authorization.mid(bearer.size()).trimmed());
+    const std::optional<ServerSession> session = sessionOf(request);
     if (!session)
-        return failure(401, QStringLiteral("the session is not valid or has expired: log on again"),
-                       E_ACCESSDENIED);
+        return unauthorised();
     if (request.path == QLatin1String(wire::kSession)) {
         if (!is(request, "DELETE"))
             return wrongMethod("POST, DELETE");
-        m_sessions.close(authorization.mid(bearer.size()).trimmed());
+        m_sessions.close(
+            request.header(wire::kAuthorization).mid(qstrlen(wire::kBearer)).trimmed());
         return noContent();
     }
     const QByteArray key = request.header(wire::kIdempotencyKey);

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <variant>
 
 class EmbeddedServer;
@@ -25,7 +26,12 @@ public:
     // whose checks failed waits its turn; other requests never wait.
     std::chrono::milliseconds admissionDelay(const HttpRequest& request);
 
+    // Whether a request whose headers are read may send its body of that length: a body is
+    // read only for a valid session, or a logon of reasonable size. The refusal otherwise.
+    std::optional<HttpResponse> refuseBody(const HttpRequest& head, qint64 length);
+
 private:
+    std::optional<ServerSession> sessionOf(const HttpRequest& request);
     HttpResponse dispatch(const HttpRequest& request);
     HttpResponse logOn(const HttpRequest& request);
     HttpResponse authorised(const HttpRequest& request, const ServerSession& session);

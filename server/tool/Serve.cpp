@@ -117,7 +117,9 @@ int Serve(const QString& directory, const QStringList& arguments) {
 
     const ServiceRecord record{QCoreApplication::applicationPid(), service.address().toString(),
                                service.port(), fingerprint};
-    const QString where = QStringLiteral("%1:%2").arg(record.address).arg(record.port);
+    const bool v6 = service.address().protocol() == QAbstractSocket::IPv6Protocol;
+    const QString where =
+        QString::fromLatin1(v6 ? "[%1]:%2" : "%1:%2").arg(record.address).arg(record.port);
     std::printf("trellis-server: listening on %s, certificate SHA-256 %s\n",
                 where.toLocal8Bit().constData(), fingerprint.toLatin1().constData());
     std::fflush(stdout);
