@@ -39,6 +39,16 @@ HttpResponse failure(int status, const QString& text, HRESULT hr) {
     return JsonError(status, text, hr);
 }
 
+// Text from a request as the log shows it: a control character, which could start a forged
+// line, is shown as '?'.
+std::string loggable(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    }
+    return text;
+}
+
 HttpResponse unauthorised() {
     return failure(401, QStringLiteral("the session is not valid or has expired: log on again"),
                    E_ACCESSDENIED);
@@ -171,12 +181,12 @@ HttpResponse ServiceRouter::route(const HttpRequest& request) {
     try {
         return dispatch(request);
     } catch (const std::exception& error) {
-        m_server->log(
-            E_FAIL, LOG_KIND_REPORT, "service", 0, 0,
-            fmt::format("A request to {} failed: {}", request.path.toStdString(), error.what()));
+        m_server->log(E_FAIL, LOG_KIND_REPORT, "service", 0, 0,
+                      fmt::format("A request to {} failed: {}",
+                                  loggable(request.path.toStdString()), error.what()));
     } catch (...) {
         m_server->log(E_FAIL, LOG_KIND_REPORT, "service", 0, 0,
-                      "A request to " + request.path.toStdString() + " failed");
+                      "A request to " + loggable(request.path.toStdString()) + " failed");
     }
     return failure(500, QStringLiteral("the server failed to answer the request"), E_FAIL);
 }
@@ -222,7 +232,7 @@ std::variant<bool, HttpResponse> ServiceRouter::checkPassword(const HttpRequest&
     }
     delayMs = static_cast<int>(m_throttle.failed(request.peer).count());
     m_server->log(E_ACCESSDENIED, LOG_KIND_REPORT, "logon", 0, 0,
-                  fmt::format("{} refused for user '{}' from {}", what, account.user,
+                  fmt::format("{} refused for user '{}' from {}", what, loggable(account.user),
                               request.peer.toStdString()));
     return false;
 }
@@ -242,7 +252,7 @@ HttpResponse ServiceRouter::logOn(const HttpRequest& request) {
     session.authorized = m_server->isAdministrator(session.user, session.domain);
     const QByteArray token = m_sessions.open(session);
     m_server->log(S_OK, LOG_KIND_REPORT, "logon", 0, 0,
-                  fmt::format("User '{}' logged on from {}{}", session.user,
+                  fmt::format("User '{}' logged on from {}{}", loggable(session.user),
                               request.peer.toStdString(),
                               session.authorized ? "" : " (read only)"));
     return answer(201, {{QLatin1String(wire::kToken), QString::fromLatin1(token)},

@@ -5,6 +5,7 @@
 #include "server/service/ServiceRouter.h"
 #include "server/wire/WireFormat.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -191,7 +192,7 @@ TEST_F(ServiceTest, AReadOnlySessionReadsEverythingAndChangesNothing) {
     EXPECT_EQ(call("GET", wire::kChannelStatus, {}, reader).status, 200);
 }
 
-TEST_F(ServiceTest, ForgedExpiredAndClosedTokensAreRefused) {
+TEST_F(ServiceTest, ForgedExpiredAndClosedTokensAndWrongPasswordsAreRefused) {
     start(std::chrono::seconds(1));
     const QByteArray token = logOn("admin", "trellis");
     EXPECT_EQ(call("GET", wire::kChannelStatus, {}, token).status, 200);
@@ -205,6 +206,20 @@ TEST_F(ServiceTest, ForgedExpiredAndClosedTokensAreRefused) {
     const QByteArray other = logOn("admin", "trellis");
     EXPECT_EQ(call("DELETE", wire::kSession, {}, other).status, 204);
     EXPECT_EQ(call("GET", wire::kChannelStatus, {}, other).status, 401);
+
+    // A wrong password is refused after a delay and logged with the user and address; no
+    // password or token reaches the log.
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(call("POST", wire::kSession,
+                   json({{"user", "admin"}, {"password", "wrong-secret"}, {"domain", ""}}))
+                  .status,
+              401);
+    EXPECT_GE(clock.elapsed(), 400);
+    const QByteArray log = server->files().read("server.log").value_or(QByteArray());
+    EXPECT_TRUE(log.contains("Log on refused for user 'admin' from 127.0.0.1"));
+    EXPECT_FALSE(log.contains("wrong-secret") || log.contains("trellis\"") || log.contains(token) ||
+                 log.contains(other));
 }
 
 TEST_F(ServiceTest, OlderTlsAndPlainHttpAreRefused) {
