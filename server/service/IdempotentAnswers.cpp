@@ -8,6 +8,19 @@ HttpResponse IdempotentAnswers::run(const QByteArray& key,
         std::erase_if(m_entries, [&](const auto& entry) {
             return entry.second.answer && now - entry.second.time > kKeep;
         });
+        // A client sending ever new keys keeps no more than this many answers held: the
+        // oldest go first.
+        while (m_entries.size() >= kMostKept) {
+            auto oldest = m_entries.end();
+            for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
+                if (entry->second.answer &&
+                    (oldest == m_entries.end() || entry->second.time < oldest->second.time))
+                    oldest = entry;
+            }
+            if (oldest == m_entries.end())
+                break;
+            m_entries.erase(oldest);
+        }
         const auto it = m_entries.find(key);
         if (it != m_entries.end()) {
             m_answered.wait(lock, [&] {

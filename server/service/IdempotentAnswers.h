@@ -17,6 +17,7 @@ class IdempotentAnswers {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::minutes kKeep{10};
+    static constexpr std::size_t kMostKept = 4096;
 
     // The first answer for the key, or work's answer when the key is new.
     HttpResponse run(const QByteArray& key, const std::function<HttpResponse()>& work);
