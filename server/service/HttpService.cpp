@@ -86,6 +86,9 @@ private:
             if (std::optional<HttpResponse> refusal = m_router->refuseBody(*head, length)) {
                 refusal->close = true;
                 send(*refusal, false);
+            } else if (head->header("expect").toLower() == "100-continue") {
+                // The client waits for this before it sends a large body.
+                m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
             }
         }
     }
