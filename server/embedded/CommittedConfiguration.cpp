@@ -3,19 +3,12 @@
 #include "ConfigRules.h"
 #include "platform/XmlDocument.h"
 
-#include <QCryptographicHash>
-
 #include <fmt/format.h>
 
 namespace {
 
 const QString kFile = QStringLiteral("config.xml");
 const QString kRejectionFile = QStringLiteral("config-rejection.json");
-
-QString digestOf(const QByteArray& content) {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
-}
 
 std::string defaultStandard() {
     return ReferenceStandards().front();
@@ -38,8 +31,9 @@ bool CommittedConfiguration::changedOnDisk() const {
     return !m_loaded || m_files.stamp(kFile) != m_stamp;
 }
 
-void CommittedConfiguration::noteStored() {
+void CommittedConfiguration::noteStored(const QByteArray& content) {
     m_stamp = m_files.stamp(kFile);
+    m_version = StateFiles::versionOf(content);
     m_loaded = true;
 }
 
@@ -55,7 +49,7 @@ HRESULT CommittedConfiguration::load(XmlDocument& document) {
                 reason = parseFailure(loaded);
             else if (IsUsableConfiguration(loaded, reason)) {
                 document.replaceContent(std::move(loaded));
-                noteStored();
+                noteStored(*stored);
                 return S_OK;
             }
         }
@@ -73,12 +67,13 @@ void CommittedConfiguration::loadDefault(XmlDocument& document) {
 HRESULT CommittedConfiguration::storeDefault(XmlDocument& document) {
     XmlDocument loaded;
     loadDefault(loaded);
-    const HRESULT hr = m_files.write(kFile, QByteArray::fromStdString(loaded.xml()));
+    const QByteArray text = QByteArray::fromStdString(loaded.xml());
+    const HRESULT hr = m_files.write(kFile, text);
     if (FAILED(hr))
         return hr;
     m_files.remove(kRejectionFile);
     document.replaceContent(std::move(loaded));
-    noteStored();
+    noteStored(text);
     return S_OK;
 }
 
@@ -111,14 +106,14 @@ HRESULT CommittedConfiguration::reject(const std::optional<QByteArray>& stored,
         {QStringLiteral("keptAs"), keptAs},
         {QStringLiteral("time"), now.toString(Qt::ISODate)},
         {QStringLiteral("reason"), QString::fromStdString(reason)},
-        {QStringLiteral("configSha256"), digestOf(m_files.read(kFile).value_or(QByteArray()))}};
+        {QStringLiteral("configSha256"), StateFiles::versionOf(m_files.read(kFile))}};
     const HRESULT recorded = m_files.writeJson(kRejectionFile, record);
     if (FAILED(recorded))
         m_report(recorded,
                  "The rejection could not be recorded for the status: " + ComErrorText(recorded));
 
     document.replaceContent(std::move(loaded));
-    noteStored();
+    noteStored(m_files.read(kFile).value_or(QByteArray()));
     return S_OK;
 }
 
@@ -141,15 +136,25 @@ HRESULT CommittedConfiguration::keepAside(const QByteArray& content, const QDate
 }
 
 HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocument& document,
-                                       const QDateTime& offlineUntil, std::string* reason) {
+                                       const QDateTime& offlineUntil, std::string* reason,
+                                       const std::optional<QString>& expectedVersion) {
     return m_files.locked(kFile, [&] {
+        const std::optional<QByteArray> stored = m_files.read(kFile);
+        if (expectedVersion && StateFiles::versionOf(stored) != *expectedVersion) {
+            const std::string why = "the configuration was changed since it was read";
+            m_report(E_CHANGED_STATE, fmt::format("Commit by user '{}' refused: {}", user, why));
+            if (reason)
+                *reason = why;
+            return E_CHANGED_STATE;
+        }
         ChannelParts before;
-        if (const std::optional<QByteArray> stored = m_files.read(kFile)) {
+        if (stored) {
             XmlDocument committed;
             if (committed.loadXml(std::string_view(stored->constData(), stored->size())) == S_OK)
                 before = ChannelPartsOf(committed);
         }
-        const HRESULT hr = m_files.write(kFile, QByteArray::fromStdString(document.xml()));
+        const QByteArray text = QByteArray::fromStdString(document.xml());
+        const HRESULT hr = m_files.write(kFile, text);
         if (FAILED(hr)) {
             const std::string why =
                 fmt::format("config.xml could not be written ({})", ComErrorText(hr));
@@ -158,7 +163,7 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocumen
                 *reason = why;
             return hr;
         }
-        noteStored();
+        noteStored(text);
         m_files.remove(kRejectionFile);
 
         const ChannelParts after = ChannelPartsOf(document);
@@ -187,7 +192,7 @@ std::optional<RejectedConfiguration> CommittedConfiguration::rejection() const {
         return std::nullopt;
     // Over once config.xml holds anything else than was put there at the rejection.
     const QByteArray current = m_files.read(kFile).value_or(QByteArray());
-    if (digestOf(current) != record.value(QStringLiteral("configSha256")).toString())
+    if (StateFiles::versionOf(current) != record.value(QStringLiteral("configSha256")).toString())
         return std::nullopt;
     return RejectedConfiguration{
         record.value(QStringLiteral("keptAs")).toString(),

@@ -39,16 +39,21 @@ public:
     // Stores a usable document as the committed configuration. The channels whose part
     // differs from the configuration committed until now, by whichever process, go offline
     // until the given time; the log names who committed and which channels changed. A failed
-    // store gives its reason, when asked for it.
+    // store gives its reason, when asked for it. With an expected version, config.xml holding
+    // another (whoever wrote it) is left as it is: E_CHANGED_STATE.
     HRESULT commit(const std::string& user, const XmlDocument& document,
-                   const QDateTime& offlineUntil, std::string* reason = nullptr);
+                   const QDateTime& offlineUntil, std::string* reason = nullptr,
+                   const std::optional<QString>& expectedVersion = std::nullopt);
+
+    // The version of what this object last loaded or wrote (see StateFiles::versionOf).
+    const QString& version() const { return m_version; }
 
     // Set while the default configuration is in use because a stored one was rejected.
     std::optional<RejectedConfiguration> rejection() const;
 
 private:
     // What this object loaded or wrote is what config.xml holds now.
-    void noteStored();
+    void noteStored(const QByteArray& content);
     // The default configuration the server falls back on; a default file in the data folder
     // that is not usable is reported.
     void loadDefault(XmlDocument& document);
@@ -62,4 +67,5 @@ private:
     Report m_report;
     bool m_loaded = false;
     std::optional<FileStamp> m_stamp;
+    QString m_version;
 };

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include <fmt/format.h>
 
@@ -97,12 +98,14 @@ bool EmbeddedServer::isAdministrator(const std::string& user, const std::string&
            isMember(session, "BUILTIN\\TarvoAdministrators");
 }
 
-HRESULT EmbeddedServer::configuration(std::string& text) {
+HRESULT EmbeddedServer::configuration(std::string& text, QString* version) {
     std::lock_guard lock(m_mutex);
     const HRESULT hr = refreshRunning();
     if (FAILED(hr))
         return hr;
     text = m_running.xml();
+    if (version)
+        *version = m_committed.version();
     return S_OK;
 }
 
@@ -122,7 +125,8 @@ HRESULT EmbeddedServer::refuseCommit(const ServerSession& session, HRESULT statu
 }
 
 HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& text,
-                               std::string* reason) {
+                               std::string* reason, const std::optional<QString>& expectedVersion,
+                               QString* version) {
     std::lock_guard lock(m_mutex);
     if (!session.authorized)
         return refuseCommit(session, E_ACCESSDENIED, "the user may not change the configuration",
@@ -133,9 +137,13 @@ HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& 
     if (document.loadXml(text) != S_OK || !IsUsableConfiguration(document, why))
         return refuseCommit(session, HRESULT_INVALID_DATA, why, reason);
     const HRESULT hr = m_committed.commit(
-        session.user, document, QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs), reason);
-    if (SUCCEEDED(hr))
+        session.user, document, QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs), reason,
+        expectedVersion);
+    if (SUCCEEDED(hr)) {
         m_running.replaceContent(std::move(document));
+        if (version)
+            *version = m_committed.version();
+    }
     return hr;
 }
 
@@ -213,16 +221,38 @@ HRESULT EmbeddedServer::protocolUser(int channel, const char* field, std::string
     return S_OK;
 }
 
+QJsonArray EmbeddedServer::protocolUsers(QString& version) {
+    std::lock_guard lock(m_mutex);
+    const std::optional<QByteArray> content = m_files.read(kProtocolUsersFile);
+    version = StateFiles::versionOf(content);
+    const QJsonArray stored = QJsonDocument::fromJson(content.value_or(QByteArray()))
+                                  .object()
+                                  .value(QStringLiteral("channels"))
+                                  .toArray();
+    QJsonArray channels;
+    for (int channel = 0; channel < ChannelStates::kChannels; ++channel) {
+        const QJsonObject own = stored.at(channel).toObject();
+        QJsonObject entry;
+        for (const char* field : {"user", "password", "domain"})
+            entry.insert(QLatin1String(field), own.value(QLatin1String(field)).toString());
+        channels.append(entry);
+    }
+    return channels;
+}
+
 HRESULT EmbeddedServer::setProtocolUser(const ServerSession& session, int channel,
-                                        const char* field, const std::string& value) {
+                                        const char* field, const std::string& value,
+                                        const std::optional<QString>& expectedVersion,
+                                        QString* version) {
     std::lock_guard lock(m_mutex);
     if (!session.authorized)
         return E_ACCESSDENIED;
     if (channel < 0 || channel >= ChannelStates::kChannels)
         return E_INVALIDARG;
-    const HRESULT status = updateChannelEntry(kProtocolUsersFile, channel, [&](QJsonObject& own) {
-        own.insert(QLatin1String(field), QString::fromStdString(value));
-    });
+    const HRESULT status = updateChannelEntry(
+        kProtocolUsersFile, channel,
+        [&](QJsonObject& own) { own.insert(QLatin1String(field), QString::fromStdString(value)); },
+        expectedVersion, version);
     // The password is stored for the service's own use and never written to the log.
     const std::string_view name = field;
     if (SUCCEEDED(status))
@@ -236,17 +266,22 @@ HRESULT EmbeddedServer::setProtocolUser(const ServerSession& session, int channe
 }
 
 HRESULT EmbeddedServer::updateChannelEntry(const QString& file, int channel,
-                                           const std::function<void(QJsonObject&)>& change) {
-    return m_files.updateJson(file, [&](QJsonObject& stored) {
-        QJsonArray channels = stored.value(QStringLiteral("channels")).toArray();
-        while (channels.size() < ChannelStates::kChannels)
-            channels.append(QJsonObject());
-        QJsonObject own = channels.at(channel).toObject();
-        change(own);
-        channels.replace(channel, own);
-        stored.insert(QStringLiteral("channels"), channels);
-        return S_OK;
-    });
+                                           const std::function<void(QJsonObject&)>& change,
+                                           const std::optional<QString>& expectedVersion,
+                                           QString* version) {
+    return m_files.updateJson(
+        file,
+        [&](QJsonObject& stored) {
+            QJsonArray channels = stored.value(QStringLiteral("channels")).toArray();
+            while (channels.size() < ChannelStates::kChannels)
+                channels.append(QJsonObject());
+            QJsonObject own = channels.at(channel).toObject();
+            change(own);
+            channels.replace(channel, own);
+            stored.insert(QStringLiteral("channels"), channels);
+            return S_OK;
+        },
+        expectedVersion, version);
 }
 
 void EmbeddedServer::setRestartDelay(int milliseconds) {

@@ -40,10 +40,15 @@ public:
 
     // Configuration. The running configuration is the committed one, re-read whenever
     // another process commits, with the live attribute changes made since.
-    HRESULT configuration(std::string& text);
-    // A refused or failed commit gives its reason, when asked for it.
+    // version, when given, gets the version of the committed configuration it runs from.
+    HRESULT configuration(std::string& text, QString* version = nullptr);
+    // A refused or failed commit gives its reason, when asked for it. With an expected
+    // version, a configuration committed since by anyone is not overwritten: E_CHANGED_STATE.
+    // version, when given, gets the version of what was stored.
     HRESULT commit(const ServerSession& session, const std::string& text,
-                   std::string* reason = nullptr);
+                   std::string* reason = nullptr,
+                   const std::optional<QString>& expectedVersion = std::nullopt,
+                   QString* version = nullptr);
     HRESULT attributeChange(const ServerSession& session, const std::string& elementXPath,
                             const std::string& attributeName, const std::string& value);
     // The default configuration of a reference standard; E_INVALIDARG, with the reason when
@@ -63,8 +68,15 @@ public:
 
     // Protocol users: field is "user", "password" or "domain".
     HRESULT protocolUser(int channel, const char* field, std::string& value);
+    // With an expected version, protocol users changed since by anyone are left as they are:
+    // E_CHANGED_STATE. version, when given, gets the version of what was stored.
     HRESULT setProtocolUser(const ServerSession& session, int channel, const char* field,
-                            const std::string& value);
+                            const std::string& value,
+                            const std::optional<QString>& expectedVersion = std::nullopt,
+                            QString* version = nullptr);
+    // Every channel's protocol user ({user, password, domain} for each slot), read at once,
+    // with the version they were read at.
+    QJsonArray protocolUsers(QString& version);
 
     // Accounts, for the command-line tool.
     Accounts& accounts() { return m_accounts; }
@@ -93,7 +105,9 @@ private:
     HRESULT refreshRunning();
     // Changes one channel's entry of a per-channel state file, under the file's lock.
     HRESULT updateChannelEntry(const QString& file, int channel,
-                               const std::function<void(QJsonObject&)>& change);
+                               const std::function<void(QJsonObject&)>& change,
+                               const std::optional<QString>& expectedVersion = std::nullopt,
+                               QString* version = nullptr);
     // Logs a commit that is refused, and gives the reason to the caller when it asks.
     HRESULT refuseCommit(const ServerSession& session, HRESULT status, const std::string& why,
                          std::string* reason);

@@ -12,12 +12,22 @@ EmbeddedRemoteHosts::EmbeddedRemoteHosts(std::shared_ptr<EmbeddedServer> server,
     : m_server(std::move(server)), m_session(std::move(session)) {}
 
 HRESULT EmbeddedRemoteHosts::ReadHostsFile(std::string& bytes) {
+    QString version;
+    return readHostsFile(bytes, version);
+}
+
+HRESULT EmbeddedRemoteHosts::WriteHostsFile(const std::string& bytes) {
+    return writeHostsFile(bytes, std::nullopt, nullptr);
+}
+
+HRESULT EmbeddedRemoteHosts::readHostsFile(std::string& bytes, QString& version) {
     bytes.clear();
     const StateFiles& files = m_server->files();
     const QString name = QString::fromLatin1(kFileName);
-    if (!files.exists(name))
-        return m_lastError.answered(S_FALSE, {});
     const std::optional<QByteArray> content = files.read(name);
+    version = StateFiles::versionOf(content);
+    if (!content && !files.exists(name))
+        return m_lastError.answered(S_FALSE, {});
     if (!content)
         return m_lastError.answered(HRESULT_READ_FAULT,
                                     fmt::format("{} could not be read", kFileName));
@@ -25,7 +35,9 @@ HRESULT EmbeddedRemoteHosts::ReadHostsFile(std::string& bytes) {
     return m_lastError.answered(S_OK, {});
 }
 
-HRESULT EmbeddedRemoteHosts::WriteHostsFile(const std::string& bytes) {
+HRESULT EmbeddedRemoteHosts::writeHostsFile(const std::string& bytes,
+                                            const std::optional<QString>& expectedVersion,
+                                            QString* version) {
     const std::string user = m_session ? m_session->user : std::string();
     if (!m_session || !m_session->authorized) {
         m_server->log(E_ACCESSDENIED, LOG_KIND_REPORT, kFileName, 0, 0,
@@ -35,9 +47,16 @@ HRESULT EmbeddedRemoteHosts::WriteHostsFile(const std::string& bytes) {
     const StateFiles& files = m_server->files();
     const QString name = QString::fromLatin1(kFileName);
     const QByteArray content = QByteArray::fromStdString(bytes);
-    const HRESULT hr = files.locked(name, [&] { return files.write(name, content); });
+    const HRESULT hr = files.locked(name, [&] {
+        const HRESULT current = files.checkVersion(name, expectedVersion);
+        return FAILED(current) ? current : files.write(name, content);
+    });
+    if (SUCCEEDED(hr) && version)
+        *version = StateFiles::versionOf(content);
     if (SUCCEEDED(hr))
         return m_lastError.answered(hr, {});
+    if (hr == E_CHANGED_STATE)
+        return m_lastError.answered(hr, fmt::format("{} was changed since it was read", kFileName));
     const std::string why =
         fmt::format("{} could not be written ({})", kFileName, ComErrorText(hr));
     m_server->log(hr, LOG_KIND_REPORT, kFileName, 0, 0,

@@ -6,7 +6,10 @@
 #include "LastError.h"
 #include "server/IRemoteHosts.h"
 
+#include <QString>
+
 #include <memory>
+#include <optional>
 #include <string>
 
 class EmbeddedServer;
@@ -21,6 +24,12 @@ public:
 
     HRESULT ReadHostsFile(std::string& bytes) override;
     HRESULT WriteHostsFile(const std::string& bytes) override;
+    // The same, with the version read (see StateFiles::versionOf), and a write that leaves a
+    // file changed since that version as it is: E_CHANGED_STATE. version gets what was
+    // written.
+    HRESULT readHostsFile(std::string& bytes, QString& version);
+    HRESULT writeHostsFile(const std::string& bytes, const std::optional<QString>& expectedVersion,
+                           QString* version);
     std::string LastErrorText() override;
 
 private:

@@ -1,5 +1,6 @@
 #include "StateFiles.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -52,6 +53,10 @@ std::mutex& threadLock(const QString& lockPath) {
     static std::map<QString, std::mutex> locks;
     std::lock_guard lock(guard);
     return locks[lockPath];
+}
+
+QByteArray jsonText(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
 } // namespace
@@ -180,14 +185,32 @@ QJsonObject StateFiles::readJson(const QString& name) const {
 }
 
 HRESULT StateFiles::writeJson(const QString& name, const QJsonObject& object) const {
-    return write(name, QJsonDocument(object).toJson(QJsonDocument::Indented));
+    return write(name, jsonText(object));
+}
+
+QString StateFiles::versionOf(const std::optional<QByteArray>& content) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(content.value_or(QByteArray()), QCryptographicHash::Sha256)
+            .toHex());
+}
+
+HRESULT StateFiles::checkVersion(const QString& name,
+                                 const std::optional<QString>& expected) const {
+    if (!expected)
+        return S_OK;
+    const std::optional<QByteArray> content = read(name);
+    if (!content && exists(name))
+        return HRESULT_READ_FAULT;
+    return versionOf(content) == *expected ? S_OK : E_CHANGED_STATE;
 }
 
 HRESULT StateFiles::updateJson(const QString& name,
-                               const std::function<HRESULT(QJsonObject&)>& change) const {
+                               const std::function<HRESULT(QJsonObject&)>& change,
+                               const std::optional<QString>& expected, QString* written) const {
     return locked(name, [&] {
         QJsonObject object;
-        if (const std::optional<QByteArray> content = read(name)) {
+        const std::optional<QByteArray> content = read(name);
+        if (content) {
             const QJsonDocument document = QJsonDocument::fromJson(*content);
             if (!document.isObject())
                 return HRESULT_INVALID_DATA;
@@ -195,7 +218,15 @@ HRESULT StateFiles::updateJson(const QString& name,
         } else if (exists(name)) {
             return HRESULT_READ_FAULT;
         }
+        if (expected && versionOf(content) != *expected)
+            return E_CHANGED_STATE;
         const HRESULT hr = change(object);
-        return FAILED(hr) || hr == S_FALSE ? hr : writeJson(name, object);
+        if (FAILED(hr) || hr == S_FALSE)
+            return hr;
+        const QByteArray text = jsonText(object);
+        const HRESULT stored = write(name, text);
+        if (SUCCEEDED(stored) && written)
+            *written = versionOf(text);
+        return stored;
     });
 }

@@ -50,14 +50,23 @@ public:
     // when the lock could not be had in time.
     HRESULT locked(const QString& name, const std::function<HRESULT()>& work) const;
 
+    // The version of a file's content (a SHA-256 in hex; a missing file has the version of
+    // empty content), for a change that must not overwrite one made since it was read.
+    static QString versionOf(const std::optional<QByteArray>& content);
+    // S_OK when the file holds the expected version (or none is expected), E_CHANGED_STATE
+    // when it holds another; called holding the file's lock, before writing it.
+    HRESULT checkVersion(const QString& name, const std::optional<QString>& expected) const;
+
     // JSON files: an unreadable or malformed file reads as empty.
     QJsonObject readJson(const QString& name) const;
     HRESULT writeJson(const QString& name, const QJsonObject& object) const;
     // Reads, changes and writes a JSON file under its lock. change returns S_FALSE to leave
     // the file as it is. A file that exists but is not a JSON object is not replaced:
-    // HRESULT_INVALID_DATA.
-    HRESULT updateJson(const QString& name,
-                       const std::function<HRESULT(QJsonObject&)>& change) const;
+    // HRESULT_INVALID_DATA. With an expected version, a file holding another is left as it
+    // is: E_CHANGED_STATE. written, when given, gets the version of what was written.
+    HRESULT updateJson(const QString& name, const std::function<HRESULT(QJsonObject&)>& change,
+                       const std::optional<QString>& expected = std::nullopt,
+                       QString* written = nullptr) const;
 
 private:
     QString m_directory;

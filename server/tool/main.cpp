@@ -1,10 +1,13 @@
 // trellis-server: looks at and changes the stand-in server's state directory, for
-// demonstrations and manual testing while the utility runs.
+// demonstrations and manual testing while the utility runs, and serves it over the network.
+
+#include "Serve.h"
 
 #include "server/embedded/ChannelStates.h"
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServer.h"
 #include "server/embedded/StateFiles.h"
+#include "server/wire/WireFormat.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -18,9 +21,17 @@ namespace {
 constexpr const char* kUsage = R"(usage: trellis-server [--dir DIR] COMMAND ...
 
 Commands:
-  status                         every channel's status; first, while a stored
-                                 configuration the server could not use was set aside
-                                 and the default is in use, which file, when and why
+  serve [--listen ADDRESS:PORT] [--certificate FILE --key FILE]
+                                 serve the state directory over HTTPS (TLS 1.3 only) on
+                                 ADDRESS:PORT (default 127.0.0.1:%2; port 0 picks a free
+                                 one) until SIGTERM or SIGINT; prints the address and the
+                                 certificate's SHA-256 fingerprint and records them in
+                                 service.json. The certificate and key are the given PEM
+                                 files, else the state directory's own, made on first start
+  status                         whether the service runs, and where; every channel's
+                                 status; first, while a stored configuration the server
+                                 could not use was set aside and the default is in use,
+                                 which file, when and why
   set CHANNEL NAME VALUE         set a status; CHANNEL is 1 to 4 (ignored for the
                                  system-wide names systemOffline, referencePresent and
                                  referenceLocked); NAME is one of: %1
@@ -40,6 +51,7 @@ A new state directory starts from the default configuration; they are read from:
 int usage(bool asked = false) {
     const std::string text = QString::fromLatin1(kUsage)
                                  .arg(ChannelStates::names().join(QStringLiteral(", ")))
+                                 .arg(wire::kDefaultPort)
                                  .toStdString() +
                              DefaultConfigurationSources();
     std::fputs(text.c_str(), asked ? stdout : stderr);
@@ -53,6 +65,7 @@ int failed(HRESULT hr, const QString& what) {
 }
 
 int showStatus(EmbeddedServer& server) {
+    ShowServiceStatus(server.files());
     if (const std::optional<RejectedConfiguration> rejected = server.rejectedConfiguration()) {
         std::printf("configuration: the stored configuration was rejected at %s (%s); %s; the "
                     "default configuration is in use\n",
@@ -115,8 +128,12 @@ int main(int argc, char* argv[]) {
     if (args.isEmpty())
         return usage();
 
-    EmbeddedServer server(directory);
     const QString command = args.takeFirst();
+    if (command == QLatin1String("serve")) {
+        const int status = Serve(directory, args);
+        return status == 2 ? usage() : status;
+    }
+    EmbeddedServer server(directory);
     if (command == QLatin1String("status") && args.isEmpty())
         return showStatus(server);
     if (command == QLatin1String("set") && args.size() == 3) {
