@@ -2,7 +2,7 @@
 
 #include "ConfigRules.h"
 #include "EmbeddedServer.h"
-#include "LastError.h"
+#include "server/LastError.h"
 #include "RemoteHostsFile.h"
 #include "Timecode.h"
 #include "server/IAppServer.h"
