@@ -8,9 +8,8 @@
 #include "server/IRemoteHosts.h"
 #include "server/ISecurity.h"
 #include "server/LastError.h"
+#include "server/LastStatusLog.h"
 #include "server/wire/WireFormat.h"
-
-#include <atomic>
 
 namespace {
 
@@ -109,15 +108,13 @@ private:
     LastError m_last;
 };
 
-// The status facet answers with the last status the log was given, so a failing operation
-// keeps its failure.
-class RemoteLog : public ILog, public ILogStatus, public std::enable_shared_from_this<RemoteLog> {
+class RemoteLog : public LastStatusLog {
 public:
     explicit RemoteLog(SessionPtr session) : m_session(std::move(session)) {}
 
-    HRESULT LogEntry(HRESULT status, std::int32_t kind, const std::string& file, std::int32_t line,
-                     std::uint32_t elapsedMs, const std::string& entry) override {
-        m_last = status;
+protected:
+    HRESULT write(HRESULT status, std::int32_t kind, const std::string& file, std::int32_t line,
+                  std::uint32_t elapsedMs, const std::string& entry) override {
         return m_session
             ->call("POST", path(wire::kLog),
                    {{"status", status},
@@ -128,15 +125,9 @@ public:
                     {"text", text(entry)}})
             .status;
     }
-    std::shared_ptr<ILogStatus> StatusFacet() override { return shared_from_this(); }
-    HRESULT GetStatus(std::int32_t& status) override {
-        status = m_last.load();
-        return S_OK;
-    }
 
 private:
     SessionPtr m_session;
-    std::atomic<HRESULT> m_last{S_OK};
 };
 
 class RemoteSecurity : public ISecurity {
