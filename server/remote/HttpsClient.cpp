@@ -5,8 +5,8 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QEventLoop>
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
