@@ -22,6 +22,15 @@ QJsonObject FakeHttpsService::Request::json() const {
 }
 
 FakeHttpsService::FakeHttpsService() {
+    useNewCertificate();
+    connect(&m_server, &QSslServer::pendingConnectionAvailable, this, [this] {
+        while (QTcpSocket* next = m_server.nextPendingConnection())
+            serve(static_cast<QSslSocket*>(next));
+    });
+    m_server.listen(QHostAddress(QStringLiteral("127.0.0.2")));
+}
+
+void FakeHttpsService::useNewCertificate() {
     const QString key = m_folder.filePath(QStringLiteral("key.pem"));
     const QString certificate = m_folder.filePath(QStringLiteral("cert.pem"));
     openssl({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
@@ -43,11 +52,9 @@ FakeHttpsService::FakeHttpsService() {
     }
     tls.setPeerVerifyMode(QSslSocket::VerifyNone);
     m_server.setSslConfiguration(tls);
-    connect(&m_server, &QSslServer::pendingConnectionAvailable, this, [this] {
-        while (QTcpSocket* next = m_server.nextPendingConnection())
-            serve(static_cast<QSslSocket*>(next));
-    });
-    m_server.listen(QHostAddress(QStringLiteral("127.0.0.2")));
+    // The connections open so far showed the old one.
+    for (QSslSocket* socket : m_buffers.keys())
+        socket->abort();
 }
 
 std::string FakeHttpsService::host() const {

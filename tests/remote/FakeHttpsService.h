@@ -54,6 +54,9 @@ public:
     // The certificate's SHA-256 fingerprint as the openssl command prints it.
     const QString& fingerprint() const { return m_fingerprint; }
 
+    // From the next connection on, shows a certificate made anew; open connections end.
+    void useNewCertificate();
+
     void setHandler(Handler handler) { m_handler = std::move(handler); }
     const std::vector<Request>& requests() const { return m_requests; }
     // The requests to one path.

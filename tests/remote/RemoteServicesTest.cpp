@@ -179,6 +179,27 @@ TEST_F(RemoteServicesTest, ACutConnectionIsToldOnceAndEveryLaterCallFailsAtOnce)
     EXPECT_EQ(prompter.last().style, MB_TOUCH_ERROR);
 }
 
+TEST_F(RemoteServicesTest, ACertificateChangedDuringTheSessionGetsNoRequest) {
+    answer = [](const Request&) {
+        return Response(200, {{"configuration", "<Config/>"}});
+    };
+    const std::shared_ptr<IAppServer> server = logOn();
+    std::shared_ptr<IConfigServer> configuration;
+    ASSERT_EQ(server->GetConfigServer("Trellis", configuration), S_OK);
+    std::string text;
+    ASSERT_EQ(configuration->GetConfiguration(text), S_OK);
+
+    service.useNewCertificate();
+    const std::size_t sent = service.requests().size();
+    EXPECT_EQ(configuration->CommitConfiguration(text), HRESULT_CONNECTION_ABORTED);
+    EXPECT_EQ(service.requests().size(), sent);
+    ASSERT_EQ(prompter.questions().size(), 1u);
+    EXPECT_EQ(prompter.last().text, "The connection to host server " + service.host() +
+                                        " was lost: the host showed a certificate other than the "
+                                        "trusted one (SHA-256 fingerprint " +
+                                        service.fingerprint().toStdString() + ").");
+}
+
 TEST_F(RemoteServicesTest, AServerThatStopsAnsweringTimesOutAndTheDocumentStillSaves) {
     factory.setClientTimeout(300);
     bool silent = false;
