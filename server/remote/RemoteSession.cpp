@@ -167,9 +167,10 @@ HRESULT RemoteSession::logOn(const std::string& user, const std::string& passwor
                                              {"domain", QString::fromStdString(domain)}})
                        .toJson(QJsonDocument::Compact);
     // The password crosses once: a logon whose reply is lost is not sent again.
-    const Answer answer = answerOf(send(std::move(request), false));
-    if (answer.status == E_ACCESSDENIED)
-        return S_FALSE;
+    const HttpsReply reply = send(std::move(request), false);
+    if (reply.failure == S_OK && reply.status == 401)
+        return S_FALSE; // a wrong user or password
+    const Answer answer = answerOf(reply);
     if (FAILED(answer.status))
         return answer.status;
     const QByteArray token = answer.json.value(QLatin1String(wire::kToken)).toString().toUtf8();

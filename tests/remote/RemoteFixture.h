@@ -52,8 +52,11 @@ protected:
 
     // The service's answers for a logon and its session; nullopt for any other request.
     static std::optional<Response> sessionAnswer(const Request& request) {
-        if (request.path == "/v1/session" && request.method == "POST")
+        if (request.path == "/v1/session" && request.method == "POST") {
+            if (request.json().value("password").toString() != QLatin1String(kPassword))
+                return Response(401, {{"error", "wrong user name or password"}});
             return Response{201, {{"token", QString::fromLatin1(kToken)}, {"administrator", true}}};
+        }
         if (request.path == "/v1/session")
             return Response{204};
         if (request.path == "/v1/session/group")

@@ -51,6 +51,12 @@ TEST_F(RemoteServicesTest, ThePasswordCrossesOnceAndTheLightsOfOneTickAreOneRequ
             {"portstate", 3}, {"referencePresent", true}, {"assetname", "News"}};
         return Response{200, {{"channels", QJsonArray{first, QJsonObject{{"portstate", 0}}}}}};
     };
+    // A refused logon is no failure of the connection: the user may try again.
+    connection = connectTo();
+    bool loggedOn = true;
+    EXPECT_EQ(connection->LogOn("admin", "wrong", "", true), S_OK);
+    EXPECT_EQ(connection->IsLoggedOn(loggedOn), S_OK);
+    EXPECT_FALSE(loggedOn);
     std::shared_ptr<IAppServer> server = logOn();
     ASSERT_TRUE(server);
     std::vector<std::shared_ptr<IChannel>> channels(3);
@@ -95,7 +101,7 @@ TEST_F(RemoteServicesTest, ThePasswordCrossesOnceAndTheLightsOfOneTickAreOneRequ
         std::count_if(service.requests().begin(), service.requests().end(),
                       [](const Request& request) { return request.raw.contains(kPassword); });
     EXPECT_EQ(carriesPassword, 1);
-    EXPECT_EQ(service.requestsTo("POST", "/v1/session").size(), 1u);
+    EXPECT_EQ(service.requestsTo("POST", "/v1/session").size(), 2u); // one per logon
 }
 
 TEST_F(RemoteServicesTest, ACommitRefusedAsChangedAsksAndAYesCommitsOverTheNewVersion) {
