@@ -1,5 +1,6 @@
 // Starts the configuration utility against the server named on the command line; this
-// machine's host is served by the embedded stand-in server.
+// machine's host is served by the embedded stand-in server, any other through its network
+// service.
 
 #include "FullScreen.h"
 #include "InterfaceScale.h"
@@ -9,8 +10,8 @@
 #include "platform/InstallPaths.h"
 #include "platform/QtPrompter.h"
 #include "platform/TouchFileDlg.h"
+#include "server/HostServices.h"
 #include "server/embedded/ConfigRules.h"
-#include "server/embedded/EmbeddedServices.h"
 
 #include <QApplication>
 
@@ -22,7 +23,10 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: trellis [host [user [password [domain]]]]\n"
-    "  host      the server to configure; \"local\" or empty means this machine\n"
+    "  host      the server to configure; \"local\" or empty means this machine;\n"
+    "            any other host, as name or name:port (port 7443 by default), is reached\n"
+    "            through its network service; the hosts trusted are kept in\n"
+    "            $XDG_CONFIG_HOME/trellis/known_hosts (~/.config/trellis/known_hosts)\n"
     "  user      logs on as this user without asking (password and domain follow)\n"
     "Exit status: 0, or 1 when the program could not start or the logon was refused.\n"
     "The embedded server keeps its state in $TRELLIS_SERVER_DIR, else in the user's data\n"
@@ -64,7 +68,7 @@ int main(int argc, char* argv[]) {
         fullScreen.on ? ShowFullScreenBackdrop() : std::unique_ptr<QWidget>();
     QtPrompter qtPrompter;
     installPrompter(&qtPrompter);
-    EmbeddedServiceFactory services;
+    HostServiceFactory services;
     services.setPermissionsPresenter(&CChannelPermissionsDlg::Present);
     installServiceFactory(&services);
 

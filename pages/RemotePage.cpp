@@ -150,7 +150,22 @@ bool CRemotePage::SaveRemoteHosts() {
             }
         }
         const std::vector<RemoteHost> hosts = Hosts();
-        scope.Check(file->WriteHostsFile(RemoteHostsText(hosts)), *file);
+        HRESULT written = file->WriteHostsFile(RemoteHostsText(hosts));
+        while (written == E_CHANGED_STATE) {
+            // Another session wrote the file between the check and the write. It is read
+            // again, so that a write the user agrees to goes over that version.
+            stillAsKnown(scope, *file);
+            if (hosts == m_knownHosts) {
+                saved = true;
+                return;
+            }
+            if (!confirmOverwrite()) {
+                declined = true;
+                return;
+            }
+            written = file->WriteHostsFile(RemoteHostsText(hosts));
+        }
+        scope.Check(written, *file);
         m_knownHosts = hosts;
         m_unreadable.clear();
         saved = true;

@@ -4,7 +4,16 @@
 
 #include "platform/HResult.h"
 
+#include <QStringList>
+
+#include <functional>
 #include <string>
+
+// The permissions dialog is the program's to show, whichever way the server is reached. It is
+// given every account and the allowed ones, and returns S_OK with allowed changed to have it
+// stored, or S_FALSE when the user cancelled.
+using PermissionsPresenter = std::function<HRESULT(
+    int channel, const std::string& channelId, const QStringList& accounts, QStringList& allowed)>;
 
 class ISecurity {
 public:

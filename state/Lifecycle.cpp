@@ -58,15 +58,16 @@ std::string otherSessionsChanges(const XmlDocument* known, const XmlDocument* no
 
 // Whether the configuration may be sent: true when the server still holds what this
 // session last knew it to hold, or when the user agrees to overwrite another session's
-// commit. A configuration the server gives that does not parse counts as changed.
+// commit. A configuration the server gives that does not parse counts as changed, and so
+// does one the server said was changed (refused) since it was read.
 bool mayOverwrite(CTraceScope& scope, IConfigServer& server, Overwrite what,
-                  const CConfigState::ChangeWords& words) {
+                  const CConfigState::ChangeWords& words, bool refused) {
     std::string current;
     scope.Check(server.GetConfiguration(current));
     const XmlDocument* known = serverCopy(sharedState());
     XmlDocument now;
     const bool parsed = now.loadXml(current) == S_OK;
-    if (known && parsed && now.xml() == known->xml())
+    if (!refused && known && parsed && now.xml() == known->xml())
         return true;
     const std::string changes = otherSessionsChanges(known, parsed ? &now : nullptr, words);
     std::string text = "The configuration was changed on the server after you logged on" +
@@ -80,6 +81,25 @@ bool mayOverwrite(CTraceScope& scope, IConfigServer& server, Overwrite what,
                             "you logged on, and would undo those changes too.\n\nDiscard anyway?");
     return prompter().messageBox(text, "Configuration Changed", MB_TOUCH_QUESTION | MB_DEFBUTTON2,
                                  nullptr) == IDYES;
+}
+
+// Sends text as the server's configuration when it may overwrite what the server holds. A
+// server that finds another session committed between the check and the commit refuses it
+// with E_CHANGED_STATE: the user is asked again about the changes now there, and a Yes sends
+// it over that version. False when the user said No.
+bool commitOverwriting(CTraceScope& scope, IConfigServer& server, const std::string& text,
+                       Overwrite what, const CConfigState::ChangeWords& words) {
+    bool refused = false;
+    for (;;) {
+        if (!mayOverwrite(scope, server, what, words, refused))
+            return false;
+        const HRESULT status = server.CommitConfiguration(text);
+        if (status != E_CHANGED_STATE) {
+            scope.Check(status, server);
+            return true;
+        }
+        refused = true;
+    }
 }
 
 // After a commit the server holds the document sent.
@@ -108,12 +128,10 @@ HRESULT CConfigState::CommitConfig(const ChangeWords& words) {
         const auto document = sharedState().document;
         if (!server || !document)
             return;
-        const std::string text = document->xml();
-        if (!mayOverwrite(scope, *server, Overwrite::Commit, words)) {
+        if (!commitOverwriting(scope, *server, document->xml(), Overwrite::Commit, words)) {
             scope.SetStatus(E_ABORT);
             return;
         }
-        scope.Check(server->CommitConfiguration(text), *server);
         serverNowHolds(*document);
     });
 }
@@ -155,11 +173,10 @@ HRESULT CConfigState::RestoreInitialConfig(const ChangeWords& words) {
         const std::string initial = sharedState().initialConfiguration;
         if (!server || !sharedState().document || initial.empty())
             return;
-        if (!mayOverwrite(scope, *server, Overwrite::Discard, words)) {
+        if (!commitOverwriting(scope, *server, initial, Overwrite::Discard, words)) {
             scope.SetStatus(E_ABORT);
             return;
         }
-        scope.Check(server->CommitConfiguration(initial));
         sharedState().serverCopy.reset(); // the logon text again, parsed when needed
     });
 }

@@ -10,6 +10,7 @@
 #include "StateFiles.h"
 #include "platform/Variant.h"
 #include "platform/XmlDocument.h"
+#include "server/ISecurity.h"
 
 #include <functional>
 #include <memory>
@@ -90,12 +91,8 @@ public:
     HRESULT setChannelPermissions(const ServerSession& session, int channel,
                                   const QStringList& allowed);
 
-    // The permissions dialog is the program's to show; without one the call fails. It is
-    // given every account and the allowed ones, and returns S_OK with allowed changed to
-    // have it stored, or S_FALSE when the user cancelled.
-    using PermissionsPresenter =
-        std::function<HRESULT(int channel, const std::string& channelId,
-                              const QStringList& accounts, QStringList& allowed)>;
+    // The permissions dialog the program shows; without one the call fails.
+    using PermissionsPresenter = ::PermissionsPresenter;
     void setPermissionsPresenter(PermissionsPresenter presenter);
     HRESULT showPermissions(const ServerSession& session, int channel,
                             const std::string& channelId);

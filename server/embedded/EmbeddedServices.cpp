@@ -2,7 +2,6 @@
 
 #include "ConfigRules.h"
 #include "EmbeddedServer.h"
-#include "LastError.h"
 #include "RemoteHostsFile.h"
 #include "Timecode.h"
 #include "server/IAppServer.h"
@@ -11,10 +10,10 @@
 #include "server/IConnection.h"
 #include "server/ILog.h"
 #include "server/ISecurity.h"
+#include "server/LastError.h"
+#include "server/LastStatusLog.h"
 
 #include <QSysInfo>
-
-#include <atomic>
 
 namespace {
 
@@ -61,28 +60,18 @@ private:
     LastError m_lastError;
 };
 
-// The log answers its status facet with the last status it was given, so a failing
-// operation keeps its failure.
-class EmbeddedLog : public ILog,
-                    public ILogStatus,
-                    public std::enable_shared_from_this<EmbeddedLog> {
+class EmbeddedLog : public LastStatusLog {
 public:
     explicit EmbeddedLog(ServerPtr server) : m_server(std::move(server)) {}
 
-    HRESULT LogEntry(HRESULT status, std::int32_t kind, const std::string& file, std::int32_t line,
-                     std::uint32_t elapsedMs, const std::string& text) override {
-        m_last = status;
+protected:
+    HRESULT write(HRESULT status, std::int32_t kind, const std::string& file, std::int32_t line,
+                  std::uint32_t elapsedMs, const std::string& text) override {
         return m_server->log(status, kind, file, line, elapsedMs, text);
-    }
-    std::shared_ptr<ILogStatus> StatusFacet() override { return shared_from_this(); }
-    HRESULT GetStatus(std::int32_t& status) override {
-        status = m_last.load();
-        return S_OK;
     }
 
 private:
     ServerPtr m_server;
-    std::atomic<HRESULT> m_last{S_OK};
 };
 
 class EmbeddedSecurity : public ISecurity {

@@ -3,8 +3,8 @@
 // logged-on user may read it; only a user with the right to change the configuration may
 // replace it, and a replacement is atomic and made under the file's lock.
 
-#include "LastError.h"
 #include "server/IRemoteHosts.h"
+#include "server/LastError.h"
 
 #include <QString>
 
