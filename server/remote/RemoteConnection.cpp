@@ -3,6 +3,22 @@
 #include "RemoteServices.h"
 #include "server/wire/WireFormat.h"
 
+namespace {
+
+// The utility names a group of the server by the host name it was given ("studio-7\\Group",
+// "10.0.0.5:7443\\Group"); the service, being that host, knows it as its own group.
+std::string asServiceGroup(const std::string& group, const std::string& named) {
+    const std::size_t slash = group.rfind('\\');
+    if (slash == std::string::npos)
+        return group;
+    const QString prefix = QString::fromStdString(group.substr(0, slash));
+    return prefix.compare(QString::fromStdString(named), Qt::CaseInsensitive) == 0
+               ? group.substr(slash + 1)
+               : group;
+}
+
+} // namespace
+
 HRESULT RemoteConnection::SetHost(const std::string& host) {
     m_session.reset();
     // A name that is no host is not reached: IsConnected says so.
@@ -38,7 +54,8 @@ HRESULT RemoteConnection::IsMemberOfGroup(const std::string& group, bool& member
     if (!m_session || !m_session->loggedOn())
         return S_OK;
     QUrlQuery query;
-    query.addQueryItem(QStringLiteral("group"), QString::fromStdString(group));
+    query.addQueryItem(QStringLiteral("group"),
+                       QString::fromStdString(asServiceGroup(group, m_session->named())));
     const RemoteSession::Answer answer = m_session->call(
         "GET", QString::fromLatin1(wire::kSessionGroup), {}, RemoteSession::Versioned::None, query);
     member = answer.json.value(QLatin1String("member")).toBool();

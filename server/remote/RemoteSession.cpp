@@ -214,10 +214,15 @@ RemoteSession::Answer RemoteSession::call(const QByteArray& method, const QStrin
         request.headers.append(
             {wire::kIdempotencyKey, QUuid::createUuid().toString(QUuid::WithoutBraces).toLatin1()});
     const HttpsReply reply = send(std::move(request), true);
-    if (versioned != Versioned::None && reply.failure == S_OK && reply.status < 300 &&
-        !reply.etag.isEmpty()) {
+    {
         std::lock_guard lock(m_mutex);
-        m_versions[slot] = reply.etag;
+        if (versioned != Versioned::None && reply.failure == S_OK && reply.status < 300 &&
+            !reply.etag.isEmpty())
+            m_versions[slot] = reply.etag;
+        // A change may take channels offline (a commit restarts them): the lights asked
+        // next must come from the server, not from before the change.
+        if (!isGet(method))
+            m_statusAge.invalidate();
     }
     return answerOf(reply);
 }

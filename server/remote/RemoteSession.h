@@ -63,6 +63,8 @@ public:
     HRESULT channelStatus(int slot, const std::string& name, Variant& value);
 
     const PermissionsPresenter& presenter() const { return m_options.presenter; }
+    // The host as the user named it.
+    const std::string& named() const { return m_named; }
 
 private:
     HttpsReply send(HttpsRequest request, bool mayRetry);

@@ -222,7 +222,7 @@ TEST_F(RemoteSheetTest, AHostListAnotherSessionWroteIsNotOverwrittenWithoutAskin
 TEST_F(RemoteSheetTest, AnUnparsableFileIsReportedAtLogonAndKeptWhenTheUserDeclines) {
     const std::string broken = "<RemoteHosts><Host hostName=\"studio-a\"";
     storeHosts(broken);
-    run({"localhost", "admin", "trellis"},
+    run({hostName(), "admin", "trellis"},
         [&](CTrellisDlg& sheet) {
             EXPECT_EQ(showPage<CRemotePage>(sheet)->Hosts().size(), 0u);
             script.answer(IDNO);

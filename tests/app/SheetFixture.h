@@ -1,6 +1,7 @@
 #pragma once
-// The application and its sheet against the embedded server in a fresh state directory,
-// every question answered by the scripted prompter.
+// The application and its sheet against the stand-in server in a fresh state directory
+// (embedded, or its network service: support/TestServerHost.h), every question answered by
+// the scripted prompter.
 
 #include "app/TrellisApp.h"
 #include "app/TrellisDlg.h"
@@ -8,12 +9,13 @@
 #include "pages/SystemPage.h"
 #include "platform/XmlDocument.h"
 #include "review/ReviewChangesDlg.h"
+#include "server/HostServices.h"
 #include "server/embedded/EmbeddedServer.h"
-#include "server/embedded/EmbeddedServices.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFrameworkSegment.h"
+#include "support/TestServerHost.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,6 +31,7 @@
 class SheetTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_EQ(host.failure(), "");
         script.install();
         useTestFrameworkSegment();
         installServiceFactory(&factory);
@@ -56,8 +59,16 @@ protected:
         app.InitInstance(arguments);
     }
     void runAsAdmin(std::function<void(CTrellisDlg&)> body) {
-        run({"localhost", "admin", "trellis"}, body);
+        run({hostName(), "admin", "trellis"}, body);
     }
+    // How long a channel a commit changes stays offline, on either server; set before the
+    // utility starts.
+    void setRestartDelay(int milliseconds) {
+        server->setRestartDelay(milliseconds);
+        ASSERT_TRUE(host.setRestartDelay(milliseconds)) << host.failure();
+    }
+    // The server's host as the utility is given it.
+    QString hostName() const { return QString::fromStdString(host.host()); }
 
     // Answers the review that OK shows first, with Commit (IDOK) or Back; keeps its lines.
     void answerReview(int answer = IDOK) {
@@ -145,7 +156,8 @@ protected:
 
     QTemporaryDir dir;
     QTemporaryDir files;
-    EmbeddedServiceFactory factory{dir.path()};
+    TestServerHost host{dir.path()};
+    HostServiceFactory factory{dir.path()};
     std::shared_ptr<EmbeddedServer> server;
     ScriptedPrompter script;
     CTrellisApp app;

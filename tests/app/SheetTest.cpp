@@ -31,7 +31,7 @@ TEST_F(SheetTest, StartUpShowsTheSystemPageOfSevenPages) {
         EXPECT_EQ(sheet.GetActivePage()->WizardButtons(), (QStringList{"Save", "Load", "Restore"}));
         sheet.CancelButton()->click();
     });
-    EXPECT_EQ(caption, "Configuration for localhost");
+    EXPECT_EQ(caption, "Configuration for " + hostName());
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
@@ -63,7 +63,7 @@ TEST_F(SheetTest, ACommitThatTakesNoChannelOfflineShowsNoProgress) {
 }
 
 TEST_F(SheetTest, AChannelGoingOfflineShowsProgressUntilItReturns) {
-    server->setRestartDelay(300);
+    setRestartDelay(300);
     std::string seen;
     runAsAdmin([&](CTrellisDlg& sheet) {
         write(kChannel2Input, "selectedInput", "VideoInputAnalogComposite");
@@ -83,10 +83,10 @@ TEST_F(SheetTest, AChannelGoingOfflineShowsProgressUntilItReturns) {
 }
 
 TEST_F(SheetTest, ThePollGivesUpAfterItsLimit) {
+    setRestartDelay(60 * 60 * 1000); // the channel never returns in time
     runAsAdmin([&](CTrellisDlg& sheet) {
         sheet.SetCommitProgressSettings({1, 5});
         write(kChannel2Input, "selectedInput", "VideoInputAnalogComposite");
-        server->setRestartDelay(60 * 60 * 1000); // the channel never returns in time
         answerReview();
         script.answerDialog([](QDialog& dialog) { return dialog.exec(); });
         answerOutcome();
@@ -223,7 +223,7 @@ TEST_F(SheetTest, CancelWithChangesNoKeepsTheSheetYesDiscards) {
 
 TEST_F(SheetTest, AReadOnlyUserCannotCommit) {
     const std::string before = committed();
-    run({"localhost", "operator", "operator"},
+    run({hostName(), "operator", "operator"},
         [&](CTrellisDlg& sheet) {
             write(kTimeOfDay, "timeOfDaySource", "Ltc");
             script.answer(IDOK);
@@ -233,14 +233,14 @@ TEST_F(SheetTest, AReadOnlyUserCannotCommit) {
             EXPECT_EQ(script.last().caption, "Security");
         },
         {IDIGNORE});
-    EXPECT_EQ(caption, "Configuration for localhost [Read Only]");
+    EXPECT_EQ(caption, "Configuration for " + hostName() + " [Read Only]");
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(committed() == before);
 }
 
 TEST_F(SheetTest, AReadOnlyUserIsRefusedLoadAndRestoreBeforeAnyDialogButMaySave) {
     const std::string saved = files.filePath("seen.xml").toStdString();
-    run({"localhost", "operator", "operator"},
+    run({hostName(), "operator", "operator"},
         [&](CTrellisDlg& sheet) {
             for (int button : {1, 2}) {
                 const std::size_t asked = script.questions().size();
@@ -263,7 +263,7 @@ TEST_F(SheetTest, AReadOnlyUserIsRefusedLoadAndRestoreBeforeAnyDialogButMaySave)
 }
 
 TEST_F(SheetTest, ARefusedLogonClosesAtOnce) {
-    run({"localhost", "admin", "wrong"}, nullptr, {IDNO});
+    run({hostName(), "admin", "wrong"}, nullptr, {IDNO});
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.questions().back().caption, "Security");
 }
@@ -348,7 +348,7 @@ TEST_F(SheetTest, AConfigurationThatDoesNotParseEndsTheRunWithoutSendingAnything
     fake.connection->memberOf = {"BUILTIN\\Administrators"};
     const auto server = fake.connection->appServer->configServer;
     server->configuration = "<Config><Channel channelIndex=\"0\">";
-    run({"localhost", "u", "p"}, nullptr, {IDOK});
+    run({hostName(), "u", "p"}, nullptr, {IDOK});
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.last().text.rfind("Error loading XML document", 0), 0u);
     EXPECT_EQ(script.last().caption, "Trellis");
@@ -357,10 +357,10 @@ TEST_F(SheetTest, AConfigurationThatDoesNotParseEndsTheRunWithoutSendingAnything
 }
 
 TEST_F(SheetTest, RetryThenCancellingTheLogonClosesWithoutASheet) {
-    run({"localhost", "operator", "operator"}, nullptr, {IDRETRY, IDCANCEL});
+    run({hostName(), "operator", "operator"}, nullptr, {IDRETRY, IDCANCEL});
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::Logon);
-    EXPECT_EQ(caption, "Configuration for localhost"); // never "[Read Only]"
+    EXPECT_EQ(caption, "Configuration for " + hostName()); // never "[Read Only]"
     EXPECT_EQ(script.unexpectedCount(), 0);
     EXPECT_EQ(app.ExitInstance(), 0); // the user chose to stop
 }
@@ -489,7 +489,7 @@ TEST_F(SheetTest, DiscardingWhileAChannelPlaysDefaultsToNo) {
 }
 
 TEST_F(SheetTest, TheReadOnlyViewSaysSoInsideTheSheetAndRefusesTouches) {
-    run({"localhost", "operator", "operator"},
+    run({hostName(), "operator", "operator"},
         [&](CTrellisDlg& sheet) {
             EXPECT_EQ(sheet.StatusText(), "[Read Only]");
             sheet.show();
@@ -508,7 +508,7 @@ TEST_F(SheetTest, TheReadOnlyViewSaysSoInsideTheSheetAndRefusesTouches) {
             sheet.CancelButton()->click();
         },
         {IDIGNORE});
-    EXPECT_EQ(caption, "Configuration for localhost [Read Only]");
+    EXPECT_EQ(caption, "Configuration for " + hostName() + " [Read Only]");
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.unexpectedCount(), 0);
 }

@@ -1,11 +1,12 @@
 #include "platform/XmlDocument.h"
+#include "server/HostServices.h"
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServer.h"
-#include "server/embedded/EmbeddedServices.h"
 #include "state/ConfigState.h"
 #include "state/XPathAccess.h"
 #include "support/FakeConnection.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestServerHost.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,15 +22,17 @@
 
 namespace {
 
-// Logged on to the embedded server in a fresh state directory.
+// Logged on to the stand-in server (embedded, or its network service) in a fresh state
+// directory.
 class LifecycleTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_EQ(host.failure(), "");
         script.install();
         installServiceFactory(&factory);
         state = std::make_unique<CConfigState>();
         ASSERT_EQ(
-            state->CreateAppServers(LogonParameters{"localhost", "admin", "trellis", "", true}),
+            state->CreateAppServers(LogonParameters{host.host(), "admin", "trellis", "", true}),
             S_OK);
         state->GetConfigDocument(document);
     }
@@ -57,7 +60,8 @@ protected:
 
     QTemporaryDir dir;
     QTemporaryDir files;
-    EmbeddedServiceFactory factory{dir.path()};
+    TestServerHost host{dir.path()};
+    HostServiceFactory factory{dir.path()};
     ScriptedPrompter script;
     std::unique_ptr<CConfigState> state;
     std::shared_ptr<XmlDocument> document;

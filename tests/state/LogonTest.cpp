@@ -1,8 +1,9 @@
 #include "platform/XmlDocument.h"
-#include "server/embedded/EmbeddedServices.h"
+#include "server/HostServices.h"
 #include "state/ConfigState.h"
 #include "support/FakeConnection.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestServerHost.h"
 
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -22,17 +23,26 @@ LogonParameters withCredentials(const std::string& user, const std::string& pass
     return LogonParameters{"localhost", user, password, "", true};
 }
 
-// Logon against the embedded server in a fresh state directory.
-class EmbeddedLogonTest : public ::testing::Test {
+// Logon against the stand-in server (embedded, or its network service) in a fresh state
+// directory.
+class ServerLogonTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_EQ(host.failure(), "");
         script.install();
         installServiceFactory(&factory);
     }
     void TearDown() override { installServiceFactory(nullptr); }
 
+    LogonParameters withCredentials(const std::string& user, const std::string& password) const {
+        return LogonParameters{host.host(), user, password, "", true};
+    }
+    // No credentials: the logon dialog asks for them.
+    LogonParameters withDialog() const { return LogonParameters{host.host(), "", "", "", false}; }
+
     QTemporaryDir dir;
-    EmbeddedServiceFactory factory{dir.path()};
+    TestServerHost host{dir.path()};
+    HostServiceFactory factory{dir.path()};
     ScriptedPrompter script;
     CConfigState state;
 };
@@ -52,7 +62,7 @@ protected:
 
 } // namespace
 
-TEST_F(EmbeddedLogonTest, AdministratorGetsTheWholeConfiguration) {
+TEST_F(ServerLogonTest, AdministratorGetsTheWholeConfiguration) {
     EXPECT_EQ(state.CreateAppServers(withCredentials("admin", "trellis")), S_OK);
     EXPECT_TRUE(state.IsAuthenticated());
     EXPECT_TRUE(state.IsAuthorized());
@@ -69,25 +79,25 @@ TEST_F(EmbeddedLogonTest, AdministratorGetsTheWholeConfiguration) {
     EXPECT_TRUE(script.questions().empty());
 }
 
-TEST_F(EmbeddedLogonTest, TheDialogIsAskedWithoutCredentials) {
+TEST_F(ServerLogonTest, TheDialogIsAskedWithoutCredentials) {
     script.answerLogon("engineer", "engineer");
-    EXPECT_EQ(state.CreateAppServers(LogonParameters{}), S_OK);
+    EXPECT_EQ(state.CreateAppServers(withDialog()), S_OK);
     ASSERT_EQ(script.questions().size(), 1u);
     EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::Logon);
     EXPECT_EQ(script.last().caption, "Log On to Configuration");
     EXPECT_TRUE(state.IsAuthorized());
 }
 
-TEST_F(EmbeddedLogonTest, CancelledDialogEndsWithoutAnything) {
+TEST_F(ServerLogonTest, CancelledDialogEndsWithoutAnything) {
     script.answer(IDCANCEL);
-    EXPECT_EQ(state.CreateAppServers(LogonParameters{}), S_OK);
+    EXPECT_EQ(state.CreateAppServers(withDialog()), S_OK);
     EXPECT_FALSE(state.IsAuthenticated());
     std::shared_ptr<XmlDocument> document;
     state.GetConfigDocument(document);
     EXPECT_EQ(document, nullptr);
 }
 
-TEST_F(EmbeddedLogonTest, RefusedThenRetriedWithTheDialog) {
+TEST_F(ServerLogonTest, RefusedThenRetriedWithTheDialog) {
     script.answer(IDYES);
     script.answerLogon("admin", "trellis");
     EXPECT_EQ(state.CreateAppServers(withCredentials("admin", "wrong")), S_OK);
@@ -99,13 +109,13 @@ TEST_F(EmbeddedLogonTest, RefusedThenRetriedWithTheDialog) {
     EXPECT_TRUE(state.IsAuthorized());
 }
 
-TEST_F(EmbeddedLogonTest, RefusedAndDeclinedIsAccessDenied) {
+TEST_F(ServerLogonTest, RefusedAndDeclinedIsAccessDenied) {
     script.answer(IDNO);
     EXPECT_EQ(state.CreateAppServers(withCredentials("admin", "wrong")), E_ACCESSDENIED);
     EXPECT_FALSE(state.IsAuthenticated());
 }
 
-TEST_F(EmbeddedLogonTest, IgnoreGivesAReadOnlyView) {
+TEST_F(ServerLogonTest, IgnoreGivesAReadOnlyView) {
     script.answer(IDIGNORE);
     EXPECT_EQ(state.CreateAppServers(withCredentials("operator", "operator")), S_OK);
     ASSERT_EQ(script.questions().size(), 1u);
@@ -118,7 +128,7 @@ TEST_F(EmbeddedLogonTest, IgnoreGivesAReadOnlyView) {
     EXPECT_NE(document, nullptr);
 }
 
-TEST_F(EmbeddedLogonTest, CancellingTheDialogAfterRetryLeavesNobodyLoggedOn) {
+TEST_F(ServerLogonTest, CancellingTheDialogAfterRetryLeavesNobodyLoggedOn) {
     script.answer(IDRETRY);
     script.answer(IDCANCEL); // the logon dialog
     EXPECT_EQ(state.CreateAppServers(withCredentials("operator", "operator")), S_OK);
@@ -129,7 +139,7 @@ TEST_F(EmbeddedLogonTest, CancellingTheDialogAfterRetryLeavesNobodyLoggedOn) {
     EXPECT_FALSE(state.HasDocument());
 }
 
-TEST_F(EmbeddedLogonTest, TheDialogKeepsTheUserNameOfTheLastAttempt) {
+TEST_F(ServerLogonTest, TheDialogKeepsTheUserNameOfTheLastAttempt) {
     script.answer(IDYES); // retry after the refusal
     script.answerLogon("admin", "wrong");
     script.answer(IDYES);
@@ -141,7 +151,7 @@ TEST_F(EmbeddedLogonTest, TheDialogKeepsTheUserNameOfTheLastAttempt) {
     EXPECT_TRUE(state.IsAuthorized());
 }
 
-TEST_F(EmbeddedLogonTest, RetryGoesBackToTheDialogAndAbortQuits) {
+TEST_F(ServerLogonTest, RetryGoesBackToTheDialogAndAbortQuits) {
     script.answer(IDRETRY);
     script.answerLogon("operator", "operator");
     script.answer(IDABORT);
