@@ -1,6 +1,7 @@
 // trellis-server: looks at and changes the stand-in server's state directory, for
 // demonstrations and manual testing while the utility runs, and serves it over the network.
 
+#include "RemoteCommands.h"
 #include "Serve.h"
 
 #include "server/embedded/ChannelStates.h"
@@ -19,6 +20,13 @@
 namespace {
 
 constexpr const char* kUsage = R"(usage: trellis-server [--dir DIR] COMMAND ...
+       trellis-server --host HOST[:PORT] [--user USER] status|config
+
+With --host, status (every channel's status) and config (the committed configuration) are
+asked of the network service of HOST (port %2 unless given) as USER (default admin), through
+the utility's client: an unknown host's certificate fingerprint is shown and asked about, a
+trusted host is kept in ~/.config/trellis/known_hosts, and the password is $TRELLIS_PASSWORD
+or is asked on the terminal.
 
 Commands:
   serve [--listen ADDRESS:PORT] [--certificate FILE --key FILE]
@@ -128,7 +136,18 @@ int main(int argc, char* argv[]) {
     if (args.isEmpty())
         return usage();
 
+    QString host;
+    QString user = QStringLiteral("admin");
+    while (args.size() >= 2 &&
+           (args.first() == QLatin1String("--host") || args.first() == QLatin1String("--user"))) {
+        (args.first() == QLatin1String("--host") ? host : user) = args.at(1);
+        args = args.mid(2);
+    }
+    if (args.isEmpty())
+        return usage();
     const QString command = args.takeFirst();
+    if (!host.isEmpty())
+        return RunOnHost(host, user, command, args);
     if (command == QLatin1String("serve")) {
         const int status = Serve(directory, args);
         return status == 2 ? usage() : status;

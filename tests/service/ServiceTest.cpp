@@ -5,7 +5,9 @@
 #include "server/service/ServiceRouter.h"
 #include "server/wire/WireFormat.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -316,7 +320,7 @@ TEST_F(ServiceTest, ACommitRetriedWithItsIdempotencyKeyIsAppliedOnce) {
     EXPECT_EQ(file("config.xml"), theirs);
 }
 
-TEST(ServeCommandTest, ServesPrintsWhereAndWithWhatCertificateAndStopsCleanly) {
+TEST(ServeCommandTest, ServesPrintsWhereAnswersTheToolOverTheNetworkAndStopsCleanly) {
     QTemporaryDir dir;
     QProcess serve;
     serve.start(TRELLIS_SERVER_TOOL, {"--dir", dir.path(), "serve", "--listen", "127.0.0.1:0"});
@@ -356,6 +360,42 @@ TEST(ServeCommandTest, ServesPrintsWhereAndWithWhatCertificateAndStopsCleanly) {
                             .arg(serve.processId())
                             .arg(port)
                             .arg(match.captured(2)));
+
+    // The tool asks the running service over the network: an unknown host is not trusted
+    // without a terminal to say yes on, a known one answers every channel's lights.
+    QTemporaryDir home;
+    const auto onHost = [&](const QString& password) {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", home.path());
+        environment.insert("TRELLIS_PASSWORD", password);
+        tool.setProcessEnvironment(environment);
+        // No terminal, whoever runs the tests: a question is declined, not waited for.
+        tool.setChildProcessModifier([] { setsid(); });
+        tool.start(TRELLIS_SERVER_TOOL,
+                   {"--host", QStringLiteral("127.0.0.1:%1").arg(port), "status"});
+        tool.closeWriteChannel();
+        tool.waitForFinished(10000);
+        return std::make_pair(tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput() +
+                                                                 tool.readAllStandardError()));
+    };
+    const auto [unknownStatus, unknown] = onHost("trellis");
+    EXPECT_EQ(unknownStatus, 1);
+    EXPECT_TRUE(unknown.contains(match.captured(2))) << unknown.toStdString();
+    EXPECT_FALSE(unknown.contains("channel 1:"));
+    QDir(home.path()).mkpath("trellis");
+    QFile known(home.filePath("trellis/known_hosts"));
+    ASSERT_TRUE(known.open(QIODevice::WriteOnly));
+    known.write(QStringLiteral("127.0.0.1:%1 %2\n").arg(port).arg(match.captured(2)).toLatin1());
+    known.close();
+    const auto [refusedStatus, refused] = onHost("wrong");
+    EXPECT_EQ(refusedStatus, 1);
+    EXPECT_TRUE(refused.contains("the user name or password is not right"));
+    const auto [answeredStatus, answered] = onHost("trellis");
+    EXPECT_EQ(answeredStatus, 0);
+    EXPECT_TRUE(answered.startsWith("channel 1: assetname= portstate=0")) << answered.toStdString();
+    EXPECT_EQ(answered.count("channel "), 4);
+
     serve.terminate();
     ASSERT_TRUE(serve.waitForFinished(10000));
     EXPECT_EQ(serve.exitStatus(), QProcess::NormalExit);
