@@ -390,10 +390,17 @@ void CTrellisDlg::OnCancel() {
             m_state->RestoreInitialConfig([this](const XmlDocument& known, const XmlDocument& now) {
                 return serverChangeWords(known, now);
             });
-        if (FAILED(restored) && restored != E_ABORT) {
-            prompter().messageBox(ComErrorText(restored), "Discard Changes", MB_TOUCH_ERROR, this);
+        // A server that cannot be reached, or refuses, must not keep the user in the sheet:
+        // they may leave, told what stays on the server, or stay and save their edits.
+        if (FAILED(restored) && restored != E_ABORT &&
+            prompter().messageBox(AsSentence(ComErrorText(restored)) +
+                                      "\nThe configuration on the server could not be put back "
+                                      "as it was when you logged on: settings already sent to "
+                                      "the server stay there until a configuration is "
+                                      "committed.\n\nClose anyway?",
+                                  "Discard Changes", MB_TOUCH_QUESTION | MB_DEFBUTTON2,
+                                  this) != IDYES)
             return;
-        }
     }
     done(IDCANCEL);
 }

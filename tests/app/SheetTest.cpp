@@ -5,6 +5,7 @@
 #include "platform/StringIds.h"
 #include "platform/TouchTab.h"
 #include "support/FakeConnection.h"
+#include "support/ImmutableFile.h"
 
 #include <QApplication>
 #include <QFile>
@@ -219,6 +220,33 @@ TEST_F(SheetTest, CancelWithChangesNoKeepsTheSheetYesDiscards) {
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_TRUE(committed() == before);
+}
+
+TEST_F(SheetTest, ADiscardTheServerCannotTakeAsksBeforeClosingWithoutIt) {
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        CConfigState().PutAttributeValue(kTimeOfDay, "timeOfDaySource", Variant("Ltc"), true, true);
+        // The server can no longer store anything in its folder.
+        ASSERT_TRUE(setImmutable(dir.path(), true));
+        script.answer(IDYES); // discard
+        script.answer(IDNO);  // but stay
+        sheet.CancelButton()->click();
+        const std::string told = script.last().text;
+        EXPECT_TRUE(told.ends_with("\nThe configuration on the server could not be put back as "
+                                   "it was when you logged on: settings already sent to the "
+                                   "server stay there until a configuration is committed.\n\n"
+                                   "Close anyway?"))
+            << told;
+        EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
+        EXPECT_EQ(sheet.result(), 0);
+        EXPECT_EQ(read(std::string(kTimeOfDay) + "/@timeOfDaySource"), "Ltc");
+        script.answer(IDYES);
+        script.answer(IDYES);
+        sheet.CancelButton()->click();
+        setImmutable(dir.path(), false);
+    });
+    setImmutable(dir.path(), false);
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
 TEST_F(SheetTest, AReadOnlyUserCannotCommit) {
