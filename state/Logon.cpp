@@ -61,6 +61,12 @@ HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
             std::string password = logon.password;
             std::string domain = logon.domain;
             if (!credentialsGiven) {
+                // Nobody is asked a password for a host that is out of reach or was not
+                // trusted: nothing would be sent to it.
+                bool reachable = false;
+                if (SUCCEEDED(connection->IsConnected(reachable)) && !reachable)
+                    scope.Fail(E_FAIL, __FILE__, __LINE__, "Could not connect to host server %s",
+                               host);
                 const LogonAnswer answer =
                     prompter().logon("Log On to Configuration", lastUser, nullptr);
                 if (answer.result != IDOK)

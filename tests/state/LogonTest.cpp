@@ -175,11 +175,14 @@ TEST_F(FakeLogonTest, LocalhostIsSetAsItIsAndGroupsUseThisComputersName) {
 
 TEST_F(FakeLogonTest, NotConnectedFailsWithoutAQuestionAndSaysWhy) {
     fake.connection->connected = false;
-    EXPECT_TRUE(FAILED(state.CreateAppServers(withCredentials("u", "p"))));
-    EXPECT_FALSE(state.IsAuthenticated());
-    EXPECT_TRUE(script.questions().empty());
-    EXPECT_EQ(state.GetLogonFailureText(),
-              "Could not connect to host server " + QSysInfo::machineHostName().toStdString());
+    // Neither with the credentials given nor with the dialog, which is not shown.
+    for (const LogonParameters& logon : {withCredentials("u", "p"), LogonParameters{}}) {
+        EXPECT_TRUE(FAILED(state.CreateAppServers(logon)));
+        EXPECT_FALSE(state.IsAuthenticated());
+        EXPECT_TRUE(script.questions().empty());
+        EXPECT_EQ(state.GetLogonFailureText(),
+                  "Could not connect to host server " + QSysInfo::machineHostName().toStdString());
+    }
 }
 
 TEST_F(FakeLogonTest, NoApplicationServerLeavesAnAuthenticatedUserWithoutDocument) {
