@@ -221,7 +221,15 @@ HRESULT EmbeddedServer::protocolUser(int channel, const char* field, std::string
     return S_OK;
 }
 
-QJsonArray EmbeddedServer::protocolUsers(QString& version) {
+HRESULT EmbeddedServer::protocolUser(const ServerSession& session, int channel, const char* field,
+                                     std::string& value) {
+    const HRESULT hr = protocolUser(channel, field, value);
+    if (!session.authorized && std::string_view(field) == "password")
+        value.clear();
+    return hr;
+}
+
+QJsonArray EmbeddedServer::protocolUsers(const ServerSession& session, QString& version) {
     std::lock_guard lock(m_mutex);
     const std::optional<QByteArray> content = m_files.read(kProtocolUsersFile);
     version = StateFiles::versionOf(content);
@@ -235,6 +243,8 @@ QJsonArray EmbeddedServer::protocolUsers(QString& version) {
         QJsonObject entry;
         for (const char* field : {"user", "password", "domain"})
             entry.insert(QLatin1String(field), own.value(QLatin1String(field)).toString());
+        if (!session.authorized)
+            entry.insert(QStringLiteral("password"), QString());
         channels.append(entry);
     }
     return channels;

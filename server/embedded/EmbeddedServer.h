@@ -69,6 +69,10 @@ public:
 
     // Protocol users: field is "user", "password" or "domain".
     HRESULT protocolUser(int channel, const char* field, std::string& value);
+    // The same as a session may see it: a password only for a session that may change the
+    // configuration; a read-only session gets it empty.
+    HRESULT protocolUser(const ServerSession& session, int channel, const char* field,
+                         std::string& value);
     // With an expected version, protocol users changed since by anyone are left as they are:
     // E_CHANGED_STATE. version, when given, gets the version of what was stored.
     HRESULT setProtocolUser(const ServerSession& session, int channel, const char* field,
@@ -76,8 +80,8 @@ public:
                             const std::optional<QString>& expectedVersion = std::nullopt,
                             QString* version = nullptr);
     // Every channel's protocol user ({user, password, domain} for each slot), read at once,
-    // with the version they were read at.
-    QJsonArray protocolUsers(QString& version);
+    // with the version they were read at; passwords as the session may see them.
+    QJsonArray protocolUsers(const ServerSession& session, QString& version);
 
     // Accounts, for the command-line tool.
     Accounts& accounts() { return m_accounts; }

@@ -80,13 +80,13 @@ public:
         : m_server(std::move(server)), m_session(std::move(session)) {}
 
     HRESULT GetChannelUser(int channel, std::string& user) override {
-        return m_server->protocolUser(channel, "user", user);
+        return m_server->protocolUser(*m_session, channel, "user", user);
     }
     HRESULT GetChannelPassword(int channel, std::string& password) override {
-        return m_server->protocolUser(channel, "password", password);
+        return m_server->protocolUser(*m_session, channel, "password", password);
     }
     HRESULT GetChannelDomain(int channel, std::string& domain) override {
-        return m_server->protocolUser(channel, "domain", domain);
+        return m_server->protocolUser(*m_session, channel, "domain", domain);
     }
     HRESULT PutChannelUser(int channel, const std::string& user) override {
         return m_server->setProtocolUser(*m_session, channel, "user", user);

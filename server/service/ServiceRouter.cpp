@@ -462,7 +462,7 @@ HttpResponse ServiceRouter::protocolUsers(const HttpRequest& request, const Serv
         if (!is(request, "GET"))
             return wrongMethod("GET");
         QString version;
-        const QJsonArray channels = m_server->protocolUsers(version);
+        const QJsonArray channels = m_server->protocolUsers(session, version);
         return answer(200, {{QStringLiteral("channels"), channels}}, versionHeader(version));
     }
     if (channel >= ChannelStates::kChannels)

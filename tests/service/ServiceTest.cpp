@@ -158,6 +158,11 @@ std::string changed(const std::string& text, const char* id) {
 
 TEST_F(ServiceTest, AReadOnlySessionReadsEverythingAndChangesNothing) {
     start();
+    const QByteArray admin = logOn("admin", "trellis");
+    ASSERT_EQ(
+        call("PUT", "/v1/protocol-users/0", json({{"field", "password"}, {"value", "pw-0"}}), admin)
+            .status,
+        204);
     const QByteArray reader = logOn("operator", "operator");
     const Reply read = call("GET", wire::kConfiguration, {}, reader);
     ASSERT_EQ(read.status, 200);
@@ -194,6 +199,19 @@ TEST_F(ServiceTest, AReadOnlySessionReadsEverythingAndChangesNothing) {
               read.body.value(wire::kConfigurationField));
     EXPECT_EQ(call("GET", wire::kRemoteHosts, {}, reader).status, 200);
     EXPECT_EQ(call("GET", wire::kChannelStatus, {}, reader).status, 200);
+    // A protocol user's password is shown only to those who may change it; compared as a
+    // flag, so that a failure prints no password.
+    const auto password = [&](const QByteArray& token) {
+        return call("GET", wire::kProtocolUsers, {}, token)
+            .body.value("channels")
+            .toArray()
+            .at(0)
+            .toObject()
+            .value("password")
+            .toString();
+    };
+    EXPECT_TRUE(password(reader).isEmpty());
+    EXPECT_TRUE(password(admin) == QStringLiteral("pw-0"));
 }
 
 TEST_F(ServiceTest, ForgedExpiredAndClosedTokensAndWrongPasswordsAreRefused) {
