@@ -53,9 +53,11 @@ protected:
         EXPECT_EQ(committed(), before);
     }
 
-    // The questions from pressing OK on: the review, then what the user is told.
+    // The questions from pressing OK on: the review, then what the user is told, once each.
     void expectTold() const {
+        EXPECT_EQ(script.unexpectedCount(), 0);
         ASSERT_GE(asked.size(), 3u);
+        EXPECT_EQ(asked[asked.size() - 3].kind, ScriptedPrompter::Kind::Dialog);
         const std::vector<ScriptedPrompter::Question> told(asked.end() - 2, asked.end());
         EXPECT_EQ(told[0].caption, "Connection Lost");
         EXPECT_EQ(told[0].text, "The connection to host server " + host.host() +
@@ -75,11 +77,9 @@ protected:
 TEST_F(ConnectionLostSheetTest, TheServiceKilledAsTheUserCommitsIsToldAndTheEditIsKept) {
     commitLosingTheService([] {}, [this] { host.kill(); });
     expectTold();
-    EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
 TEST_F(ConnectionLostSheetTest, TheServiceStoppedBeforeOkIsToldAndTheEditIsKept) {
     commitLosingTheService([this] { host.stop(); }, [] {});
     expectTold();
-    EXPECT_EQ(script.unexpectedCount(), 0);
 }
