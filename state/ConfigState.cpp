@@ -128,6 +128,9 @@ std::shared_ptr<IConfigServer> CConfigState::GetConfigServer() const {
 std::string CConfigState::GetServerFailureText(HRESULT status) const {
     const auto server = shared().configServer;
     const std::string reason = server ? server->LastErrorText() : std::string();
+    // A connection that broke or got no answer is the client's finding, not the server's.
+    if (!reason.empty() && (status == HRESULT_CONNECTION_ABORTED || status == HRESULT_TIMEOUT))
+        return "The connection to the server was lost: " + AsSentence(reason);
     if (!reason.empty())
         return "The server says: " + AsSentence(reason);
     return FAILED(status) ? ComErrorText(status) : std::string();

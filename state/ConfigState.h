@@ -125,8 +125,8 @@ public:
     std::shared_ptr<ILog> GetLogInterface() const;
     std::shared_ptr<IConfigServer> GetConfigServer() const;
     // Why the configuration server's last operation failed, for the line under what did not
-    // happen: "The server says: " and its reason when it gives one, else the failed status's
-    // text; empty for a success without a reason.
+    // happen: "The server says: " and its reason when it gives one, or the reason a connection
+    // to it was lost, else the failed status's text; empty for a success without a reason.
     std::string GetServerFailureText(HRESULT status = S_OK) const;
     std::shared_ptr<ISecurity> GetSecurityInterface() const;
     std::shared_ptr<IChannel> GetChannelInterface(int index) const;

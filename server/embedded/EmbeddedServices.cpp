@@ -2,6 +2,7 @@
 
 #include "ConfigRules.h"
 #include "EmbeddedServer.h"
+#include "LoggableText.h"
 #include "RemoteHostsFile.h"
 #include "Timecode.h"
 #include "server/IAppServer.h"
@@ -175,7 +176,7 @@ public:
             return S_OK; // not connected: IsConnected says so
         if (!m_server->verifyAccount(user, password, domain)) {
             m_server->log(E_ACCESSDENIED, 4, "logon", 0, 0,
-                          "Log on refused for user '" + user + "'");
+                          "Log on refused for user '" + LoggableText(user) + "'");
             return S_OK;
         }
         auto session = std::make_shared<ServerSession>();

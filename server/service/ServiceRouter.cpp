@@ -4,6 +4,7 @@
 #include "server/ILog.h"
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServer.h"
+#include "server/embedded/LoggableText.h"
 #include "server/embedded/RemoteHostsFile.h"
 #include "server/embedded/Timecode.h"
 #include "server/wire/WireFormat.h"
@@ -37,16 +38,6 @@ QJsonObject errorBody(const QString& text, HRESULT hr) {
 
 HttpResponse failure(int status, const QString& text, HRESULT hr) {
     return JsonError(status, text, hr);
-}
-
-// Text from a request as the log shows it: a control character, which could start a forged
-// line, is shown as '?'.
-std::string loggable(std::string text) {
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '?';
-    }
-    return text;
 }
 
 HttpResponse unauthorised() {
@@ -183,10 +174,10 @@ HttpResponse ServiceRouter::route(const HttpRequest& request) {
     } catch (const std::exception& error) {
         m_server->log(E_FAIL, LOG_KIND_REPORT, "service", 0, 0,
                       fmt::format("A request to {} failed: {}",
-                                  loggable(request.path.toStdString()), error.what()));
+                                  LoggableText(request.path.toStdString()), error.what()));
     } catch (...) {
         m_server->log(E_FAIL, LOG_KIND_REPORT, "service", 0, 0,
-                      "A request to " + loggable(request.path.toStdString()) + " failed");
+                      "A request to " + LoggableText(request.path.toStdString()) + " failed");
     }
     return failure(500, QStringLiteral("the server failed to answer the request"), E_FAIL);
 }
@@ -232,7 +223,7 @@ std::variant<bool, HttpResponse> ServiceRouter::checkPassword(const HttpRequest&
     }
     delayMs = static_cast<int>(m_throttle.failed(request.peer).count());
     m_server->log(E_ACCESSDENIED, LOG_KIND_REPORT, "logon", 0, 0,
-                  fmt::format("{} refused for user '{}' from {}", what, loggable(account.user),
+                  fmt::format("{} refused for user '{}' from {}", what, LoggableText(account.user),
                               request.peer.toStdString()));
     return false;
 }
@@ -252,7 +243,7 @@ HttpResponse ServiceRouter::logOn(const HttpRequest& request) {
     session.authorized = m_server->isAdministrator(session.user, session.domain);
     const QByteArray token = m_sessions.open(session);
     m_server->log(S_OK, LOG_KIND_REPORT, "logon", 0, 0,
-                  fmt::format("User '{}' logged on from {}{}", loggable(session.user),
+                  fmt::format("User '{}' logged on from {}{}", LoggableText(session.user),
                               request.peer.toStdString(),
                               session.authorized ? "" : " (read only)"));
     return answer(201, {{QLatin1String(wire::kToken), QString::fromLatin1(token)},

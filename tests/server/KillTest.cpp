@@ -2,14 +2,12 @@
 // hundred times; after each kill every state file and the saved file is whole, old or new,
 // and the next start of the server works.
 
-#include "platform/XmlDocument.h"
+#include "KilledState.h"
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServer.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -23,21 +21,11 @@ namespace {
 
 constexpr int kKills = 200;
 
-std::string normalized(const std::string& text) {
-    XmlDocument document;
-    return document.loadXml(text) == S_OK ? document.xml() : std::string();
-}
-
 bool writeFile(const QString& path, const std::string& text) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) &&
            file.write(text.data(), static_cast<qint64>(text.size())) ==
                static_cast<qint64>(text.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -56,10 +44,10 @@ TEST(KillTest, AKilledSaveOrCommitLeavesEveryFileWholeAndTheNextStartWorks) {
     std::string initial;
     ASSERT_EQ(EmbeddedServer(state).configuration(initial), S_OK);
     // What a whole configuration file may hold: the first server's, or either version.
-    const std::set<std::string> wholeConfigurations = {normalized(initial), normalized(first),
-                                                       normalized(second)};
-    const std::set<QByteArray> wholeSaved = {QByteArray::fromStdString(normalized(first)),
-                                             QByteArray::fromStdString(normalized(second))};
+    const std::set<std::string> wholeConfigurations = {NormalizedXml(initial), NormalizedXml(first),
+                                                       NormalizedXml(second)};
+    const std::set<QByteArray> wholeSaved = {QByteArray::fromStdString(NormalizedXml(first)),
+                                             QByteArray::fromStdString(NormalizedXml(second))};
 
     std::mt19937 random(20261207);
     int killedMidRound = 0;
@@ -89,29 +77,12 @@ TEST(KillTest, AKilledSaveOrCommitLeavesEveryFileWholeAndTheNextStartWorks) {
             << "kill " << kill
             << ": the worker ended by itself: " << worker.readAllStandardError().toStdString();
 
-        // The stored configuration is one of the whole versions.
-        const QByteArray stored = readFile(QDir(state).filePath("config.xml"));
-        EXPECT_TRUE(wholeConfigurations.count(normalized(stored.toStdString())))
-            << "kill " << kill << ": config.xml is torn (" << stored.size() << " bytes)";
         // The saved file, once there, is one version, byte for byte.
         if (QFile::exists(saved)) {
-            EXPECT_TRUE(wholeSaved.count(readFile(saved)))
+            EXPECT_TRUE(wholeSaved.count(ReadWholeFile(saved)))
                 << "kill " << kill << ": the saved file is torn";
         }
-        // Every state file of the server reads.
-        for (const QString& name : QDir(state).entryList({QStringLiteral("*.json")}, QDir::Files)) {
-            QJsonParseError error{};
-            QJsonDocument::fromJson(readFile(QDir(state).filePath(name)), &error);
-            EXPECT_EQ(error.error, QJsonParseError::NoError)
-                << "kill " << kill << ": " << name.toStdString() << " is torn";
-        }
-        // The next start works: the configuration is usable and nothing was rejected.
-        EmbeddedServer next(state);
-        std::string running;
-        ASSERT_EQ(next.configuration(running), S_OK) << "kill " << kill;
-        std::string why;
-        EXPECT_TRUE(IsUsableConfiguration(running, why)) << "kill " << kill << ": " << why;
-        EXPECT_FALSE(next.rejectedConfiguration().has_value()) << "kill " << kill;
+        ExpectWholeAfterKill(state, wholeConfigurations, kill);
         if (HasFailure())
             break;
     }

@@ -80,6 +80,25 @@ TEST_F(LifecycleTest, CommitStoresTheDocumentAndItStaysDirty) {
     EXPECT_TRUE(state->IsConfigDirty());
 }
 
+TEST_F(LifecycleTest, ACommitOverALostConnectionSaysSoAndStoresNothing) {
+    if (!host.service())
+        GTEST_SKIP() << "the connection is lost over the network only: run with "
+                        "TRELLIS_TEST_SERVER=service";
+    const std::string before = committed();
+    state->PutAttributeValue(kSource, "timeOfDaySource", Variant("Ltc"), false, true);
+    host.stop();
+    script.answer(IDOK);
+    const HRESULT status = state->CommitConfig();
+    EXPECT_EQ(status, HRESULT_CONNECTION_ABORTED);
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().caption, "Connection Lost");
+    // The reason is the client's finding, not something the server said.
+    EXPECT_EQ(state->GetServerFailureText(status),
+              "The connection to the server was lost: Connection refused.");
+    EXPECT_EQ(committed(), before);
+    EXPECT_EQ(read(std::string(kSource) + "/@timeOfDaySource"), "Ltc");
+}
+
 TEST_F(LifecycleTest, RestoreDefaultsFollowsTheCurrentStandard) {
     state->PutAttributeValue("./Config/System/SystemVideoReference", "referenceStandard",
                              Variant("Format625_25Hz_2To1"), false, true);

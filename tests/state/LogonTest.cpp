@@ -5,6 +5,8 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestServerHost.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -160,6 +162,20 @@ TEST_F(ServerLogonTest, RetryGoesBackToTheDialogAndAbortQuits) {
     EXPECT_EQ(script.questions()[1].kind, ScriptedPrompter::Kind::Logon);
     EXPECT_EQ(script.questions()[2].text, kNoRights);
     EXPECT_FALSE(state.IsAuthorized());
+}
+
+TEST_F(ServerLogonTest, ARefusedUserNameCannotStartALineOfTheServerLog) {
+    const std::string forged = "2026-01-01T00:00:00.000Z 0x00000000 kind=4 logon(0) 0ms: User "
+                               "'admin' logged on";
+    script.answer(IDNO);
+    EXPECT_EQ(state.CreateAppServers(withCredentials("admin\n" + forged, "wrong")), E_ACCESSDENIED);
+    QFile file(QDir(dir.path()).filePath(QStringLiteral("server.log")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray log = file.readAll();
+    EXPECT_TRUE(log.contains("Log on refused for user 'admin?" + QByteArray::fromStdString(forged)))
+        << log.toStdString();
+    for (const QByteArray& line : log.split('\n'))
+        EXPECT_FALSE(line.startsWith(QByteArray::fromStdString(forged))) << log.toStdString();
 }
 
 TEST_F(FakeLogonTest, LocalhostIsSetAsItIsAndGroupsUseThisComputersName) {

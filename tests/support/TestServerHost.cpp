@@ -15,8 +15,9 @@ bool TestServerHost::overNetwork() {
     return qgetenv("TRELLIS_TEST_SERVER") == "service";
 }
 
-TestServerHost::TestServerHost(const QString& stateFolder) : m_stateFolder(stateFolder) {
-    if (!overNetwork())
+TestServerHost::TestServerHost(const QString& stateFolder, Path path)
+    : m_stateFolder(stateFolder), m_network(path == Path::Service || overNetwork()) {
+    if (!m_network)
         return;
     // The client finds its known hosts in the user's configuration folder: this test's own.
     m_hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
@@ -27,7 +28,7 @@ TestServerHost::TestServerHost(const QString& stateFolder) : m_stateFolder(state
 
 TestServerHost::~TestServerHost() {
     stop();
-    if (!overNetwork())
+    if (!m_network)
         return;
     if (m_hadConfigHome)
         qputenv("XDG_CONFIG_HOME", m_savedConfigHome);
@@ -63,6 +64,7 @@ bool TestServerHost::start(const QString& listen) {
             return false;
         }
         m_host = m_listen.toStdString();
+        m_fingerprint = found.captured(2);
         m_failure.clear();
         return true;
     }
@@ -81,10 +83,21 @@ void TestServerHost::stop() {
     }
 }
 
-bool TestServerHost::setRestartDelay(int milliseconds) {
-    m_restartMs = milliseconds;
-    if (!overNetwork())
+void TestServerHost::kill() {
+    if (m_service.state() == QProcess::NotRunning)
+        return;
+    m_service.kill();
+    m_service.waitForFinished(5000);
+}
+
+bool TestServerHost::restart() {
+    if (!m_network)
         return true;
     stop();
     return start(m_listen);
+}
+
+bool TestServerHost::setRestartDelay(int milliseconds) {
+    m_restartMs = milliseconds;
+    return restart();
 }
