@@ -308,10 +308,15 @@ void CTrellisDlg::OnOK() {
 
 bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome) {
     WaitCursor wait;
-    if (!m_remotePage->SaveRemoteHosts())
+    if (!m_remotePage->SaveRemoteHosts() || !m_securityPage->ApplyProtocolUsers()) {
+        // The settings above are stored first; when they fail, the configuration is not
+        // committed either, and the user must not think it was.
+        if (m_state && m_state->IsConfigDirty())
+            prompter().messageBox("The configuration was not committed. Your changes are kept: "
+                                  "press OK to try again, or Save to keep them in a file.",
+                                  "Saving Configuration Settings", MB_TOUCH_ERROR, this);
         return false;
-    if (!m_securityPage->ApplyProtocolUsers())
-        return false;
+    }
     if (!m_state || !m_state->IsConfigDirty())
         return true;
     QElapsedTimer clock;

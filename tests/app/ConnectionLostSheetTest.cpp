@@ -34,6 +34,7 @@ protected:
             });
             script.answer(IDOK); // the connection lost
             script.answer(IDOK); // the remote hosts not saved
+            script.answer(IDOK); // nor the configuration committed
             sheet.OkButton()->click();
             asked = script.questions();
             EXPECT_EQ(sheet.result(), 0) << "the sheet closed";
@@ -56,9 +57,9 @@ protected:
     // The questions from pressing OK on: the review, then what the user is told, once each.
     void expectTold() const {
         EXPECT_EQ(script.unexpectedCount(), 0);
-        ASSERT_GE(asked.size(), 3u);
-        EXPECT_EQ(asked[asked.size() - 3].kind, ScriptedPrompter::Kind::Dialog);
-        const std::vector<ScriptedPrompter::Question> told(asked.end() - 2, asked.end());
+        ASSERT_GE(asked.size(), 4u);
+        EXPECT_EQ(asked[asked.size() - 4].kind, ScriptedPrompter::Kind::Dialog);
+        const std::vector<ScriptedPrompter::Question> told(asked.end() - 3, asked.end());
         EXPECT_EQ(told[0].caption, "Connection Lost");
         EXPECT_EQ(told[0].text, "The connection to host server " + host.host() +
                                     " was lost: Connection refused.");
@@ -66,6 +67,9 @@ protected:
         EXPECT_EQ(told[1].caption, "Remote Hosts");
         EXPECT_EQ(told[1].text, "The remote hosts list could not be saved: Connection refused.\n"
                                 "The file on the server is unchanged.");
+        EXPECT_EQ(told[2].caption, "Saving Configuration Settings");
+        EXPECT_EQ(told[2].text, "The configuration was not committed. Your changes are kept: "
+                                "press OK to try again, or Save to keep them in a file.");
     }
 
     std::string before;
