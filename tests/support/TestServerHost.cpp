@@ -15,8 +15,9 @@ bool TestServerHost::overNetwork() {
     return qgetenv("TRELLIS_TEST_SERVER") == "service";
 }
 
-TestServerHost::TestServerHost(const QString& stateFolder) : m_stateFolder(stateFolder) {
-    if (!overNetwork())
+TestServerHost::TestServerHost(const QString& stateFolder, Reach reach)
+    : m_stateFolder(stateFolder), m_network(reach == Reach::Service || overNetwork()) {
+    if (!m_network)
         return;
     // The client finds its known hosts in the user's configuration folder: this test's own.
     m_hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
@@ -27,7 +28,7 @@ TestServerHost::TestServerHost(const QString& stateFolder) : m_stateFolder(state
 
 TestServerHost::~TestServerHost() {
     stop();
-    if (!overNetwork())
+    if (!m_network)
         return;
     if (m_hadConfigHome)
         qputenv("XDG_CONFIG_HOME", m_savedConfigHome);
@@ -83,7 +84,7 @@ void TestServerHost::stop() {
 
 bool TestServerHost::setRestartDelay(int milliseconds) {
     m_restartMs = milliseconds;
-    if (!overNetwork())
+    if (!m_network)
         return true;
     stop();
     return start(m_listen);

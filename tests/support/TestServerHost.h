@@ -3,7 +3,8 @@
 // state folder, reached as "localhost"; with TRELLIS_TEST_SERVER=service, a
 // `trellis-server serve` over the same folder on a free loopback port, reached over
 // HTTPS as "127.0.0.1:PORT" and trusted through a known hosts file of the test's own. Both
-// serve the same files, so a test reads and changes the server's state the same way.
+// serve the same files, so a test reads and changes the server's state the same way. A
+// program that measures the service asks for it directly, whatever the environment says.
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -12,7 +13,9 @@
 
 class TestServerHost {
 public:
-    explicit TestServerHost(const QString& stateFolder);
+    enum class Reach { AsTheRunSays, Service };
+
+    explicit TestServerHost(const QString& stateFolder, Reach reach = Reach::AsTheRunSays);
     ~TestServerHost();
     TestServerHost(const TestServerHost&) = delete;
     TestServerHost& operator=(const TestServerHost&) = delete;
@@ -34,6 +37,7 @@ private:
     void stop();
 
     QString m_stateFolder;
+    bool m_network;
     std::string m_host = "localhost";
     std::string m_failure;
     QString m_listen;
