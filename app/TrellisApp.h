@@ -33,6 +33,8 @@ public:
     void OnHelp();
 
     const QString& GetHostName() const { return m_hostName; }
+    // The host the sheet logs on to when the command line was not read (benchmarks).
+    void SetHostName(const QString& host) { m_hostName = host; }
     const QString& GetCaption() const { return m_caption; }
     CTrellisFramework* GetFramework() const { return m_framework.get(); }
     const QString& GetPaneId() const { return m_paneId; }
