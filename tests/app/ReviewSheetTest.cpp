@@ -110,9 +110,10 @@ void expectRowsListedAsShown(CTrellisDlg& sheet, const ConfigReview& review,
             const bool holdsItsValue =
                 (row->Flags() & (ITEM_LOCAL | ITEM_UNBOUND)) && !row->HasGetCallback();
             if (row->IsVisible() && !holdsItsValue && start != startTexts.end() &&
-                start->second != now)
+                start->second != now) {
                 EXPECT_TRUE(differs)
                     << rowKey(listed, *row) << " shows " << start->second << " -> " << now;
+            }
             if (!row->IsVisible() || !differs)
                 continue;
             bool found = false;
