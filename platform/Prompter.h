@@ -104,6 +104,26 @@ public:
 // The answer of a message box that nobody answered: No, Abort or OK.
 int DeclinedResult(std::uint32_t style);
 
+// Declines every question: nothing is asked of a user who cannot see it. The default until
+// the application installs its prompter, and the base of prompters that answer only some
+// questions.
+class DecliningPrompter : public Prompter {
+public:
+    int messageBox(const std::string&, const std::string&, std::uint32_t style, QObject*) override {
+        return DeclinedResult(style);
+    }
+    int popupMenu(const std::vector<MenuEntry>&, QPoint, QObject*) override { return 0; }
+    int keyboard(std::string&, const std::string&, QObject*) override { return IDCANCEL; }
+    int secretKeyboard(std::string&, const std::string&, QObject*) override { return IDCANCEL; }
+    int keypad(std::string&, const std::string&, QObject*, int, int) override { return IDCANCEL; }
+    LogonAnswer logon(const std::string&, const std::string&, QObject*) override { return {}; }
+    FileAnswer fileDialog(FileDialogKind, const std::string&, const std::string&,
+                          QObject*) override {
+        return {};
+    }
+    int runDialog(QDialog&) override { return IDCANCEL; }
+};
+
 // The installed prompter. Installing null restores the default one, which the
 // application replaces with the Qt prompter at start-up.
 Prompter& prompter();

@@ -55,7 +55,7 @@ private:
 
 // The client's questions (trust a new host, a changed certificate, a lost connection) on
 // standard error, answered on the terminal; without a terminal a question is declined.
-class TerminalPrompter : public Prompter {
+class TerminalPrompter : public DecliningPrompter {
 public:
     int messageBox(const std::string& text, const std::string& caption, std::uint32_t style,
                    QObject*) override {
@@ -68,16 +68,6 @@ public:
         const std::string answer = terminal.ask("yes or no? ", false);
         return answer == "yes" || answer == "y" ? IDYES : IDNO;
     }
-    int popupMenu(const std::vector<MenuEntry>&, QPoint, QObject*) override { return 0; }
-    int keyboard(std::string&, const std::string&, QObject*) override { return IDCANCEL; }
-    int secretKeyboard(std::string&, const std::string&, QObject*) override { return IDCANCEL; }
-    int keypad(std::string&, const std::string&, QObject*, int, int) override { return IDCANCEL; }
-    LogonAnswer logon(const std::string&, const std::string&, QObject*) override { return {}; }
-    FileAnswer fileDialog(FileDialogKind, const std::string&, const std::string&,
-                          QObject*) override {
-        return {};
-    }
-    int runDialog(QDialog&) override { return IDCANCEL; }
 };
 
 int failed(const QString& host, const std::string& what) {
