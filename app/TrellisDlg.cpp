@@ -71,6 +71,10 @@ CTrellisDlg::CTrellisDlg(const QString& caption, QSize size, QWidget* parent)
 }
 
 CTrellisDlg::~CTrellisDlg() {
+    // The teardown may wait for the server (a network call keeps the screen painting, and
+    // so runs timers): no timer of the sheet or its pages may reach a page half destroyed.
+    for (QTimer* timer : findChildren<QTimer*>())
+        timer->stop();
     if (MainWindow() == this)
         SetMainWindow(nullptr);
     m_state.reset();
