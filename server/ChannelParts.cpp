@@ -1,5 +1,6 @@
 #include "ChannelParts.h"
 
+#include "platform/Variant.h"
 #include "platform/XmlDocument.h"
 
 #include <charconv>
@@ -65,4 +66,14 @@ std::vector<int> ChangedChannels(const ChannelParts& before, const ChannelParts&
             changed.insert(slot);
     }
     return {changed.begin(), changed.end()};
+}
+
+HRESULT ChannelSlotOf(const Variant& index, int& slot) {
+    std::int32_t number = -1;
+    if (index.type() != Variant::Type::Int32 || FAILED(index.toInt32(number)))
+        return DISP_E_TYPEMISMATCH;
+    if (number < 0 || number >= kChannelSlots)
+        return E_INVALIDARG;
+    slot = number;
+    return S_OK;
 }

@@ -4,16 +4,23 @@
 // changes restarts when the configuration is committed. The utility uses this to say which
 // channels a commit will take offline, the server to take them offline.
 
+#include "platform/HResult.h"
+
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+class Variant;
 class XmlDocument;
 class XmlNode;
 
 // The server's channel slots; a channel's channelIndex names its slot.
 constexpr int kChannelSlots = 4;
+
+// The slot an application server's GetChannel is asked for: DISP_E_TYPEMISMATCH unless the
+// index is a 32-bit integer, E_INVALIDARG unless it names a slot.
+HRESULT ChannelSlotOf(const Variant& index, int& slot);
 
 // The slot a Channel element names with its channelIndex, or none when that is not a whole
 // number from 0 to kChannelSlots - 1.

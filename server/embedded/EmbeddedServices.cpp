@@ -5,6 +5,7 @@
 #include "LoggableText.h"
 #include "RemoteHostsFile.h"
 #include "Timecode.h"
+#include "server/ChannelParts.h"
 #include "server/IAppServer.h"
 #include "server/IChannel.h"
 #include "server/IConfigServer.h"
@@ -143,13 +144,11 @@ public:
         return S_OK;
     }
     HRESULT GetChannel(const Variant& index, std::shared_ptr<IChannel>& channel) override {
-        std::int32_t number = -1;
-        if (index.type() != Variant::Type::Int32 || FAILED(index.toInt32(number)))
-            return DISP_E_TYPEMISMATCH;
-        if (number < 0 || number >= ChannelStates::kChannels)
-            return E_INVALIDARG;
-        channel = std::make_shared<EmbeddedChannel>(m_server, number);
-        return S_OK;
+        int slot = -1;
+        const HRESULT hr = ChannelSlotOf(index, slot);
+        if (SUCCEEDED(hr))
+            channel = std::make_shared<EmbeddedChannel>(m_server, slot);
+        return hr;
     }
 
 private:

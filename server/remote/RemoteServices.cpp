@@ -240,13 +240,11 @@ public:
         return S_OK;
     }
     HRESULT GetChannel(const Variant& index, std::shared_ptr<IChannel>& channel) override {
-        std::int32_t number = -1;
-        if (index.type() != Variant::Type::Int32 || FAILED(index.toInt32(number)))
-            return DISP_E_TYPEMISMATCH;
-        if (number < 0 || number >= kChannelSlots)
-            return E_INVALIDARG;
-        channel = std::make_shared<RemoteChannel>(m_session, number);
-        return S_OK;
+        int slot = -1;
+        const HRESULT hr = ChannelSlotOf(index, slot);
+        if (SUCCEEDED(hr))
+            channel = std::make_shared<RemoteChannel>(m_session, slot);
+        return hr;
     }
 
 private:
