@@ -39,11 +39,7 @@ TouchEntryDialog::TouchEntryDialog(Layout layout, const QString& title, const QS
     : QDialog(parent) {
     setWindowTitle(title);
     auto* column = new QVBoxLayout(this);
-    // The title shows inside the dialog too: a touch screen has no window frames.
-    auto* heading = new QLabel(title, this);
-    heading->setObjectName(QStringLiteral("Title"));
-    heading->setFont(FrmwkGetFont(FONT_HEADING));
-    column->addWidget(heading);
+    column->addWidget(makeCaptionHeading(this));
     m_edit = new QLineEdit(text, this);
     m_edit->setFont(FrmwkGetFont(FONT_HEADING));
     m_edit->setMinimumHeight(TouchTargetHeight());

@@ -45,10 +45,7 @@ CTouchFileDlg::CTouchFileDlg(FileDialogKind kind, const QString& title, const QS
     // The title shows inside the dialog too, as a touch screen has no window frames; the
     // folder shown stands beside it.
     auto* top = new QHBoxLayout;
-    auto* heading = new QLabel(title, this);
-    heading->setObjectName(QStringLiteral("Title"));
-    heading->setFont(FrmwkGetFont(FONT_HEADING));
-    top->addWidget(heading);
+    top->addWidget(makeCaptionHeading(this));
     m_folderLabel = new QLabel(this);
     m_folderLabel->setObjectName(QStringLiteral("Folder"));
     m_folderLabel->setFont(FrmwkGetFont(FONT_NORMAL));

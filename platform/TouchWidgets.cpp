@@ -46,6 +46,24 @@ private:
     std::function<void()> m_action;
 };
 
+// Keeps a label's text equal to its window's title.
+class TitleFollower : public QObject {
+public:
+    TitleFollower(QWidget* window, QLabel* label) : QObject(label), m_label(label) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange)
+            m_label->setText(static_cast<QWidget*>(watched)->windowTitle());
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QLabel* m_label;
+};
+
 } // namespace
 
 QLineEdit* makeKeyboardField(QWidget* parent, std::function<void()> onTouch) {
@@ -95,6 +113,22 @@ void showNote(QLabel* note, const QString& text) {
 void makeScrollBarWide(QAbstractScrollArea* area) {
     area->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: %1px; }")
                                                  .arg(FrmwkGetMetrics(METRIC_ROW_HEIGHT)));
+}
+
+QString headingStyleSheet() {
+    return QStringLiteral("QLabel { color: %1; background: %2; padding: 4px %3px; }")
+        .arg(FrmwkGetColor(COLOR_TEXT_SELECTED).name(), FrmwkGetColor(COLOR_SELECTION).name())
+        .arg(FrmwkGetMetrics(METRIC_MARGIN));
+}
+
+QLabel* makeCaptionHeading(QWidget* window) {
+    auto* heading = new QLabel(window->windowTitle(), window);
+    heading->setObjectName(QStringLiteral("Caption"));
+    heading->setFont(FrmwkGetFont(FONT_HEADING));
+    heading->setStyleSheet(headingStyleSheet());
+    heading->setWordWrap(true);
+    new TitleFollower(window, heading);
+    return heading;
 }
 
 void applyTouchBackground(QWidget* widget) {

@@ -28,6 +28,11 @@ QLabel* makeNoteLabel(QWidget* parent, const QString& objectName);
 void showNote(QLabel* note, const QString& text);
 // Gives the area a vertical scroll bar wide enough for a finger to drag.
 void makeScrollBarWide(QAbstractScrollArea* area);
+// A heading that shows the window's title inside it, and follows it when the title
+// changes: a touch screen without a window manager shows no title bars. Named "Caption".
+QLabel* makeCaptionHeading(QWidget* window);
+// The style of the headings inside windows: light text on the selection colour.
+QString headingStyleSheet();
 // Gives the widget the program's background colour.
 void applyTouchBackground(QWidget* widget);
 // The style sheet fragment that makes a standard dialog's buttons and menus touch-sized.

@@ -162,7 +162,7 @@ TEST(QtPrompter, KeyboardTakesTypedAndTouchedKeys) {
         EXPECT_EQ(dialog->windowTitle(), "Trigger name:");
         // A touch screen shows no window frame, so the title stands in the dialog as well,
         // and the keyboard fits an 800 pixel wide screen.
-        auto* title = dialog->findChild<QLabel*>("Title");
+        auto* title = dialog->findChild<QLabel*>("Caption");
         ASSERT_NE(title, nullptr);
         EXPECT_EQ(title->text(), "Trigger name:");
         EXPECT_LE(dialog->sizeHint().width(), 800);

@@ -148,7 +148,7 @@ TEST_F(TouchFileDlgTest, IsSizedForTheScreenWithFingerSizedRowsAndAWideScrollBar
     make({"many/sub"}, files);
     auto dialog = open(FileDialogKind::Save, path("many"));
     EXPECT_EQ(dialog->size(), QSize(528, 345));
-    EXPECT_EQ(dialog->findChild<QLabel*>("Title")->text(), "Save As");
+    EXPECT_EQ(dialog->findChild<QLabel*>("Caption")->text(), "Save As");
     QListWidget* list = dialog->List();
     ASSERT_EQ(list->count(), 32);
     // The configuration lists' rows: their height and padding.
