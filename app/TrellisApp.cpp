@@ -1,6 +1,7 @@
 #include "TrellisApp.h"
 
 #include "HelpDialog.h"
+#include "SheetPlacement.h"
 #include "TrellisCommandLineInfo.h"
 #include "TrellisDlg.h"
 #include "platform/InstallPaths.h"
@@ -87,7 +88,7 @@ bool CTrellisApp::InitInstance(const QStringList& arguments) {
             return;
         }
 
-        CTrellisDlg sheet(m_caption, QSize(620, 460));
+        CTrellisDlg sheet(m_caption, kSheetDesignSize);
 
         m_paneId = QUuid::createUuid().toString(QUuid::WithoutBraces).remove(QLatin1Char('-'));
         scope.Check(m_framework->RegisterPane(static_cast<long>(getpid()), m_paneId.toStdString(),

@@ -21,7 +21,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QScreen>
 #include <QShowEvent>
 #include <QThread>
 #include <QTimer>
@@ -95,12 +94,13 @@ bool CTrellisDlg::event(QEvent* event) {
 
 void CTrellisDlg::showEvent(QShowEvent* event) {
     CTouchPropertySheet::showEvent(event);
-    // Touch screens are larger than the sheet's design size; a window restored by the
-    // window system (a spontaneous show) stays where the user left it.
+    // Touch screens are larger than the sheet's design size, and a scaled sheet may be
+    // larger than a small one: it goes in the middle, no larger than the screen, so that OK
+    // and Cancel stay on it. A window restored by the window system (a spontaneous show)
+    // stays where the user left it.
     if (event->spontaneous())
         return;
-    if (const QScreen* screen = this->screen())
-        move(CentredPosition(screen->availableGeometry(), frameGeometry().size()));
+    FitOnScreen(*this);
 }
 
 long CTrellisDlg::OnStartup() {

@@ -4,6 +4,7 @@
 
 #include "FullScreen.h"
 #include "InterfaceScale.h"
+#include "SheetPlacement.h"
 #include "TrellisApp.h"
 #include "TrellisCommandLineInfo.h"
 #include "pages/ChannelPermissionsDlg.h"
@@ -17,6 +18,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -31,7 +33,8 @@ constexpr const char* kUsage =
     "Exit status: 0, or 1 when the program could not start or the logon was refused.\n"
     "The embedded server keeps its state in $TRELLIS_SERVER_DIR, else in the user's data\n"
     "folder. TRELLIS_WORKSTATION=1 selects the control-workstation layout.\n"
-    "TRELLIS_SCALE (a number from 0.5 to 4, such as 1.5) scales the whole interface.\n"
+    "TRELLIS_SCALE (a number from 0.5 to 4, such as 1.5) scales the whole interface;\n"
+    "  a scale too large for the screen is lowered to the largest that fits.\n"
     "TRELLIS_FULLSCREEN=1 covers the whole screen, as on a kiosk touch screen.\n"
     "TRELLIS_DATA_DIR names the folder of the help pages and default configurations.\n";
 
@@ -60,7 +63,10 @@ int main(int argc, char* argv[]) {
     // Qt takes the scale when the application object is made.
     if (const std::string refusal = ApplyInterfaceScale(); !refusal.empty())
         std::fprintf(stderr, "trellis: %s\n", refusal.c_str());
-    QApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application =
+        MakeApplicationFittingScreen(argc, argv, kSheetDesignSize);
+    CDialogScreenFit dialogFit;
+    application->installEventFilter(&dialogFit);
     const FullScreenChoice fullScreen = ParseFullScreen(qgetenv("TRELLIS_FULLSCREEN"));
     if (!fullScreen.refusal.empty())
         std::fprintf(stderr, "trellis: %s\n", fullScreen.refusal.c_str());
@@ -73,7 +79,7 @@ int main(int argc, char* argv[]) {
     installServiceFactory(&services);
 
     // Qt has taken its own options out of argv; what is left are the utility's parameters.
-    const QStringList arguments = application.arguments().mid(1);
+    const QStringList arguments = application->arguments().mid(1);
     CTrellisCommandLineInfo::HidePassword(argc, argv);
 
     CTrellisApp trellis;

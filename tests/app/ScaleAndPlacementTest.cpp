@@ -4,9 +4,15 @@
 #include "app/TrellisDlg.h"
 #include "support/ScopedEnv.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +50,82 @@ TEST(InterfaceScale, AGoodValueBecomesQtsScaleFactorAndABadOneChangesNothing) {
     const ScopedEnv qt("QT_SCALE_FACTOR", std::nullopt);
     EXPECT_NE(ApplyInterfaceScale().find("TRELLIS_SCALE=\"huge\""), std::string::npos);
     EXPECT_FALSE(qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+}
+
+TEST(InterfaceScale, IsLoweredToTheLargestAtWhichTheSheetFits) {
+    const QSize sheet(620, 460);
+    // 800 x 600 measured at scale 2.
+    EXPECT_DOUBLE_EQ(FittedScale(2.0, sheet, QSize(400, 300)), 1.29);
+    EXPECT_DOUBLE_EQ(FittedScale(1.5, sheet, QSize(1280, 1024)), 1.5);
+    // An exact fit is kept, not rounded below.
+    EXPECT_DOUBLE_EQ(FittedScale(2.0, sheet, QSize(465, 345)), 1.5);
+    // Never below the smallest scale, nor above the one asked for.
+    EXPECT_DOUBLE_EQ(FittedScale(2.0, sheet, QSize(100, 80)), 0.5);
+    EXPECT_DOUBLE_EQ(FittedScale(0.4, sheet, QSize(100, 80)), 0.4);
+}
+
+namespace {
+
+struct ProbeRun {
+    QString errors;
+    QString scale;
+    QRect screen;
+    QRect ok;
+};
+
+// Starts the utility's start-up on an 800 x 600 screen with the TRELLIS_SCALE given.
+ProbeRun runProbe(const QString& scale) {
+    QTemporaryDir dir;
+    QFile config(dir.filePath(QStringLiteral("screen.json")));
+    EXPECT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(R"({"screens": [{"name": "touch", "width": 800, "height": 600}]})");
+    config.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TRELLIS_SCALE"), scale);
+    environment.remove(QStringLiteral("QT_SCALE_FACTOR"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                       QStringLiteral("offscreen:configfile=") + config.fileName());
+    QProcess probe;
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral(SCALE_PROBE), {});
+    EXPECT_TRUE(probe.waitForFinished(30000));
+    EXPECT_EQ(probe.exitCode(), 0);
+    ProbeRun run;
+    run.errors = QString::fromUtf8(probe.readAllStandardError());
+    const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+    const auto rect = [&out](const char* name) {
+        const QRegularExpressionMatch match =
+            QRegularExpression(
+                QStringLiteral("%1 (-?\\d+) (-?\\d+) (\\d+) (\\d+)").arg(QLatin1String(name)))
+                .match(out);
+        return QRect(match.captured(1).toInt(), match.captured(2).toInt(),
+                     match.captured(3).toInt(), match.captured(4).toInt());
+    };
+    run.scale = QRegularExpression(QStringLiteral("scale (\\S+)")).match(out).captured(1);
+    run.screen = rect("screen");
+    run.ok = rect("ok");
+    return run;
+}
+
+} // namespace
+
+TEST(InterfaceScale, AScaleTooLargeForTheScreenIsFittedSaysSoAndKeepsOkOnTheScreen) {
+    const ProbeRun fitted = runProbe(QStringLiteral("2"));
+    EXPECT_EQ(fitted.scale, "1.29");
+    EXPECT_TRUE(fitted.errors.contains(
+        "trellis: TRELLIS_SCALE=2 makes the sheet 1240 x 920 pixels, larger than the 800 x 600 "
+        "pixels free on the screen; the interface is shown at scale 1.29 instead, the largest "
+        "at which it fits.\n"))
+        << fitted.errors.toStdString();
+    EXPECT_EQ(fitted.errors.count("trellis:"), 1);
+    ASSERT_FALSE(fitted.ok.isEmpty());
+    EXPECT_TRUE(fitted.screen.contains(fitted.ok)) << fitted.ok.bottom();
+
+    // A scale that fits is kept, without a word.
+    const ProbeRun kept = runProbe(QStringLiteral("1.25"));
+    EXPECT_EQ(kept.scale, "1.25");
+    EXPECT_FALSE(kept.errors.contains("trellis:")) << kept.errors.toStdString();
+    EXPECT_TRUE(kept.screen.contains(kept.ok));
 }
 
 TEST(FullScreen, TakesOneOrZeroAndRefusesAnythingElse) {
@@ -107,4 +189,16 @@ TEST(SheetPlacement, TheSheetIsShownInTheMiddleOfItsScreen) {
     EXPECT_LE(std::abs(offset.y()), 1) << offset.y();
     EXPECT_TRUE(available.contains(sheet.frameGeometry()));
     sheet.hide();
+}
+
+TEST(SheetPlacement, ADialogLargerThanTheScreenIsShrunkToIt) {
+    CDialogScreenFit fit;
+    qApp->installEventFilter(&fit);
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QDialog dialog;
+    dialog.resize(available.size() + QSize(400, 300));
+    dialog.show();
+    EXPECT_TRUE(available.contains(dialog.frameGeometry())) << dialog.frameGeometry().bottom();
+    dialog.hide();
+    qApp->removeEventFilter(&fit);
 }
