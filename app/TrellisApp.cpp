@@ -120,11 +120,11 @@ void ReportStartupFailure(const std::string& text) {
         app->SetExitCode(1);
 }
 
-void CTrellisApp::OnHelp() {
+void CTrellisApp::OnHelp(const QString& section) {
     // Beside the program in its build folder, or in the installed data folder.
     const QString page = HelpPagePath();
     QUrl url = QUrl::fromLocalFile(page);
-    url.setFragment(QStringLiteral("start"));
+    url.setFragment(section);
     if (!QFileInfo::exists(page))
         prompter().messageBox("The help page is missing: " + page.toStdString(), "Help",
                               MB_TOUCH_ERROR, nullptr);

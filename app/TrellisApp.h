@@ -29,8 +29,9 @@ public:
     int ExitInstance();
     void SetExitCode(int code) { m_exitCode = code; }
     int ExitCode() const { return m_exitCode; }
-    // Opens the help page beside the program; says so when it cannot.
-    void OnHelp();
+    // Opens the help page beside the program at the section (an anchor of the page); says
+    // so when it cannot.
+    void OnHelp(const QString& section = QStringLiteral("start"));
 
     const QString& GetHostName() const { return m_hostName; }
     // The host the sheet logs on to when the command line was not read (benchmarks).

@@ -155,8 +155,11 @@ void CTrellisDlg::closeAtStartup(const std::string& failure, int exitCode) {
 }
 
 void CTrellisDlg::OnHelp() {
+    // The help of the page shown: its section is named after the page ("page-gpi").
+    const CTouchPropertyPage* page = GetActivePage();
     if (CTrellisApp* app = CTrellisApp::instance())
-        app->OnHelp();
+        app->OnHelp(page ? QStringLiteral("page-") + page->PageName().toLower()
+                         : QStringLiteral("start"));
 }
 
 void CTrellisDlg::createPages() {

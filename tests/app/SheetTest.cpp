@@ -585,21 +585,35 @@ TEST_F(SheetTest, LoadAndRestoreShowTheDocumentAsItNowStands) {
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
-TEST_F(SheetTest, TheQuestionMarkAndF1BothOpenTheHelp) {
+TEST_F(SheetTest, TheQuestionMarkAndF1OpenTheHelpAtThePageShown) {
     std::vector<QUrl> opened;
     app.openHelp = [&](const QUrl& url) {
         opened.push_back(url);
         return true;
     };
     runAsAdmin([&](CTrellisDlg& sheet) {
-        ASSERT_NE(sheet.HelpButton(), nullptr);
-        EXPECT_EQ(sheet.HelpButton()->text(), "?");
-        sheet.HelpButton()->click();
+        ASSERT_EQ(sheet.HelpButton()->text(), "?");
+        for (int page = 0; page < sheet.GetPageCount(); ++page) {
+            sheet.SetActivePage(page);
+            sheet.HelpButton()->click();
+        }
+        sheet.SetActivePage(3);
         QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
         QCoreApplication::sendEvent(&sheet, &f1);
         sheet.CancelButton()->click();
     });
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_TRUE(opened[0].toLocalFile().endsWith("/help/index.html"));
+    std::vector<QString> sections;
+    for (const QUrl& url : opened)
+        sections.push_back(url.fragment());
+    EXPECT_EQ(sections,
+              (std::vector<QString>{"page-system", "page-channel", "page-ganging", "page-gpi",
+                                    "page-panel", "page-remote", "page-security", "page-gpi"}));
+    // Every section asked for is in the page that is opened.
+    ASSERT_FALSE(opened.empty());
+    QFile help(opened[0].toLocalFile());
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    const QByteArray text = help.readAll();
+    for (const QString& section : sections)
+        EXPECT_TRUE(text.contains("id=\"" + section.toUtf8() + "\"")) << section.toStdString();
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
