@@ -109,6 +109,40 @@ TEST_F(AudioTagsTest, TheEditorOffersNoTagThenTagsInUseThenLanguages) {
     EXPECT_EQ(tags.windowTitle().toStdString(), "Audio Input Tags");
 }
 
+TEST_F(AudioTagsTest, TheEditorListsExactlyTheTracksTheChannelHas) {
+    // Five tracks: the second without an output, the fourth without any component, tags
+    // missing; the other channel's track is not this channel's.
+    load(R"(<Config><Channel channelIndex="0" id="C1" channelType="PlayerRecorder">)"
+         R"(<Audio index="0"><AudioInputComponent id="AI0" tag="ENG"/>)"
+         R"(<AudioOutputComponent id="AO0" primaryTag="SPA"/></Audio>)"
+         R"(<Audio index="1"><AudioInputComponent id="AI1"/></Audio>)"
+         R"(<Audio index="2"><AudioInputComponent id="AI2" tag=""/>)"
+         R"(<AudioOutputComponent id="AO2"/></Audio><Audio index="3"/>)"
+         R"(<Audio index="4"><AudioInputComponent id="AI4" tag="FRE"/></Audio></Channel>)"
+         R"(<Channel channelIndex="1" id="C2"><Audio index="0"><AudioInputComponent id="X"/>)"
+         R"(</Audio></Channel></Config>)");
+    const auto cells = [](CAudioTagsDlg& tags, bool second) {
+        std::vector<std::string> texts;
+        for (int track = 0; track < tags.Tracks().RowCount(); ++track)
+            texts.push_back(tags.Tracks().Cell(track, second)->text().toStdString());
+        return texts;
+    };
+    CAudioTagsDlg inputs(0, true);
+    EXPECT_EQ(cells(inputs, false),
+              (std::vector<std::string>{"ENG", "<No audio tag>", "<No audio tag>", "FRE"}));
+    CAudioTagsDlg outputs(0, false);
+    EXPECT_EQ(cells(outputs, false), (std::vector<std::string>{"SPA", "<No audio tag>"}));
+    EXPECT_EQ(cells(outputs, true), (std::vector<std::string>{"<No audio tag>", "<No audio tag>"}));
+    EXPECT_FALSE(outputs.Tracks().PlaySilenceBox(1)->isChecked());
+    // The second output row is the channel's second output element.
+    pickTag(outputs, 1, false, "FRE");
+    outputs.accept();
+    EXPECT_EQ(outputs.result(), QDialog::Accepted);
+    EXPECT_EQ(attribute("//AudioOutputComponent[@id='AO2']/@primaryTag"), "FRE");
+    EXPECT_EQ(attribute("//AudioOutputComponent[@id='AO2']/@playSilence"), "false");
+    EXPECT_EQ(attribute("//AudioOutputComponent[@id='AO0']/@primaryTag"), "SPA");
+}
+
 TEST_F(AudioTagsTest, ConfirmingWithoutAChangeWritesNothing) {
     load(tagDocument(kInputTags, kOutputTags));
     build();
