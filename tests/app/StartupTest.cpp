@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSysInfo>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 
 #include <gtest/gtest.h>
 
@@ -216,4 +218,11 @@ TEST_F(StartupTest, TheHelpPageIsShownInsideTheProgramFromItsStart) {
     EXPECT_TRUE(dialog.Browser()->toPlainText().startsWith("Trellis configuration utility"));
     EXPECT_FALSE(
         CHelpDialog(QUrl::fromLocalFile(app.GetModuleDirectory() + "/no-such.html")).Loaded());
+    // A page's section is shown from its heading, not from the page's top.
+    page.setFragment("page-channel");
+    CHelpDialog section(page);
+    section.show();
+    QCoreApplication::processEvents();
+    const QTextCursor top = section.Browser()->cursorForPosition(QPoint(4, 4));
+    EXPECT_TRUE(top.block().text().startsWith("Channel page")) << top.block().text().toStdString();
 }
