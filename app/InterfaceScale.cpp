@@ -87,16 +87,15 @@ std::unique_ptr<QApplication> MakeApplicationFittingScreen(int& argc, char** arg
     if (fitted >= asked)
         return application;
 
-    const auto pixels = [asked](QSize size) {
-        return fmt::format("{} x {}", std::lround(size.width() * asked),
-                           std::lround(size.height() * asked));
-    };
+    // The screen's size is not named: Qt gives it at the scale asked for, rounded, so it
+    // could be a pixel off.
     const bool fits = design.width() * fitted <= available.width() * asked &&
                       design.height() * fitted <= available.height() * asked;
     std::fprintf(stderr, "trellis: %s\n",
-                 fmt::format("{} makes the sheet {} pixels, larger than the {} pixels free on "
-                             "the screen; the interface is shown at scale {} instead, {}.",
-                             scaleSource(asked), pixels(design), pixels(available), fitted,
+                 fmt::format("{} makes the sheet {} x {} pixels, larger than the screen's free "
+                             "area; the interface is shown at scale {} instead, {}.",
+                             scaleSource(asked), std::lround(design.width() * asked),
+                             std::lround(design.height() * asked), fitted,
                              fits ? "the largest at which it fits"
                                   : "the smallest there is, and the sheet does not fit whole")
                      .c_str());

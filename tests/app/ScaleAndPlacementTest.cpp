@@ -113,9 +113,9 @@ TEST(InterfaceScale, AScaleTooLargeForTheScreenIsFittedSaysSoAndKeepsOkOnTheScre
     const ProbeRun fitted = runProbe(QStringLiteral("2"));
     EXPECT_EQ(fitted.scale, "1.29");
     EXPECT_TRUE(fitted.errors.contains(
-        "trellis: TRELLIS_SCALE=2 makes the sheet 1240 x 920 pixels, larger than the 800 x 600 "
-        "pixels free on the screen; the interface is shown at scale 1.29 instead, the largest "
-        "at which it fits.\n"))
+        "trellis: TRELLIS_SCALE=2 makes the sheet 1240 x 920 pixels, larger than the screen's "
+        "free area; the interface is shown at scale 1.29 instead, the largest at which it "
+        "fits.\n"))
         << fitted.errors.toStdString();
     EXPECT_EQ(fitted.errors.count("trellis:"), 1);
     ASSERT_FALSE(fitted.ok.isEmpty());
