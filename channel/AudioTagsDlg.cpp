@@ -230,8 +230,12 @@ CAudioTagsDlg::CAudioTagsDlg(int channelIndex, bool input, QWidget* owner)
         std::vector<std::string> existing;
         SetExistingAudioTags(*document, existing);
         m_tracks->SetExistingTags(std::move(existing));
-        int index = 0;
+        int index = -1;
         for (const XmlNode& component : document->documentNode().selectNodes(componentsPath())) {
+            ++index;
+            // A track the channel does not use (its audio slot unassigned) has no tags to set.
+            if (component.parent().attribute("assigned") == "false")
+                continue;
             const std::string label = "A" + std::to_string(index + 1);
             if (input)
                 m_tracks->AddRow(index, label, component.attribute("tag"), "", false);
@@ -239,7 +243,6 @@ CAudioTagsDlg::CAudioTagsDlg(int channelIndex, bool input, QWidget* owner)
                 m_tracks->AddRow(index, label, component.attribute("primaryTag"),
                                  component.attribute("secondaryTag"),
                                  component.attribute("playSilence") == "true");
-            ++index;
         }
     });
 }
@@ -284,6 +287,9 @@ void CAudioTagsDlg::accept() {
         scope.Check(document->documentNode().selectNodes(componentsPath(), components));
         // A track without the attribute gets it: a chosen tag is never dropped unseen.
         for (std::size_t i = 0; i < components.size(); ++i) {
+            // Tracks not listed keep their tags.
+            if (!m_tracks->HasRow(static_cast<int>(i)))
+                continue;
             const CAudioTracksListCtrl::Tags tags = m_tracks->GetRow(static_cast<int>(i));
             const XmlNode& component = components[i];
             if (m_input) {

@@ -33,6 +33,7 @@ public:
         bool playSilence = false;
     };
     Tags GetRow(int index) const;
+    bool HasRow(int index) const { return row(index) != nullptr; }
     // The cell's button, to touch it: second for the output secondary tag.
     QPushButton* Cell(int index, bool second) const;
     QCheckBox* PlaySilenceBox(int index) const;

@@ -110,37 +110,48 @@ TEST_F(AudioTagsTest, TheEditorOffersNoTagThenTagsInUseThenLanguages) {
 }
 
 TEST_F(AudioTagsTest, TheEditorListsExactlyTheTracksTheChannelHas) {
-    // Five tracks: the second without an output, the fourth without any component, tags
-    // missing; the other channel's track is not this channel's.
+    // Six track slots: the second unassigned (not used by the channel), the third without an
+    // output, the fifth without any component, tags missing; the other channel's track is
+    // not this channel's.
     load(R"(<Config><Channel channelIndex="0" id="C1" channelType="PlayerRecorder">)"
          R"(<Audio index="0"><AudioInputComponent id="AI0" tag="ENG"/>)"
          R"(<AudioOutputComponent id="AO0" primaryTag="SPA"/></Audio>)"
-         R"(<Audio index="1"><AudioInputComponent id="AI1"/></Audio>)"
-         R"(<Audio index="2"><AudioInputComponent id="AI2" tag=""/>)"
-         R"(<AudioOutputComponent id="AO2"/></Audio><Audio index="3"/>)"
-         R"(<Audio index="4"><AudioInputComponent id="AI4" tag="FRE"/></Audio></Channel>)"
+         R"(<Audio index="1" assigned="false"><AudioInputComponent id="AIU" tag="GER"/>)"
+         R"(<AudioOutputComponent id="AOU" primaryTag="GER"/></Audio>)"
+         R"(<Audio index="2" assigned="true"><AudioInputComponent id="AI1"/></Audio>)"
+         R"(<Audio index="3"><AudioInputComponent id="AI2" tag=""/>)"
+         R"(<AudioOutputComponent id="AO2"/></Audio><Audio index="4"/>)"
+         R"(<Audio index="5"><AudioInputComponent id="AI4" tag="FRE"/></Audio></Channel>)"
          R"(<Channel channelIndex="1" id="C2"><Audio index="0"><AudioInputComponent id="X"/>)"
          R"(</Audio></Channel></Config>)");
-    const auto cells = [](CAudioTagsDlg& tags, bool second) {
+    // Each row's label and the text of one of its cells, as the dialog shows them.
+    const auto rows = [](CAudioTagsDlg& tags, bool second) {
         std::vector<std::string> texts;
-        for (int track = 0; track < tags.Tracks().RowCount(); ++track)
-            texts.push_back(tags.Tracks().Cell(track, second)->text().toStdString());
+        for (QPushButton* cell : tags.findChildren<QPushButton*>()) {
+            for (int track = 0; track < 8; ++track) {
+                if (tags.Tracks().Cell(track, second) == cell)
+                    texts.push_back("A" + std::to_string(track + 1) + " " +
+                                    cell->text().toStdString());
+            }
+        }
         return texts;
     };
     CAudioTagsDlg inputs(0, true);
-    EXPECT_EQ(cells(inputs, false),
-              (std::vector<std::string>{"ENG", "<No audio tag>", "<No audio tag>", "FRE"}));
+    EXPECT_EQ(rows(inputs, false), (std::vector<std::string>{"A1 ENG", "A3 <No audio tag>",
+                                                             "A4 <No audio tag>", "A5 FRE"}));
     CAudioTagsDlg outputs(0, false);
-    EXPECT_EQ(cells(outputs, false), (std::vector<std::string>{"SPA", "<No audio tag>"}));
-    EXPECT_EQ(cells(outputs, true), (std::vector<std::string>{"<No audio tag>", "<No audio tag>"}));
-    EXPECT_FALSE(outputs.Tracks().PlaySilenceBox(1)->isChecked());
-    // The second output row is the channel's second output element.
-    pickTag(outputs, 1, false, "FRE");
+    EXPECT_EQ(rows(outputs, false), (std::vector<std::string>{"A1 SPA", "A3 <No audio tag>"}));
+    EXPECT_EQ(rows(outputs, true),
+              (std::vector<std::string>{"A1 <No audio tag>", "A3 <No audio tag>"}));
+    // The second output row is the channel's third output element; the unassigned track
+    // keeps its tags.
+    pickTag(outputs, 2, false, "FRE");
     outputs.accept();
     EXPECT_EQ(outputs.result(), QDialog::Accepted);
     EXPECT_EQ(attribute("//AudioOutputComponent[@id='AO2']/@primaryTag"), "FRE");
     EXPECT_EQ(attribute("//AudioOutputComponent[@id='AO2']/@playSilence"), "false");
     EXPECT_EQ(attribute("//AudioOutputComponent[@id='AO0']/@primaryTag"), "SPA");
+    EXPECT_EQ(attribute("//AudioOutputComponent[@id='AOU']/@primaryTag"), "GER");
 }
 
 TEST_F(AudioTagsTest, ConfirmingWithoutAChangeWritesNothing) {
