@@ -201,8 +201,8 @@ std::string CConfigItem::ValueText(const Variant& value) const {
 }
 
 bool CConfigItem::HitTest(QPoint point) const {
-    return !m_valueRect.isNull() && point.x() >= m_valueRect.left() &&
-           point.x() <= m_valueRect.right();
+    return !m_valueArea.isNull() && point.x() >= m_valueArea.left() &&
+           point.x() <= m_valueArea.right();
 }
 
 bool CConfigItem::TrackPopup(QPoint) {
@@ -319,6 +319,9 @@ void CConfigItem::Draw(QPainter& painter, const QRect& row) {
                                                    : kBlue;
     std::string text;
     GetValueText(text);
+    // A finger need not find the value's text: the whole room after the label is the value.
+    const QRect area(QPoint(labelRect.right() + 1, labelRect.top()),
+                     QPoint(row.right(), labelRect.bottom()));
     if (!text.empty()) {
         const QString value = QString::fromStdString(text);
         QRect valueRect = painter.fontMetrics().boundingRect(
@@ -329,12 +332,12 @@ void CConfigItem::Draw(QPainter& painter, const QRect& row) {
         painter.setPen(valueColor);
         painter.drawText(valueRect, kTextFlags, value);
         m_valueRect = valueRect;
+        m_valueArea = area;
         const int underline = valueRect.bottom() - 7;
         painter.drawLine(valueRect.left(), underline, valueRect.right(), underline);
     } else if (OffersChange()) {
-        // Nothing to show, but a value can be set: the space after the label takes the touch.
-        m_valueRect = QRect(QPoint(labelRect.right() + 10, labelRect.top()),
-                            QPoint(row.right(), labelRect.bottom()));
+        // Nothing to show, but a value can be set.
+        m_valueArea = area;
     }
     painter.restore();
 }

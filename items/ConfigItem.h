@@ -123,7 +123,11 @@ public:
     // applies while it runs.
     bool IsFinal() const { return m_final; }
     void SetNeedsRedraw(bool needsRedraw) { m_needsRedraw = needsRedraw; }
+    // Where the value text was last drawn.
     const QRect& ValueRect() const { return m_valueRect; }
+    // The room right of the label, up to the row's end, that takes a touch on the value:
+    // set whenever a value is drawn, or could be set, and kept while none is.
+    const QRect& ValueArea() const { return m_valueArea; }
     // The list that shows the item, whose coordinates a touch point is given in.
     void SetList(QWidget* list) { m_list = list; }
 
@@ -211,6 +215,7 @@ private:
     Variant m_previousValue;
     std::string m_labelText;
     QRect m_valueRect;
+    QRect m_valueArea;
     std::vector<Condition> m_conditions;
     std::intptr_t m_getContext = 0;
     std::intptr_t m_putContext = 0;

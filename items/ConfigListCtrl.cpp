@@ -6,6 +6,7 @@
 #include "state/ConfigState.h"
 #include "state/TraceScope.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -181,6 +182,8 @@ bool CConfigListCtrl::Relayout(bool redraw) {
     if (m_scrollButtons) {
         m_scrollButtons->EnableButton(0, m_first > 0);
         m_scrollButtons->EnableButton(1, m_first < m_visibleCount - RowCount());
+        m_scrollButtons->SetPosition(m_first, std::min(RowCount(), m_visibleCount - m_first),
+                                     m_visibleCount);
     }
     return UpdateStatusAll();
 }
@@ -244,6 +247,14 @@ void CConfigListCtrl::Scroll(int request) {
     Relayout(false);
 }
 
+void CConfigListCtrl::ScrollTo(int first) {
+    if (first == m_first)
+        return;
+    m_first = first;
+    clampFirst();
+    Relayout(false);
+}
+
 CConfigItem* CConfigListCtrl::RowItem(int row) const {
     return row >= 0 && row < RowCount() ? m_rows[static_cast<std::size_t>(row)].item : nullptr;
 }
@@ -294,14 +305,46 @@ void CConfigListCtrl::touch(QPoint point) {
 }
 
 void CConfigListCtrl::mousePressEvent(QMouseEvent* event) {
-    // Left, right and double clicks all act as one touch.
-    touch(event->position().toPoint());
-    QWidget::mousePressEvent(event);
+    const QPoint point = event->position().toPoint();
+    if (event->button() != Qt::LeftButton) {
+        // A right click acts as one touch at once.
+        m_press = Press{};
+        touch(point);
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    // What a left press does is known when it lifts or moves.
+    m_press = Press{true, false, point, m_first};
+    event->accept();
+}
+
+void CConfigListCtrl::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_press.active) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    if (!m_press.swiping &&
+        (point - m_press.start).manhattanLength() >= QApplication::startDragDistance())
+        m_press.swiping = true;
+    // The rows follow the finger: moving it up one row's height shows the next item.
+    if (m_press.swiping)
+        ScrollTo(m_press.startFirst + (m_press.start.y() - point.y()) / RowHeight());
+    event->accept();
+}
+
+void CConfigListCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    const Press press = m_press;
+    m_press = Press{};
+    if (press.active && !press.swiping)
+        touch(press.start);
+    event->accept();
 }
 
 void CConfigListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The second press of a double click is one more touch; the default handling would
-    // turn it into a press and touch twice.
+    // The second press of a double click is one more touch at once; the default handling
+    // would turn it into a press and touch twice.
+    m_press = Press{};
     touch(event->position().toPoint());
     event->accept();
 }

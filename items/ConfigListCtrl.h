@@ -1,7 +1,8 @@
 #pragma once
 // The list window of a page: owns the page's items, splits its height into whole rows,
 // shows the visible items from a scroll position, paints each row through its item, and
-// turns a touch on an item's value into a selection and the item's popup.
+// turns a touch on an item's value into a selection and the item's popup. A finger that
+// moves before it lifts scrolls the list instead.
 
 #include "ConfigItem.h"
 #include "platform/WindowMessages.h"
@@ -55,6 +56,8 @@ public:
 
     // Scroll requests, as the scroll buttons and keys send them.
     void Scroll(int request);
+    // Puts the given visible item in the top row, as far as the list allows.
+    void ScrollTo(int first);
 
     // What is shown, for the page and for tests.
     int First() const { return m_first; }
@@ -70,11 +73,20 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // A left press not yet lifted: a tap when it lifts where it began, else a swipe.
+    struct Press {
+        bool active = false;
+        bool swiping = false;
+        QPoint start;
+        int startFirst = 0;
+    };
     struct Row {
         QRect rect;
         CConfigItem* item = nullptr;
@@ -94,6 +106,7 @@ private:
     bool m_frozen = false;
     std::vector<std::unique_ptr<CConfigItem>> m_items;
     std::vector<Row> m_rows;
+    Press m_press;
     CConfigItem* m_tracking = nullptr;
     std::unique_ptr<CConfigItem> m_retiredWhileTracking;
 };

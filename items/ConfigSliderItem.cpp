@@ -9,14 +9,65 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyleOption>
 #include <QTimerEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int kApplyDelayMs = 100;
+// A finger grabs the handle and hits the track anywhere across this height.
+constexpr int kGrabSize = 44;
+
+// The program's style with a slider handle and track sized for a finger.
+class TouchSliderStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        switch (metric) {
+        case PM_SliderLength:
+        case PM_SliderControlThickness:
+        case PM_SliderThickness:
+            return kGrabSize;
+        default:
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+};
+
+// A horizontal slider whose whole height is its track: a touch above or below the thin
+// groove pages as a touch on it would.
+class TouchSlider : public QSlider {
+public:
+    explicit TouchSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+        auto* style = new TouchSliderStyle;
+        style->setParent(this);
+        setStyle(style);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        const QRect handle =
+            style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+        const QRect groove =
+            style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+        QPointF at = event->position();
+        if (!handle.contains(at.toPoint()))
+            at.setY(groove.center().y());
+        QMouseEvent onTrack(event->type(), at, event->globalPosition(), event->button(),
+                            event->buttons(), event->modifiers());
+        QSlider::mousePressEvent(&onTrack);
+        event->setAccepted(onTrack.isAccepted());
+    }
+};
 
 std::int32_t asInteger(const Variant& value) {
     std::int32_t number = 0;
@@ -33,6 +84,7 @@ CConfigSliderDlg::CConfigSliderDlg() {
     setStyleSheet(touchStyleSheet());
 
     auto* column = new QVBoxLayout(this);
+    column->addWidget(makeCaptionHeading(this));
     auto* valueRow = new QHBoxLayout;
     m_down = makeTouchButton(QStringLiteral("\u25C0"), this);
     m_edit = makeTouchEdit(this);
@@ -44,8 +96,9 @@ CConfigSliderDlg::CConfigSliderDlg() {
     valueRow->addWidget(m_up);
     column->addLayout(valueRow);
 
-    m_slider = new QSlider(Qt::Horizontal, this);
-    m_slider->setMinimumHeight(TouchTargetHeight());
+    m_slider = new TouchSlider(this);
+    m_slider->setObjectName(QStringLiteral("Track"));
+    m_slider->setMinimumHeight(std::max(TouchTargetHeight(), kGrabSize));
     m_slider->setTickPosition(QSlider::TicksBelow);
     column->addWidget(m_slider);
 
@@ -123,9 +176,20 @@ void CConfigSliderDlg::Prepare() {
 
 void CConfigSliderDlg::showValue() {
     const QSignalBlocker blocker(m_slider);
-    m_slider->setRange(0, Maximum() - Minimum());
+    const int span = Maximum() - Minimum();
+    m_slider->setRange(0, span);
+    // A touch on the track moves a tenth of the way.
+    m_slider->setPageStep(std::max(1, span / 10));
     m_slider->setValue(asInteger(m_current) - Minimum());
-    m_edit->setText(QString::fromStdString(m_current.toText()));
+    m_edit->setText(QString::fromStdString(ValueText()));
+}
+
+std::string CConfigSliderDlg::ValueText() const {
+    const std::int32_t value = asInteger(m_current);
+    std::string text = (value > 0 && Minimum() < 0 ? "+" : "") + std::to_string(value);
+    if (!m_units.empty())
+        text += " " + m_units;
+    return text;
 }
 
 void CConfigSliderDlg::setCurrent(std::int32_t value) {
@@ -225,6 +289,7 @@ CConfigSliderDlg& CConfigSliderItem::Dialog() {
         m_dialog->SetRange(m_range.minimum, m_range.defaultValue, m_range.maximum);
         m_dialog->SetRangeLabels(m_range.labels[0], m_range.labels[1], m_range.labels[2]);
         m_dialog->SetTickFrequency(m_range.tickFrequency);
+        m_dialog->SetUnits(m_units);
     }
     return *m_dialog;
 }
@@ -251,6 +316,12 @@ void CConfigSliderItem::SetTickFrequency(int frequency) {
     m_range.tickFrequency = frequency;
     if (m_dialog)
         m_dialog->SetTickFrequency(frequency);
+}
+
+void CConfigSliderItem::SetUnits(const std::string& units) {
+    m_units = units;
+    if (m_dialog)
+        m_dialog->SetUnits(units);
 }
 
 std::string CConfigSliderItem::ValueText(const Variant& value) const {

@@ -25,6 +25,11 @@ public:
     void SetRangeLabels(const std::string& minimum, const std::string& middle,
                         const std::string& maximum);
     void SetTickFrequency(int frequency) { m_tickFrequency = frequency; }
+    // The unit the value is shown with, such as "dBu".
+    void SetUnits(const std::string& units) { m_units = units; }
+    // The value as the dialog shows it, with its unit: "+2 lines" when the range goes
+    // below zero, so that a positive value is told apart from a negative one.
+    std::string ValueText() const;
     // The slider works on whole numbers.
     void SetCurrent(const Variant& value);
     const Variant& Current() const { return m_current; }
@@ -59,6 +64,7 @@ private:
     std::string m_minimumLabel;
     std::string m_maximumLabel;
     std::string m_middleLabel;
+    std::string m_units;
     int m_tickFrequency = 1;
     Variant m_default;
     Variant m_maximum;
@@ -83,7 +89,7 @@ public:
     void SetRangeLabels(const std::string& minimum, const std::string& middle,
                         const std::string& maximum);
     void SetTickFrequency(int frequency);
-    void SetUnits(const std::string& units) { m_units = units; }
+    void SetUnits(const std::string& units);
     // The slider dialog, made on first use: a page holds many sliders and opens few.
     CConfigSliderDlg& Dialog();
 

@@ -6,6 +6,7 @@
 #include "platform/TouchTab.h"
 #include "support/FakeConnection.h"
 #include "support/ImmutableFile.h"
+#include "support/Touch.h"
 
 #include <QApplication>
 #include <QFile>
@@ -526,10 +527,8 @@ TEST_F(SheetTest, TheReadOnlyViewSaysSoInsideTheSheetAndRefusesTouches) {
             CConfigItem* standard = systemItem(sheet, IDS_REFERENCE_STANDARD);
             list->grab();
             const QPoint onValue = standard->ValueRect().center();
-            QMouseEvent press(QEvent::MouseButtonPress, onValue, list->mapToGlobal(onValue),
-                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
             script.answer(IDOK);
-            QApplication::sendEvent(list, &press);
+            touch(list, onValue);
             EXPECT_EQ(script.last().text,
                       "You are not authorized to change configuration settings.");
             EXPECT_EQ(script.last().caption, "Security");

@@ -6,6 +6,7 @@
 #include "platform/StringIds.h"
 #include "platform/TouchScrollButtons.h"
 #include "platform/TouchTab.h"
+#include "support/Touch.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -176,9 +177,7 @@ TEST_F(ChannelPageTest, APopupOpensOverTheRowThatWasTouched) {
     CConfigItem* stills = list->FindItem(IDS_STILL_PLAY_MODE);
     const QPoint value = stills->ValueRect().center();
     script.answer(0);
-    QMouseEvent press(QEvent::MouseButtonPress, value, list->mapToGlobal(value), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list, &press);
+    touch(list, value);
     ASSERT_EQ(script.questions().size(), 1u);
     EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::PopupMenu);
     EXPECT_EQ(script.last().position, list->mapToGlobal(value));

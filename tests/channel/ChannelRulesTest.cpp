@@ -2,6 +2,7 @@
 
 #include "items/ConfigSliderItem.h"
 #include "platform/StringIds.h"
+#include "support/Touch.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -146,9 +147,7 @@ TEST_F(ChannelRulesTest, ARuleThatRemovesAnOpenSlidersItemWaitsUntilItsDialogClo
     QImage image(list->size(), QImage::Format_ARGB32);
     list->render(&image);
     const QPoint value = slider->ValueRect().center();
-    QMouseEvent press(QEvent::MouseButtonPress, value, list->mapToGlobal(value), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list, &press);
+    touch(list, value);
     EXPECT_EQ(list->TrackingItem(), nullptr);
     EXPECT_EQ(list->ItemCount(), before - 1);
     // The 625 slider of the same attribute stays; the changes the removed one posted are

@@ -8,8 +8,10 @@
 #include "platform/TouchScrollButtons.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
+#include <QToolButton>
 
 #include <set>
 
@@ -52,10 +54,18 @@ protected:
         return item;
     }
     std::string top() const { return list.RowItem(0) ? list.RowItem(0)->Label() : "(empty)"; }
+    void send(QEvent::Type type, QPoint point, Qt::MouseButton button = Qt::LeftButton) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                      : type == QEvent::MouseMove        ? Qt::LeftButton
+                                                                         : button;
+        QMouseEvent event(type, point, list.mapToGlobal(point),
+                          type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
+        QApplication::sendEvent(&list, &event);
+    }
+    // Pressed and lifted where it was pressed.
     void click(QPoint point, Qt::MouseButton button = Qt::LeftButton, bool twice = false) {
-        QMouseEvent press(twice ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress, point,
-                          list.mapToGlobal(point), button, button, Qt::NoModifier);
-        QApplication::sendEvent(&list, &press);
+        send(twice ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress, point, button);
+        send(QEvent::MouseButtonRelease, point, button);
     }
 
     CConfigListCtrl list;
@@ -84,6 +94,8 @@ TEST_F(ListTest, MoreRowsThanItemsLeavesRowsEmptyAndDownDisabled) {
     EXPECT_EQ(list.RowItem(5), nullptr);
     EXPECT_FALSE(buttons.IsButtonEnabled(0));
     EXPECT_FALSE(buttons.IsButtonEnabled(1));
+    EXPECT_EQ(buttons.PositionBar()->ShownFrom(), 0.0); // all of it fits
+    EXPECT_EQ(buttons.PositionBar()->ShownTo(), 1.0);
 }
 
 TEST_F(ListTest, ScrollingAndClampingWhenItemsHide) {
@@ -92,9 +104,12 @@ TEST_F(ListTest, ScrollingAndClampingWhenItemsHide) {
     fill();
     EXPECT_EQ(list.VisibleCount(), 10);
     EXPECT_TRUE(buttons.IsButtonEnabled(1));
+    EXPECT_DOUBLE_EQ(buttons.PositionBar()->ShownTo(), 0.3); // three rows of ten items
     for (int i = 0; i < 9; ++i)
         buttons.Press(1);
     EXPECT_EQ(list.First(), 7); // clamped to the last full page
+    EXPECT_DOUBLE_EQ(buttons.PositionBar()->ShownFrom(), 0.7);
+    EXPECT_DOUBLE_EQ(buttons.PositionBar()->ShownTo(), 1.0);
     EXPECT_EQ(top(), "Item 7");
     EXPECT_TRUE(buttons.IsButtonEnabled(0));
     EXPECT_FALSE(buttons.IsButtonEnabled(1));
@@ -182,6 +197,67 @@ TEST_F(ListTest, ATouchOnTheValueSelectsAndOpensTheItem) {
     click(onValue, Qt::LeftButton, true);
     EXPECT_EQ(script.questions().size(), 3u);
     EXPECT_TRUE(item->IsSelected());
+
+    // Past the end of the value's text, up to the row's end, is the value too.
+    const QPoint pastText(row.right() - 2, row.center().y());
+    ASSERT_GT(pastText.x(), item->ValueRect().right() + 20);
+    script.answer(0);
+    click(pastText);
+    EXPECT_EQ(script.questions().size(), 4u);
+}
+
+TEST_F(ListTest, ASwipeScrollsAndOpensNoMenuATapOpensIt) {
+    list.resize(600, 3 * CConfigListCtrl::RowHeight());
+    std::vector<CConfigChoiceItem*> items;
+    for (int i = 0; i < 8; ++i)
+        items.push_back(addReferenceStandard());
+    list.grab();
+    const int h = CConfigListCtrl::RowHeight();
+    const QPoint start = items[2]->ValueRect().center(); // the bottom row
+    send(QEvent::MouseButtonPress, start);
+    for (int step = 1; step <= 8; ++step)
+        send(QEvent::MouseMove, start - QPoint(0, step * h / 4));
+    send(QEvent::MouseButtonRelease, start - QPoint(0, 2 * h));
+    EXPECT_EQ(list.First(), 2);
+    EXPECT_TRUE(script.questions().empty());
+    EXPECT_FALSE(items[2]->IsSelected());
+
+    // A finger that trembles by a pixel or two still taps.
+    list.grab();
+    script.answer(0);
+    send(QEvent::MouseButtonPress, start);
+    send(QEvent::MouseMove, start + QPoint(1, 1));
+    send(QEvent::MouseButtonRelease, start + QPoint(1, 1));
+    ASSERT_EQ(script.questions().size(), 1u);
+    EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::PopupMenu);
+    EXPECT_TRUE(list.RowItem(2)->IsSelected());
+    EXPECT_EQ(list.First(), 2);
+}
+
+TEST_F(ListTest, HoldingTheDownButtonRepeatsAndATapStepsOnce) {
+    setAssigned1("true");
+    list.resize(300, 3 * CConfigListCtrl::RowHeight());
+    fill();
+    buttons.show();
+    auto* down = buttons.findChild<QToolButton*>(QStringLiteral("ScrollDown"));
+    ASSERT_NE(down, nullptr);
+    const auto button = [down](QEvent::Type type) {
+        const QPointF at = QRectF(down->rect()).center();
+        QMouseEvent event(type, at, down->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(down, &event);
+    };
+    button(QEvent::MouseButtonPress);
+    button(QEvent::MouseButtonRelease);
+    EXPECT_EQ(list.First(), 1);
+    button(QEvent::MouseButtonPress);
+    QElapsedTimer held;
+    held.start();
+    while (held.elapsed() < 900)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    button(QEvent::MouseButtonRelease);
+    EXPECT_GT(list.First(), 2);
 }
 
 TEST_F(ListTest, APairRowIsHitAnywhere) {

@@ -6,8 +6,15 @@
 #include "platform/StringIds.h"
 #include "server/embedded/Timecode.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 
 namespace {
 
@@ -182,6 +189,57 @@ TEST_F(SliderTest, ValueTextCarriesTheUnits) {
     std::string text;
     slider->GetValueText(text);
     EXPECT_EQ(text, "0 dBu");
+}
+
+TEST_F(SliderTest, TheDialogNamesItsSettingShowsTheSignedValueWithItsUnitAndPagesOnTheTrack) {
+    document->documentNode().selectSingleNode("//AudioInputAnalog/@trim").setValue("2");
+    script.answerDialog([](QDialog& dialog) {
+        auto& sliderDialog = static_cast<CConfigSliderDlg&>(dialog);
+        const auto* caption = dialog.findChild<QLabel*>(QStringLiteral("Caption"));
+        EXPECT_NE(caption, nullptr);
+        EXPECT_EQ(caption ? caption->text() : QString(), "Audio reference level:");
+        const auto* value = dialog.findChild<QLineEdit*>();
+        EXPECT_EQ(value->text(), "+2 dBu");
+        for (int i = 0; i < 5; ++i)
+            sliderDialog.StepDown();
+        EXPECT_EQ(value->text(), "-3 dBu");
+
+        // A touch on the track right of the handle, even below the drawn groove, moves by a
+        // tenth of the range.
+        dialog.show();
+        auto* track = dialog.findChild<QSlider*>(QStringLiteral("Track"));
+        QStyleOptionSlider option;
+        option.initFrom(track);
+        option.orientation = Qt::Horizontal;
+        option.state |= QStyle::State_Horizontal;
+        option.minimum = track->minimum();
+        option.maximum = track->maximum();
+        option.sliderPosition = track->sliderPosition();
+        option.subControls = QStyle::SC_All;
+        const QRect handle = track->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                            QStyle::SC_SliderHandle, track);
+        EXPECT_GE(handle.width(), 40);
+        EXPECT_GE(handle.height(), 40);
+        const QPoint beyond(track->width() - 4, track->height() - 3);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, beyond, track->mapToGlobal(beyond), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(track, &event);
+        }
+        EXPECT_EQ(value->text(), "-1 dBu");
+        return IDCANCEL;
+    });
+    EXPECT_FALSE(slider->TrackPopup(QPoint()));
+
+    // A range that starts at zero needs no sign.
+    CConfigSliderItem lines(IDS_AUDIO_REFERENCE_LEVEL, "//AudioInput[@id=\"AI1\"]/AudioInputAnalog",
+                            "trim", 0, &page);
+    lines.SetRange(Variant(std::int32_t{0}), Variant(std::int32_t{0}), Variant(std::int32_t{20}));
+    lines.SetUnits("lines");
+    lines.Dialog().SetCurrent(Variant(std::int32_t{2}));
+    lines.Dialog().Prepare();
+    EXPECT_EQ(lines.Dialog().ValueText(), "2 lines");
 }
 
 TEST_F(SliderTest, StepsApplyLiveOnceAfterTheLastAndOkKeepsThem) {
