@@ -3,6 +3,7 @@
 #include "platform/QtPrompter.h"
 #include "platform/TouchEntryDialog.h"
 #include "platform/TouchFileDlg.h"
+#include "platform/TouchMessageBox.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
 
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -118,39 +118,49 @@ void whenModal(std::function<void(QWidget*)> action) {
 
 } // namespace
 
-TEST(QtPrompter, MessageBoxReturnsTheButtonPressed) {
+TEST(QtPrompter, MessageBoxShowsItsCaptionInsideAndReturnsTheButtonPressed) {
     QtPrompter qt;
     whenModal([](QWidget* widget) {
-        auto* box = qobject_cast<QMessageBox*>(widget);
+        auto* box = qobject_cast<CTouchMessageBox*>(widget);
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->text(), "Log on failed.");
+        EXPECT_EQ(box->Text(), "Log on failed.");
         EXPECT_EQ(box->windowTitle(), "Security");
-        for (QAbstractButton* button : box->buttons()) {
-            EXPECT_GE(button->minimumSizeHint().height(), 20);
-            if (button->text() == "Retry")
-                button->click();
+        auto* caption = box->findChild<QLabel*>("Caption");
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->text(), "Security");
+        QStringList labels;
+        for (QPushButton* button : box->Buttons()) {
+            labels << button->text();
+            EXPECT_GE(button->minimumHeight(), 40);
         }
+        EXPECT_EQ(labels, (QStringList{"Abort", "Retry", "Ignore"}));
+        box->Buttons()[1]->click();
     });
     EXPECT_EQ(qt.messageBox("Log on failed.", "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr),
               IDRETRY);
 }
 
-TEST(QtPrompter, EnterGivesTheDefaultAnswer) {
+TEST(QtPrompter, EnterGivesTheDefaultAnswerAndEscapeTheDeclinedOne) {
     QtPrompter qt;
-    const auto pressEnter = [](QWidget* widget) {
-        auto* box = qobject_cast<QMessageBox*>(widget);
-        ASSERT_NE(box, nullptr);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(box, &enter);
+    const auto press = [](Qt::Key key) {
+        return [key](QWidget* widget) {
+            auto* box = qobject_cast<CTouchMessageBox*>(widget);
+            ASSERT_NE(box, nullptr);
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(box->focusWidget() ? box->focusWidget() : box, &event);
+        };
     };
-    whenModal(pressEnter);
+    whenModal(press(Qt::Key_Return));
     EXPECT_EQ(qt.messageBox("Reboot the system?", "Reference Standard", MB_TOUCH_QUESTION, nullptr),
               IDYES);
-    whenModal(pressEnter);
+    whenModal(press(Qt::Key_Return));
     EXPECT_EQ(qt.messageBox("Reboot the system?", "Reference Standard",
                             MB_TOUCH_QUESTION | MB_DEFBUTTON2, nullptr),
               IDNO);
     // Nobody answers a box that is closed: the safe answer, whatever the default.
+    whenModal(press(Qt::Key_Escape));
+    EXPECT_EQ(qt.messageBox("Log on failed.", "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr),
+              IDABORT);
     EXPECT_EQ(DeclinedResult(MB_TOUCH_QUESTION | MB_DEFBUTTON2), IDNO);
 }
 
