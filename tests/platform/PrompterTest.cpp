@@ -1,3 +1,4 @@
+#include "platform/LogonDialog.h"
 #include "platform/Metrics.h"
 #include "platform/ProgressDlg.h"
 #include "platform/QtPrompter.h"
@@ -6,6 +7,7 @@
 #include "platform/TouchMessageBox.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
+#include "support/Touch.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -209,6 +211,79 @@ TEST(QtPrompter, SecretKeyboardMasksTheTextItStartsWithAndTheTypedKeys) {
     EXPECT_EQ(qt.secretKeyboard(text, "Password:", nullptr), IDOK);
     // The keyboard starts with all of the old text chosen, so the key replaces it.
     EXPECT_EQ(text, "9");
+}
+
+namespace {
+
+// The key showing the label, on the keyboard's layer now shown; null when none does.
+QPushButton* shownKey(const QWidget& keyboard, const QString& label) {
+    for (QPushButton* key : keyboard.findChildren<QPushButton*>()) {
+        if (key->isVisible() && key->text() == label)
+            return key;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST(TouchEntryDialog, EveryPrintableCharacterCanBeTypedByTouchAlone) {
+    TouchEntryDialog keyboard(TouchEntryDialog::Layout::Keyboard, "Name", "");
+    keyboard.show();
+    QString expected;
+    for (char c = 0x20; c <= 0x7E; ++c) {
+        expected += QChar(c);
+        // What the key shows: "&" is doubled on a button so that it is not a shortcut mark.
+        const QString label = c == ' ' ? "Space" : c == '&' ? "&&" : QString(QChar(c));
+        // Shift and the layer key in turn reach each of the four key sets.
+        QPushButton* key = shownKey(keyboard, label);
+        for (int turn = 0; !key && turn < 4; ++turn) {
+            QPushButton* change =
+                turn % 2 == 0 ? shownKey(keyboard, "Shift") : shownKey(keyboard, "Symbols");
+            if (!change)
+                change = shownKey(keyboard, "Letters");
+            ASSERT_NE(change, nullptr);
+            change->click();
+            key = shownKey(keyboard, label);
+        }
+        ASSERT_NE(key, nullptr) << "no key types " << c;
+        key->click();
+    }
+    EXPECT_EQ(keyboard.text(), expected);
+}
+
+TEST(LogonDialog, TouchedFieldsOpenTheKeyboardAndTypingStillWorks) {
+    ScriptedPrompter script;
+    script.install();
+    LogonDialog dialog("Log On to Configuration");
+    auto* user = dialog.findChild<QLineEdit*>("UserName");
+    auto* password = dialog.findChild<QLineEdit*>("Password");
+    auto* domain = dialog.findChild<QLineEdit*>("Domain");
+    ASSERT_TRUE(user && password && domain);
+
+    script.answerText(IDOK, "admin");
+    touch(user);
+    ASSERT_EQ(script.questions().size(), 1u) << "the touch opened no keyboard";
+    EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::Keyboard);
+    EXPECT_EQ(script.last().caption, "Enter User Name");
+    script.answerText(IDOK, "tr3llis&");
+    touch(password);
+    ASSERT_EQ(script.questions().size(), 2u);
+    EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::SecretKeyboard);
+    EXPECT_EQ(script.last().caption, "Enter Password");
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    script.answerText(IDCANCEL, "ignored");
+    touch(domain);
+    ASSERT_EQ(script.questions().size(), 3u);
+    EXPECT_EQ(script.last().caption, "Enter Domain");
+    EXPECT_EQ(domain->text(), ""); // a dismissed keyboard changes nothing
+    // A physical keyboard types into the field as well.
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, "s");
+    QApplication::sendEvent(domain, &key);
+
+    EXPECT_EQ(dialog.userName(), "admin");
+    EXPECT_TRUE(dialog.password() == "tr3llis&"); // compared without printing it
+    EXPECT_EQ(dialog.domain(), "s");
+    EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
 TEST(QtPrompter, CancelledKeypadKeepsTheText) {
