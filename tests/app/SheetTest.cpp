@@ -261,7 +261,7 @@ TEST_F(SheetTest, AReadOnlyUserCannotCommit) {
             EXPECT_EQ(script.last().caption, "Security");
         },
         {IDIGNORE});
-    EXPECT_EQ(caption, "Configuration for " + hostName() + " [Read Only]");
+    EXPECT_EQ(caption, "Configuration for " + hostName() + " \u00B7 operator [Read Only]");
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(committed() == before);
 }
@@ -517,10 +517,27 @@ TEST_F(SheetTest, DiscardingWhileAChannelPlaysDefaultsToNo) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
+TEST_F(SheetTest, TheHeadingNamesTheHostAsGivenAndTheUserLoggedOn) {
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        sheet.show();
+        const auto* heading = sheet.findChild<QLabel*>("Caption");
+        ASSERT_NE(heading, nullptr);
+        EXPECT_TRUE(heading->isVisible());
+        EXPECT_EQ(heading->text(), "Configuration for " + hostName() + " \u00B7 admin");
+        sheet.CancelButton()->click();
+    });
+    EXPECT_EQ(caption, "Configuration for " + hostName() + " \u00B7 admin");
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
 TEST_F(SheetTest, TheReadOnlyViewSaysSoInsideTheSheetAndRefusesTouches) {
     run({hostName(), "operator", "operator"},
         [&](CTrellisDlg& sheet) {
-            EXPECT_EQ(sheet.StatusText(), "[Read Only]");
+            // No title bar on a kiosk screen: the sheet says it inside, at the top.
+            const auto* heading = sheet.findChild<QLabel*>("Caption");
+            ASSERT_NE(heading, nullptr);
+            EXPECT_EQ(heading->text(),
+                      "Configuration for " + hostName() + " \u00B7 operator [Read Only]");
             sheet.show();
             CConfigListCtrl* list = sheet.SystemPage()->List();
             CConfigItem* standard = systemItem(sheet, IDS_REFERENCE_STANDARD);
@@ -537,7 +554,7 @@ TEST_F(SheetTest, TheReadOnlyViewSaysSoInsideTheSheetAndRefusesTouches) {
             sheet.CancelButton()->click();
         },
         {IDIGNORE});
-    EXPECT_EQ(caption, "Configuration for " + hostName() + " [Read Only]");
+    EXPECT_EQ(caption, "Configuration for " + hostName() + " \u00B7 operator [Read Only]");
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
