@@ -105,12 +105,13 @@ void TouchEntryDialog::addControlKeys(Layout layout) {
         m_shiftKey = addKey(kShift, this);
         m_shiftKey->setCheckable(true);
         m_layerKey = addKey(kSymbols, this);
-        line->addWidget(m_shiftKey);
-        line->addWidget(m_layerKey);
+        line->addWidget(m_shiftKey, 1);
+        line->addWidget(m_layerKey, 1);
         line->addWidget(addKey(kSpace, this), 3);
     }
-    line->addWidget(addKey(kBack, this));
-    line->addWidget(addKey(kClear, this));
+    // The keys take no width of their own: the stretch shares the line out.
+    line->addWidget(addKey(kBack, this), 1);
+    line->addWidget(addKey(kClear, this), 1);
     static_cast<QVBoxLayout*>(this->layout())->addLayout(line);
 }
 

@@ -34,7 +34,6 @@ CTouchMessageBox::CTouchMessageBox(const QString& text, const QString& caption,
     setWindowTitle(caption);
     applyTouchBackground(this);
     setStyleSheet(touchStyleSheet());
-    setMinimumWidth(FrmwkGetMetrics(METRIC_DIALOG_WIDTH) * 2 / 3);
     auto* column = new QVBoxLayout(this);
     column->addWidget(makeCaptionHeading(this));
 
@@ -50,6 +49,12 @@ CTouchMessageBox::CTouchMessageBox(const QString& text, const QString& caption,
     message->setFont(FrmwkGetFont(FONT_NORMAL));
     message->setWordWrap(true);
     message->setTextFormat(Qt::PlainText);
+    // A window does not grow to a wrapped text's height by itself: the text gets a width,
+    // and the height its lines need at that width.
+    const int margin = FrmwkGetMetrics(METRIC_MARGIN);
+    const int textWidth = FrmwkGetMetrics(METRIC_DIALOG_WIDTH) - iconSize - 6 * margin;
+    message->setFixedWidth(textWidth);
+    message->setMinimumHeight(message->heightForWidth(textWidth));
     body->addWidget(message, 1);
     column->addLayout(body, 1);
 

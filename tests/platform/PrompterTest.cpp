@@ -122,14 +122,22 @@ void whenModal(std::function<void(QWidget*)> action) {
 
 TEST(QtPrompter, MessageBoxShowsItsCaptionInsideAndReturnsTheButtonPressed) {
     QtPrompter qt;
+    static const char* const kRights =
+        "Your account does not authorize you to change configuration settings.\n\nYou may "
+        "press Ignore to open a read-only version of the configuration, press Retry to log in "
+        "again, or press Abort to quit.";
     whenModal([](QWidget* widget) {
         auto* box = qobject_cast<CTouchMessageBox*>(widget);
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->Text(), "Log on failed.");
+        EXPECT_EQ(box->Text(), kRights);
         EXPECT_EQ(box->windowTitle(), "Security");
         auto* caption = box->findChild<QLabel*>("Caption");
         ASSERT_NE(caption, nullptr);
         EXPECT_EQ(caption->text(), "Security");
+        // The whole text shows, wrapped, however long it is.
+        const auto* message = box->findChild<QLabel*>("Text");
+        ASSERT_NE(message, nullptr);
+        EXPECT_GE(message->height(), message->heightForWidth(message->width()));
         QStringList labels;
         for (QPushButton* button : box->Buttons()) {
             labels << button->text();
@@ -138,8 +146,7 @@ TEST(QtPrompter, MessageBoxShowsItsCaptionInsideAndReturnsTheButtonPressed) {
         EXPECT_EQ(labels, (QStringList{"Abort", "Retry", "Ignore"}));
         box->Buttons()[1]->click();
     });
-    EXPECT_EQ(qt.messageBox("Log on failed.", "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr),
-              IDRETRY);
+    EXPECT_EQ(qt.messageBox(kRights, "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr), IDRETRY);
 }
 
 TEST(QtPrompter, EnterGivesTheDefaultAnswerAndEscapeTheDeclinedOne) {
@@ -242,10 +249,12 @@ TEST(TouchEntryDialog, EveryPrintableCharacterCanBeTypedByTouchAlone) {
             if (!change)
                 change = shownKey(keyboard, "Letters");
             ASSERT_NE(change, nullptr);
+            EXPECT_GE(change->width(), 40) << "too narrow for a finger";
             change->click();
             key = shownKey(keyboard, label);
         }
         ASSERT_NE(key, nullptr) << "no key types " << c;
+        EXPECT_GE(key->width(), 40) << c;
         key->click();
     }
     EXPECT_EQ(keyboard.text(), expected);
