@@ -21,18 +21,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
-
-namespace {
-
-// A dialog whose title is set after construction, as the items that open it do.
-template <class Dialog> std::unique_ptr<QDialog> titled(Dialog* dialog, const char* title) {
-    dialog->setWindowTitle(title);
-    return std::unique_ptr<QDialog>(dialog);
-}
-
-} // namespace
+#include <utility>
 
 TEST(DialogCaption, EveryDialogShowsItsTitleInsideAtTheTop) {
     ScriptedPrompter script;
@@ -42,53 +32,29 @@ TEST(DialogCaption, EveryDialogShowsItsTitleInsideAtTheTop) {
     ASSERT_EQ(document->loadXml("<Config><Channel channelIndex=\"0\"/></Config>"), S_OK);
     state.SetDocument(document);
 
-    const std::vector<std::pair<const char*, std::function<std::unique_ptr<QDialog>()>>> kinds{
-        {"Security",
-         [] {
-             return std::make_unique<CTouchMessageBox>("Log on failed.", "Security",
-                                                       MB_TOUCH_QUESTION);
-         }},
-        {"Output Test Modes:",
-         [] {
-             return titled(new CConfigMaskDlg(5, nullptr), "Output Test Modes:");
-         }},
-        {"VBI Lines:",
-         [] {
-             return titled(new CVbiLinesDlg(10, 20, 4, {12}, {}, 0, nullptr), "VBI Lines:");
-         }},
-        {"Audio Input Tags",
-         [] {
-             return std::make_unique<CAudioTagsDlg>(0, true);
-         }},
-        {"Add Host",
-         [] {
-             return std::make_unique<CRemoteHostDlg>("Add Host", "", "");
-         }},
-        {"Review Changes",
-         [] {
-             return std::make_unique<CReviewChangesDlg>(ConfigReview{});
-         }},
-        {"Log On to Configuration",
-         [] {
-             return std::make_unique<LogonDialog>("Log On to Configuration");
-         }},
-        {"Saving Configuration Settings",
-         [] {
-             return std::make_unique<CProgressDlg>("Please wait......",
-                                                   "Saving Configuration Settings");
-         }},
-        {"Permissions of channel C2",
-         [] {
-             return std::make_unique<CChannelPermissionsDlg>("C2", QStringList{"alice", "bob"},
-                                                             QStringList{"bob"});
-         }},
-        {"Help",
-         [] {
-             return std::make_unique<CHelpDialog>(QUrl());
-         }},
-    };
-    for (const auto& [title, make] : kinds) {
-        std::unique_ptr<QDialog> dialog = make();
+    CTouchMessageBox box("Log on failed.", "Security", MB_TOUCH_QUESTION);
+    CConfigMaskDlg mask(5, nullptr);
+    mask.setWindowTitle("Output Test Modes:"); // as the item does after construction
+    CVbiLinesDlg vbi(10, 20, 4, {12}, {}, 0, nullptr);
+    vbi.setWindowTitle("VBI Lines:");
+    CAudioTagsDlg tags(0, true);
+    CRemoteHostDlg host("Add Host", "", "");
+    CReviewChangesDlg review{ConfigReview{}};
+    LogonDialog logon("Log On to Configuration");
+    CProgressDlg progress("Please wait......", "Saving Configuration Settings");
+    CChannelPermissionsDlg permissions("C2", {"alice", "bob"}, {"bob"});
+    CHelpDialog help{QUrl()};
+    const std::pair<QDialog*, const char*> kinds[] = {{&box, "Security"},
+                                                      {&mask, "Output Test Modes:"},
+                                                      {&vbi, "VBI Lines:"},
+                                                      {&tags, "Audio Input Tags"},
+                                                      {&host, "Add Host"},
+                                                      {&review, "Review Changes"},
+                                                      {&logon, "Log On to Configuration"},
+                                                      {&progress, "Saving Configuration Settings"},
+                                                      {&permissions, "Permissions of channel C2"},
+                                                      {&help, "Help"}};
+    for (const auto& [dialog, title] : kinds) {
         dialog->show();
         QCoreApplication::processEvents();
         const auto* caption = dialog->findChild<QLabel*>("Caption");
