@@ -4,6 +4,7 @@
 #include "platform/TouchWidgets.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -13,6 +14,7 @@ CHelpDialog::CHelpDialog(const QUrl& page, QWidget* parent) : QDialog(parent) {
     resize(FrmwkGetMetrics(METRIC_WIDE_DIALOG_WIDTH), FrmwkGetMetrics(METRIC_WIDE_DIALOG_HEIGHT));
     applyTouchBackground(this);
     auto* column = new QVBoxLayout(this);
+    column->addWidget(makeCaptionHeading(this));
     m_browser = new QTextBrowser(this);
     m_browser->setFont(FrmwkGetFont(FONT_NORMAL));
     m_browser->setOpenExternalLinks(false);

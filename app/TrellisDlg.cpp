@@ -60,7 +60,8 @@ struct WaitCursor {
 } // namespace
 
 CTrellisDlg::CTrellisDlg(const QString& caption, QSize size, QWidget* parent)
-    : CTouchPropertySheet(caption, size, parent), m_systemPage(std::make_unique<CSystemPage>()),
+    : CTouchPropertySheet(caption, size, parent), m_caption(caption),
+      m_systemPage(std::make_unique<CSystemPage>()),
       m_channelPage(std::make_unique<CChannelPage>()), m_gangPage(std::make_unique<CGangPage>()),
       m_gpiPage(std::make_unique<CGpiPage>()), m_panelPage(std::make_unique<CPanelPage>()),
       m_remotePage(std::make_unique<CRemotePage>()),
@@ -130,12 +131,13 @@ long CTrellisDlg::OnStartup() {
         }
         if (FAILED(hr))
             prompter().messageBox(failure, "Trellis", MB_TOUCH_WARNING, this);
-        if (m_state->IsReadOnly()) {
-            setWindowTitle(QStringLiteral("Configuration for %1 [Read Only]")
-                               .arg(QString::fromStdString(logon.hostName)));
-            // The title bar is not visible on the touch screen: say it inside the sheet too.
-            SetStatusText(QStringLiteral("[Read Only]"));
-        }
+        // The title, shown inside the sheet as well, names the host as the user gave it
+        // and who is logged on.
+        QString title =
+            m_caption + QStringLiteral(" \u00B7 ") + QString::fromStdString(m_state->GetUserName());
+        if (m_state->IsReadOnly())
+            title += QStringLiteral(" [Read Only]");
+        setWindowTitle(title);
         createPages();
         result = m_state->IsConnected() ? 0 : -1;
     });

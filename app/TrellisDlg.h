@@ -96,6 +96,8 @@ private:
     // Names the channels of a mask of channel slots.
     std::vector<std::string> slotNames(std::uint32_t mask) const;
 
+    // The caption the sheet started with: "Configuration for " and the host as given.
+    QString m_caption;
     std::unique_ptr<CSystemPage> m_systemPage;
     std::unique_ptr<CChannelPage> m_channelPage;
     std::unique_ptr<CGangPage> m_gangPage;

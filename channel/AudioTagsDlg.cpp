@@ -193,6 +193,7 @@ CAudioTagsDlg::CAudioTagsDlg(int channelIndex, bool input, QWidget* owner)
     resize(input ? QSize(330, 440) : QSize(540, 460));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 8, 4, 4);
+    column->addWidget(makeCaptionHeading(this));
     if (!input) {
         // Headings over the two tag columns and the play-silence boxes.
         auto* headings = new QHBoxLayout;

@@ -34,6 +34,7 @@ CVbiLinesDlg::CVbiLinesDlg(int firstLine, int lastLine, int maxLines,
             .arg(FrmwkGetColor(COLOR_SELECTION).name(), FrmwkGetColor(COLOR_TEXT_SELECTED).name()));
     setMinimumWidth(FrmwkGetMetrics(METRIC_WIDE_DIALOG_WIDTH));
     auto* column = new QVBoxLayout(this);
+    column->addWidget(makeCaptionHeading(this));
 
     const bool twoGroups = kind == 1;
     for (bool chroma : {false, true}) {

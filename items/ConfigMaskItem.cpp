@@ -6,6 +6,7 @@
 #include "platform/TouchWidgets.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QVBoxLayout>
 
 CConfigMaskItem::CConfigMaskItem(int labelId, std::int32_t initialMask, std::string elementXPath,
@@ -56,6 +57,7 @@ CConfigMaskDlg::CConfigMaskDlg(std::int32_t mask, QWidget* owner)
         resize(FrmwkGetMetrics(METRIC_WIDE_DIALOG_WIDTH), FrmwkGetMetrics(METRIC_DIALOG_HEIGHT));
     applyTouchBackground(this);
     auto* column = new QVBoxLayout(this);
+    column->addWidget(makeCaptionHeading(this));
     m_boxLayout = new QVBoxLayout;
     column->addLayout(m_boxLayout);
     column->addStretch();

@@ -20,6 +20,7 @@ CChannelPermissionsDlg::CChannelPermissionsDlg(const QString& channelId,
     setStyleSheet(touchStyleSheet());
 
     auto* column = new QVBoxLayout(this);
+    column->addWidget(makeCaptionHeading(this));
     auto* heading =
         new QLabel(QStringLiteral("Accounts that may control channel %1:").arg(channelId), this);
     heading->setFont(FrmwkGetFont(FONT_NORMAL));

@@ -66,12 +66,17 @@ CRemoteHostDlg::CRemoteHostDlg(const std::string& title, std::string hostName,
     m_controllerLabel = new QLabel(QStringLiteral("Controller id:"), this);
     for (QLabel* label : {m_hostLabel, m_controllerLabel})
         label->setFont(FrmwkGetFont(FONT_NORMAL));
+    // The edits keep their own low height; a finger-high area around each, under it,
+    // takes the touches that land just beside it.
+    m_hostArea = makeTouchArea(this, [this] { EditHostName(); });
+    m_controllerArea = makeTouchArea(this, [this] { EditControllerId(); });
     m_hostEdit = makeField(m_hostName, "HostNameEdit", [this] { EditHostName(); });
     m_controllerEdit =
         makeField(m_controllerId, "ControllerIdEdit", [this] { EditControllerId(); });
 
     // The fields have places of their own; the layout only keeps OK and Cancel at the bottom.
     auto* column = new QVBoxLayout(this);
+    column->addWidget(makeCaptionHeading(this));
     column->addStretch();
     column->addLayout(makeOkCancelRow(this));
     placeFields();
@@ -96,6 +101,9 @@ void CRemoteHostDlg::placeFields() {
     const int controllerTop = hostTop + buttonHeight + editHeight;
     m_hostEdit->setGeometry(left, hostTop, editWidth, editHeight);
     m_controllerEdit->setGeometry(left, controllerTop, editWidth, editHeight);
+    const int reach = std::max(0, TouchTargetHeight() - editHeight) / 2;
+    m_hostArea->setGeometry(m_hostEdit->geometry().adjusted(0, -reach, 0, reach));
+    m_controllerArea->setGeometry(m_controllerEdit->geometry().adjusted(0, -reach, 0, reach));
     m_hostLabel->setGeometry(margin, hostTop + 4, left - margin, editHeight);
     m_controllerLabel->setGeometry(margin, controllerTop + 4, left - margin, editHeight);
 }

@@ -52,4 +52,6 @@ private:
     QLabel* m_controllerLabel = nullptr;
     QLineEdit* m_hostEdit = nullptr;
     QLineEdit* m_controllerEdit = nullptr;
+    QWidget* m_hostArea = nullptr;
+    QWidget* m_controllerArea = nullptr;
 };

@@ -1,7 +1,10 @@
 #pragma once
-// The logon dialog: user name, password (shown as dots) and domain, touch-sized.
+// The logon dialog: user name, password (shown as dots) and domain, touch-sized; a touch
+// on a field opens the on-screen keyboard.
 
 #include <QDialog>
+
+#include <string>
 
 class QLineEdit;
 
@@ -17,6 +20,9 @@ public:
     QString domain() const;
 
 private:
+    // Opens the on-screen keyboard on the field's text; OK puts the entered text in the field.
+    void enterOnKeyboard(QLineEdit* field, const std::string& title, bool secret);
+
     QLineEdit* m_user = nullptr;
     QLineEdit* m_password = nullptr;
     QLineEdit* m_domain = nullptr;

@@ -2,6 +2,7 @@
 
 #include "Metrics.h"
 #include "Prompter.h"
+#include "TouchWidgets.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -13,6 +14,7 @@ CProgressDlg::CProgressDlg(const QString& text, const QString& caption, QWidget*
     setWindowTitle(caption);
     resize(FrmwkGetMetrics(METRIC_DIALOG_WIDTH), FrmwkGetMetrics(METRIC_DIALOG_HEIGHT) / 2);
     auto* column = new QVBoxLayout(this);
+    column->addWidget(makeCaptionHeading(this));
     m_text = new QLabel(text, this);
     m_text->setFont(FrmwkGetFont(FONT_HEADING));
     m_text->setAlignment(Qt::AlignCenter);

@@ -3,13 +3,10 @@
 #include "LogonDialog.h"
 #include "TouchEntryDialog.h"
 #include "TouchFileDlg.h"
+#include "TouchMessageBox.h"
 #include "TouchWidgets.h"
 
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
-
-#include <utility>
 
 namespace {
 
@@ -37,49 +34,8 @@ int entryDialog(TouchEntryDialog::Layout layout, std::string& text, const std::s
 
 int QtPrompter::messageBox(const std::string& text, const std::string& caption, std::uint32_t style,
                            QObject* owner) {
-    QMessageBox box(ownerWidget(owner));
-    box.setStyleSheet(touchStyleSheet());
-    box.setText(qs(text));
-    box.setWindowTitle(qs(caption));
-    std::vector<std::pair<QPushButton*, int>> buttons;
-    auto add = [&](const char* label, QMessageBox::ButtonRole role, int result) {
-        buttons.emplace_back(box.addButton(QString::fromLatin1(label), role), result);
-    };
-    switch (MessageBoxKind(style)) {
-    case MB_TOUCH_QUESTION:
-        box.setIcon(QMessageBox::Question);
-        add("Yes", QMessageBox::YesRole, IDYES);
-        add("No", QMessageBox::NoRole, IDNO);
-        break;
-    case MB_TOUCH_ABORTRETRYIGNORE:
-        box.setIcon(QMessageBox::Warning);
-        add("Abort", QMessageBox::RejectRole, IDABORT);
-        add("Retry", QMessageBox::AcceptRole, IDRETRY);
-        add("Ignore", QMessageBox::AcceptRole, IDIGNORE);
-        break;
-    case MB_TOUCH_WARNING:
-        box.setIcon(QMessageBox::Warning);
-        add("OK", QMessageBox::AcceptRole, IDOK);
-        break;
-    case MB_TOUCH_INFORMATION:
-        box.setIcon(QMessageBox::Information);
-        add("OK", QMessageBox::AcceptRole, IDOK);
-        break;
-    default:
-        box.setIcon(QMessageBox::Critical);
-        add("OK", QMessageBox::AcceptRole, IDOK);
-        break;
-    }
-    // Enter answers with the default button: the first one unless the style names the second.
-    const std::size_t defaultIndex = (style & MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;
-    box.setDefaultButton(buttons[defaultIndex].first);
-    box.exec();
-    for (const auto& [button, result] : buttons) {
-        if (box.clickedButton() == button)
-            return result;
-    }
-    // Closed without a button: the answer that changes nothing.
-    return DeclinedResult(style);
+    CTouchMessageBox box(qs(text), qs(caption), style, ownerWidget(owner));
+    return box.Ask();
 }
 
 int QtPrompter::popupMenu(const std::vector<MenuEntry>& entries, QPoint screenPos, QObject* owner) {

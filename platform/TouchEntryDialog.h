@@ -1,10 +1,16 @@
 #pragma once
 // The on-screen keyboard and keypad: an edit line above a grid of large keys, with OK
-// and Cancel. A physical keyboard works in the edit line as well.
+// and Cancel. The keyboard has a letters layer (Shift gives capitals) and a symbols layer,
+// so that every printable character can be typed by touch. A physical keyboard works in
+// the edit line as well.
 
 #include <QDialog>
 
+#include <vector>
+
 class QLineEdit;
+class QPushButton;
+class QStackedWidget;
 
 class TouchEntryDialog : public QDialog {
     Q_OBJECT
@@ -19,9 +25,17 @@ public:
     void HideText();
 
 private:
-    void addKeys(Layout layout);
+    QWidget* addKeyLayer(const QStringList& rows);
+    void addControlKeys(Layout layout);
+    QPushButton* addKey(const QString& label, QWidget* parent);
     void press(const QString& key);
+    void setShift(bool on);
+    void switchLayer();
 
     QLineEdit* m_edit = nullptr;
+    QStackedWidget* m_layers = nullptr;
+    QPushButton* m_shiftKey = nullptr;
+    QPushButton* m_layerKey = nullptr;
+    std::vector<QPushButton*> m_letterKeys;
     bool m_shift = false;
 };

@@ -68,15 +68,9 @@ CTouchPropertySheet::CTouchPropertySheet(const QString& caption, QSize size, QWi
     m_tabs = new CTouchTab(this);
     m_tabs->setExpanding(true);
     m_tabs->SetStandardStyle(60);
-    // A thin strip above the tabs for the sheet's note; it only takes room while shown.
-    m_status = new QLabel(this);
-    m_status->setFont(FrmwkGetFont(FONT_SMALL));
-    m_status->setAlignment(Qt::AlignCenter);
-    m_status->setStyleSheet(
-        QStringLiteral("QLabel { color: %1; background: %2; padding: 2px; }")
-            .arg(FrmwkGetColor(COLOR_TEXT_SELECTED).name(), FrmwkGetColor(COLOR_SELECTION).name()));
-    m_status->hide();
-    column->addWidget(m_status);
+    // A kiosk screen shows no title bar: the title, which names the host and the user,
+    // stands inside at the top.
+    column->addWidget(makeCaptionHeading(this));
     // The tabs, and at their right the help for touch users, who have no F1.
     auto* top = new QHBoxLayout;
     top->setSpacing(0);
@@ -196,15 +190,6 @@ void CTouchPropertySheet::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-void CTouchPropertySheet::SetStatusText(const QString& text) {
-    m_status->setText(text);
-    m_status->setVisible(!text.isEmpty());
-}
-
-QString CTouchPropertySheet::StatusText() const {
-    return m_status->text();
 }
 
 void CTouchPropertySheet::reject() {

@@ -12,7 +12,6 @@
 #include <vector>
 
 class QHBoxLayout;
-class QLabel;
 class QPushButton;
 class QStackedWidget;
 class CTouchTab;
@@ -72,10 +71,6 @@ public:
     CTouchPropertyPage* GetPage(int index) const;
     // Presses a page button of the active page, as a touch would.
     void PressWizardButton(int index);
-    // A note shown inside the sheet, in a strip above the tabs, such as "[Read Only]": on a
-    // kiosk screen the window's title bar is not visible. Empty hides it.
-    void SetStatusText(const QString& text);
-    QString StatusText() const;
     // Marks each page's tab whose page has changes.
     void UpdateChangeMarks();
     bool IsPageMarked(int index) const;
@@ -103,7 +98,6 @@ private:
     CTouchTab* m_tabs = nullptr;
     QStackedWidget* m_stack = nullptr;
     QHBoxLayout* m_pageButtons = nullptr;
-    QLabel* m_status = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_help = nullptr;

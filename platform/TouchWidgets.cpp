@@ -74,8 +74,18 @@ QLineEdit* makeKeyboardField(QWidget* parent, std::function<void()> onTouch) {
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Base, FrmwkGetColor(COLOR_BACKGROUND));
     edit->setPalette(palette);
-    edit->installEventFilter(new TouchAction(edit, std::move(onTouch)));
+    openOnTouch(edit, std::move(onTouch));
     return edit;
+}
+
+void openOnTouch(QWidget* widget, std::function<void()> onTouch) {
+    widget->installEventFilter(new TouchAction(widget, std::move(onTouch)));
+}
+
+QWidget* makeTouchArea(QWidget* parent, std::function<void()> onTouch) {
+    auto* area = new QWidget(parent);
+    openOnTouch(area, std::move(onTouch));
+    return area;
 }
 
 void maskAsSecret(QLineEdit* edit) {

@@ -19,6 +19,12 @@ void maskAsSecret(QLineEdit* edit);
 // A field filled only through the on-screen keyboard or keypad: it takes no typing or focus
 // of its own, and a touch on it (while it is enabled) calls onTouch, which opens the entry.
 QLineEdit* makeKeyboardField(QWidget* parent, std::function<void()> onTouch);
+// A touch on the widget (when the finger lifts) calls onTouch; it takes typing and focus
+// as before, so a physical keyboard still works in an edit line.
+void openOnTouch(QWidget* widget, std::function<void()> onTouch);
+// A transparent area that calls onTouch when touched: it widens the reach of a control
+// whose own size is fixed to what a finger can hit.
+QWidget* makeTouchArea(QWidget* parent, std::function<void()> onTouch);
 // OK (the default button) and Cancel at the right, accepting or rejecting the dialog.
 QHBoxLayout* makeOkCancelRow(QDialog* dialog);
 // A note in small, wrapped text that tells what a dialog cannot show or do; hidden until

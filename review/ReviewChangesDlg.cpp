@@ -28,10 +28,7 @@ CReviewChangesDlg::CReviewChangesDlg(const ConfigReview& review, QWidget* parent
     applyTouchBackground(this);
     auto* column = new QVBoxLayout(this);
 
-    // A touch screen shows no window frame: the title stands inside.
-    auto* title = new QLabel(windowTitle(), this);
-    title->setFont(FrmwkGetFont(FONT_HEADING));
-    column->addWidget(title);
+    column->addWidget(makeCaptionHeading(this));
 
     // The lines wrap rather than lose a value off the edge; the list scrolls by a wide bar.
     m_scroll = new QScrollArea(this);

@@ -42,6 +42,7 @@ CConfigState::CConfigState() {
         s.channels = {};
         s.authenticated = false;
         s.authorized = false;
+        s.userName.clear();
     }
 }
 
@@ -96,6 +97,9 @@ bool CConfigState::IsAuthenticated() const {
 }
 bool CConfigState::IsAuthorized() const {
     return shared().authorized;
+}
+const std::string& CConfigState::GetUserName() const {
+    return shared().userName;
 }
 bool CConfigState::IsReadOnly() const {
     return shared().authenticated && !shared().authorized;

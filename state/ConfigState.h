@@ -110,6 +110,8 @@ public:
 
     bool IsAuthenticated() const;
     bool IsAuthorized() const;
+    // The name the user logged on with, as given; empty before a logon succeeds.
+    const std::string& GetUserName() const;
     // Logged on without the right to change anything: the read-only view.
     bool IsReadOnly() const;
     bool HasDocument() const;

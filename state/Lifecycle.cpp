@@ -294,5 +294,6 @@ void CConfigState::teardown() {
     s.proPanel = false;
     s.authenticated = false;
     s.authorized = false;
+    s.userName.clear();
     s.tearingDown = false;
 }

@@ -57,6 +57,7 @@ HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
             // of an earlier one.
             s.authenticated = false;
             s.authorized = false;
+            s.userName.clear();
             std::string user = logon.userName;
             std::string password = logon.password;
             std::string domain = logon.domain;
@@ -101,6 +102,7 @@ HRESULT CConfigState::CreateAppServers(const LogonParameters& logon) {
             }
 
             s.authenticated = true;
+            s.userName = user;
             bool member = false;
             scope.Check(connection->IsMemberOfGroup("BUILTIN\\Administrators", member));
             if (!member)

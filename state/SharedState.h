@@ -16,6 +16,8 @@ struct SharedState {
     std::array<std::shared_ptr<IChannel>, kMaxChannels> channels;
     bool authenticated = false;
     bool authorized = false;
+    // The name the user logged on with; empty until a logon succeeds.
+    std::string userName;
     std::shared_ptr<ISecurity> security;
     std::shared_ptr<IConfigServer> configServer;
     std::shared_ptr<ILog> log;

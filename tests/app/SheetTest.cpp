@@ -26,14 +26,20 @@ const std::string kChannel2Input =
 } // namespace
 
 TEST_F(SheetTest, StartUpShowsTheSystemPageOfSevenPages) {
-    runAsAdmin([](CTrellisDlg& sheet) {
+    runAsAdmin([&](CTrellisDlg& sheet) {
         EXPECT_EQ(sheet.GetPageCount(), 7);
         EXPECT_EQ(sheet.GetActivePage()->PageName(), "System");
         EXPECT_EQ(sheet.GetPage(2)->PageName(), "Ganging");
         EXPECT_EQ(sheet.GetActivePage()->WizardButtons(), (QStringList{"Save", "Load", "Restore"}));
+        // No title bar on a kiosk screen: the title, naming host and user, stands inside.
+        sheet.show();
+        const auto* heading = sheet.findChild<QLabel*>("Caption");
+        ASSERT_NE(heading, nullptr);
+        EXPECT_TRUE(heading->isVisible());
+        EXPECT_EQ(heading->text(), "Configuration for " + hostName() + " \u00B7 admin");
         sheet.CancelButton()->click();
     });
-    EXPECT_EQ(caption, "Configuration for " + hostName());
+    EXPECT_EQ(caption, "Configuration for " + hostName() + " \u00B7 admin");
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
@@ -262,7 +268,7 @@ TEST_F(SheetTest, AReadOnlyUserCannotCommit) {
             EXPECT_EQ(script.last().caption, "Security");
         },
         {IDIGNORE});
-    EXPECT_EQ(caption, "Configuration for " + hostName() + " [Read Only]");
+    EXPECT_EQ(caption, "Configuration for " + hostName() + " \u00B7 operator [Read Only]");
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(committed() == before);
 }
@@ -521,7 +527,11 @@ TEST_F(SheetTest, DiscardingWhileAChannelPlaysDefaultsToNo) {
 TEST_F(SheetTest, TheReadOnlyViewSaysSoInsideTheSheetAndRefusesTouches) {
     run({hostName(), "operator", "operator"},
         [&](CTrellisDlg& sheet) {
-            EXPECT_EQ(sheet.StatusText(), "[Read Only]");
+            // No title bar on a kiosk screen: the sheet says it inside, at the top.
+            const auto* heading = sheet.findChild<QLabel*>("Caption");
+            ASSERT_NE(heading, nullptr);
+            EXPECT_EQ(heading->text(),
+                      "Configuration for " + hostName() + " \u00B7 operator [Read Only]");
             sheet.show();
             CConfigListCtrl* list = sheet.SystemPage()->List();
             CConfigItem* standard = systemItem(sheet, IDS_REFERENCE_STANDARD);
@@ -536,7 +546,7 @@ TEST_F(SheetTest, TheReadOnlyViewSaysSoInsideTheSheetAndRefusesTouches) {
             sheet.CancelButton()->click();
         },
         {IDIGNORE});
-    EXPECT_EQ(caption, "Configuration for " + hostName() + " [Read Only]");
+    EXPECT_EQ(caption, "Configuration for " + hostName() + " \u00B7 operator [Read Only]");
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(script.unexpectedCount(), 0);
 }

@@ -366,6 +366,26 @@ TEST_F(RemoteHostDlgTest, RefusesAnInvalidEntryAndKeepsTheFieldAsItWas) {
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
+TEST_F(RemoteHostDlgTest, ATouchJustAboveOrBelowAFieldOpensItsEntry) {
+    CRemoteHostDlg dialog("Add Host", "", "");
+    dialog.show();
+    const std::pair<QLineEdit*, const char*> fields[] = {
+        {dialog.HostEdit(), "Enter Host Name"}, {dialog.ControllerEdit(), "Enter Controller Id"}};
+    for (const auto& [edit, title] : fields) {
+        // The edits are lower than a finger: a touch a few pixels off them still hits.
+        for (const QPoint at : {edit->geometry().topLeft() + QPoint(20, -6),
+                                edit->geometry().bottomLeft() + QPoint(20, 6)}) {
+            QWidget* hit = dialog.childAt(at);
+            ASSERT_NE(hit, nullptr) << title;
+            script.answerText(IDCANCEL, "");
+            touch(hit, QPointF(hit->mapFrom(&dialog, at)));
+            EXPECT_EQ(script.pending(), 0u) << title << " not opened";
+            EXPECT_EQ(script.last().caption, title);
+        }
+    }
+    EXPECT_EQ(script.unexpectedCount(), 0);
+}
+
 TEST_F(RemoteHostDlgTest, OkNeedsBothFields) {
     CRemoteHostDlg dialog("Add Host", "", "");
     script.answer(IDOK);

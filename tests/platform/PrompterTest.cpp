@@ -1,10 +1,13 @@
+#include "platform/LogonDialog.h"
 #include "platform/Metrics.h"
 #include "platform/ProgressDlg.h"
 #include "platform/QtPrompter.h"
 #include "platform/TouchEntryDialog.h"
 #include "platform/TouchFileDlg.h"
+#include "platform/TouchMessageBox.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
+#include "support/Touch.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -15,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -118,39 +120,51 @@ void whenModal(std::function<void(QWidget*)> action) {
 
 } // namespace
 
-TEST(QtPrompter, MessageBoxReturnsTheButtonPressed) {
+TEST(QtPrompter, MessageBoxShowsAllItsTextAndReturnsTheButtonPressed) {
     QtPrompter qt;
+    static const char* const kRights =
+        "Your account does not authorize you to change configuration settings.\n\nYou may "
+        "press Ignore to open a read-only version of the configuration, press Retry to log in "
+        "again, or press Abort to quit.";
     whenModal([](QWidget* widget) {
-        auto* box = qobject_cast<QMessageBox*>(widget);
+        auto* box = qobject_cast<CTouchMessageBox*>(widget);
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->text(), "Log on failed.");
+        EXPECT_EQ(box->Text(), kRights);
         EXPECT_EQ(box->windowTitle(), "Security");
-        for (QAbstractButton* button : box->buttons()) {
-            EXPECT_GE(button->minimumSizeHint().height(), 20);
-            if (button->text() == "Retry")
-                button->click();
+        // The whole text shows, wrapped, however long it is.
+        const auto* message = box->findChild<QLabel*>("Text");
+        ASSERT_NE(message, nullptr);
+        EXPECT_GE(message->height(), message->heightForWidth(message->width()));
+        QStringList labels;
+        for (QPushButton* button : box->Buttons()) {
+            labels << button->text();
+            EXPECT_GE(button->minimumHeight(), 40);
         }
+        EXPECT_EQ(labels, (QStringList{"Abort", "Retry", "Ignore"}));
+        box->Buttons()[1]->click();
     });
-    EXPECT_EQ(qt.messageBox("Log on failed.", "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr),
-              IDRETRY);
+    EXPECT_EQ(qt.messageBox(kRights, "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr), IDRETRY);
 }
 
-TEST(QtPrompter, EnterGivesTheDefaultAnswer) {
+TEST(QtPrompter, EnterGivesTheDefaultAnswerAndEscapeTheDeclinedOne) {
     QtPrompter qt;
-    const auto pressEnter = [](QWidget* widget) {
-        auto* box = qobject_cast<QMessageBox*>(widget);
-        ASSERT_NE(box, nullptr);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(box, &enter);
+    const auto press = [](Qt::Key key) {
+        return [key](QWidget* box) {
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(box, &event);
+        };
     };
-    whenModal(pressEnter);
+    whenModal(press(Qt::Key_Return));
     EXPECT_EQ(qt.messageBox("Reboot the system?", "Reference Standard", MB_TOUCH_QUESTION, nullptr),
               IDYES);
-    whenModal(pressEnter);
+    whenModal(press(Qt::Key_Return));
     EXPECT_EQ(qt.messageBox("Reboot the system?", "Reference Standard",
                             MB_TOUCH_QUESTION | MB_DEFBUTTON2, nullptr),
               IDNO);
     // Nobody answers a box that is closed: the safe answer, whatever the default.
+    whenModal(press(Qt::Key_Escape));
+    EXPECT_EQ(qt.messageBox("Log on failed.", "Security", MB_TOUCH_ABORTRETRYIGNORE, nullptr),
+              IDABORT);
     EXPECT_EQ(DeclinedResult(MB_TOUCH_QUESTION | MB_DEFBUTTON2), IDNO);
 }
 
@@ -199,6 +213,71 @@ TEST(QtPrompter, SecretKeyboardMasksTheTextItStartsWithAndTheTypedKeys) {
     EXPECT_EQ(qt.secretKeyboard(text, "Password:", nullptr), IDOK);
     // The keyboard starts with all of the old text chosen, so the key replaces it.
     EXPECT_EQ(text, "9");
+}
+
+// The key showing the label, on the keyboard's layer now shown; null when none does.
+static QPushButton* shownKey(const QWidget& keyboard, const QString& label) {
+    for (QPushButton* key : keyboard.findChildren<QPushButton*>())
+        if (key->isVisible() && key->text() == label)
+            return key;
+    return nullptr;
+}
+
+TEST(TouchEntryDialog, EveryPrintableCharacterCanBeTypedByTouchAlone) {
+    TouchEntryDialog keyboard(TouchEntryDialog::Layout::Keyboard, "Name", "");
+    keyboard.show();
+    QString expected;
+    for (char c = 0x20; c <= 0x7E; ++c) {
+        expected += QChar(c);
+        // What the key shows: "&" is doubled on a button so that it is not a shortcut mark.
+        const QString label = c == ' ' ? "Space" : c == '&' ? "&&" : QString(QChar(c));
+        // Shift and the layer key in turn reach each of the four key sets.
+        QPushButton* key = shownKey(keyboard, label);
+        for (int turn = 0; !key && turn < 4; ++turn) {
+            QPushButton* change =
+                turn % 2 == 0 ? shownKey(keyboard, "Shift") : shownKey(keyboard, "Symbols");
+            if (!change)
+                change = shownKey(keyboard, "Letters");
+            ASSERT_NE(change, nullptr);
+            EXPECT_GE(change->width(), 40) << "too narrow for a finger";
+            change->click();
+            key = shownKey(keyboard, label);
+        }
+        ASSERT_NE(key, nullptr) << "no key types " << c;
+        EXPECT_GE(key->width(), 40) << c;
+        key->click();
+    }
+    EXPECT_EQ(keyboard.text(), expected);
+}
+
+TEST(LogonDialog, TouchedFieldsOpenTheKeyboardAndTypingStillWorks) {
+    ScriptedPrompter script;
+    script.install();
+    LogonDialog dialog("Log On to Configuration");
+    auto* user = dialog.findChild<QLineEdit*>("UserName");
+    auto* password = dialog.findChild<QLineEdit*>("Password");
+    auto* domain = dialog.findChild<QLineEdit*>("Domain");
+    ASSERT_TRUE(user && password && domain);
+
+    script.answerText(IDOK, "admin");
+    touch(user);
+    ASSERT_EQ(script.questions().size(), 1u) << "the touch opened no keyboard";
+    EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::Keyboard);
+    EXPECT_EQ(script.last().caption, "Enter User Name");
+    script.answerText(IDOK, "tr3llis&");
+    touch(password);
+    ASSERT_EQ(script.questions().size(), 2u);
+    EXPECT_EQ(script.last().kind, ScriptedPrompter::Kind::SecretKeyboard);
+    EXPECT_EQ(script.last().caption, "Enter Password");
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    // A physical keyboard types into the fields as well.
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, "s");
+    QApplication::sendEvent(domain, &key);
+
+    EXPECT_EQ(dialog.userName(), "admin");
+    EXPECT_TRUE(dialog.password() == "tr3llis&"); // compared without printing it
+    EXPECT_EQ(dialog.domain(), "s");
+    EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
 TEST(QtPrompter, CancelledKeypadKeepsTheText) {
