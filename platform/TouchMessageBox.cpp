@@ -6,6 +6,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -109,4 +110,11 @@ std::vector<QPushButton*> CTouchMessageBox::Buttons() const {
     for (const auto& [button, result] : m_buttons)
         buttons.push_back(button);
     return buttons;
+}
+
+void CTouchMessageBox::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(QPen(FrmwkGetColor(COLOR_SELECTION_EDGE), 2));
+    painter.drawRect(rect().adjusted(1, 1, -1, -1));
 }

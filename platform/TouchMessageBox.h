@@ -23,6 +23,11 @@ public:
     // The buttons, in the order they are shown.
     std::vector<QPushButton*> Buttons() const;
 
+protected:
+    // A frame around the box: without a window manager nothing else sets it off from the
+    // sheet of the same colour behind it.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     void addButton(const QString& label, int result);
 
