@@ -39,12 +39,15 @@ void CScrollPositionBar::SetPosition(int first, int shown, int total) {
 
 void CScrollPositionBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const int barWidth = 8;
+    const int barWidth = 12;
     const QRect track((width() - barWidth) / 2, 2, barWidth, std::max(0, height() - 4));
     painter.fillRect(track, FrmwkGetColor(COLOR_SCROLL_BUTTON).lighter(150));
-    const int top = track.top() + static_cast<int>(m_from * track.height());
+    // The part in view is never thinner than an eye can find; at the end it stays inside.
+    const int least = std::min(6, track.height());
     const int bottom = track.top() + static_cast<int>(m_to * track.height());
-    painter.fillRect(QRect(track.left(), top, barWidth, std::max(2, bottom - top)),
+    const int top = std::min(track.top() + static_cast<int>(m_from * track.height()),
+                             track.top() + track.height() - least);
+    painter.fillRect(QRect(track.left(), top, barWidth, std::max(least, bottom - top)),
                      FrmwkGetColor(COLOR_SCROLL_BUTTON));
 }
 
