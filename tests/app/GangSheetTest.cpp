@@ -10,8 +10,6 @@
 #include "platform/StringIds.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -81,33 +79,4 @@ TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothing
     });
     std::string reason;
     EXPECT_TRUE(IsUsableConfiguration(committed(), reason)) << reason;
-}
-
-TEST_F(SheetTest, ScreenshotOfTheGangingPage) {
-    runAsAdmin([&](CTrellisDlg& sheet) {
-        CGangPage* page = showPage<CGangPage>(sheet);
-        ASSERT_NE(page, nullptr);
-        // C1 and C2 ganged, as the README describes.
-        page->Dialog()->ChoiceButton(0, 1)->click();
-        page->Dialog()->ChoiceButton(1, 1)->click();
-        QCoreApplication::processEvents();
-        saveScreenshot(sheet, "ganging.png");
-        // Every control lies inside the page.
-        const QCheckBox* last = page->Dialog()->OptionBox(1, CGangDlg::ConsolidateVideo);
-        EXPECT_LE(last->mapTo(page, QPoint(0, last->height())).y(), page->height());
-        EXPECT_GE(page->Dialog()->ChoiceButton(0, 0)->height(), 48);
-        sheet.CancelButton()->click();
-    });
-}
-
-TEST_F(SheetTest, ScreenshotOfTheGpiPage) {
-    runAsAdmin([&](CTrellisDlg& sheet) {
-        CGpiPage* page = showPage<CGpiPage>(sheet);
-        ASSERT_NE(page, nullptr);
-        page->SelectTab(1);
-        QCoreApplication::processEvents();
-        const QImage image = saveScreenshot(sheet, "gpi-output.png");
-        EXPECT_EQ(image.size(), QSize(620, 460));
-        sheet.CancelButton()->click();
-    });
 }

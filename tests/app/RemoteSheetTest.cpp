@@ -14,9 +14,7 @@
 #include "support/ImmutableFile.h"
 #include "support/Touch.h"
 
-#include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -259,20 +257,4 @@ TEST_F(RemoteSheetTest, TheServerKeepsTheFileForUsersWithTheRightToChangeIt) {
     // Only the owner may read the server's files.
     EXPECT_EQ(QFile(hostsPath()).permissions() & (QFile::ReadOther | QFile::ReadGroup),
               QFile::Permissions());
-}
-
-TEST_F(RemoteSheetTest, ScreenshotOfTheRemotePage) {
-    storeHosts("<RemoteHosts><Host hostName=\"studio-a.example.com\" id=\"1\"/>"
-               "<Host hostName=\"10.20.0.17\" id=\"2\"/><Host hostName=\"edit-suite-3\" "
-               "id=\"12\"/></RemoteHosts>");
-    runAsAdmin([&](CTrellisDlg& sheet) {
-        CRemotePage* page = showPage<CRemotePage>(sheet);
-        ASSERT_NE(page, nullptr);
-        page->List()->ItemAt(1)->SetSelected(true);
-        page->List()->Relayout(true);
-        QCoreApplication::processEvents();
-        const QImage image = saveScreenshot(sheet, "sheet-remote.png");
-        EXPECT_EQ(image.size(), QSize(620, 460));
-        sheet.CancelButton()->click();
-    });
 }

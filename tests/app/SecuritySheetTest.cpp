@@ -1,6 +1,6 @@
 // The Security page in the sheet against the embedded server: protocol users stored on OK
 // and read back by a fresh logon, rejected entries keeping the sheet open, the server's
-// permissions dialog, and a picture of the page.
+// permissions dialog.
 
 #include "SheetFixture.h"
 #include "support/Touch.h"
@@ -10,9 +10,7 @@
 #include "pages/SecurityPage.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -136,18 +134,4 @@ TEST_F(SecuritySheetTest, ReadOnlyUserIsRefusedPermissionsByTheServer) {
     ServerSession readOnly{"operator", "", false};
     EXPECT_EQ(server->setChannelPermissions(readOnly, 0, {}), E_ACCESSDENIED);
     EXPECT_EQ(server->setChannelPermissions(ServerSession{"admin", "", true}, 4, {}), E_INVALIDARG);
-}
-
-TEST_F(SecuritySheetTest, ScreenshotOfTheSecurityPage) {
-    runAsAdmin([&](CTrellisDlg& sheet) {
-        CSecurityPage* page = showPage<CSecurityPage>(sheet);
-        ASSERT_NE(page, nullptr);
-        page->SelectTab(1);
-        enterText(script, page->Dialog(1)->UserEdit(), "ingest");
-        enterText(script, page->Dialog(1)->PasswordEdit(), kSecret);
-        enterText(script, page->Dialog(1)->DomainEdit(), "STUDIO");
-        QCoreApplication::processEvents();
-        saveScreenshot(sheet, "sheet-security.png");
-        sheet.CancelButton()->click();
-    });
 }

@@ -133,16 +133,6 @@ protected:
         return nullptr;
     }
 
-    // Draws the sheet as a person sees it into the build's screenshots folder; scripts/
-    // screenshots copies the pictures into the documentation.
-    static QImage saveScreenshot(CTrellisDlg& sheet, const char* fileName) {
-        const QImage image = sheet.grab().toImage();
-        const QString folder = QStringLiteral(TRELLIS_SCREENSHOT_DIR);
-        EXPECT_TRUE(QDir().mkpath(folder));
-        EXPECT_TRUE(image.save(folder + QLatin1Char('/') + QLatin1String(fileName)));
-        return image;
-    }
-
     // The document the server stored equals the one before with the edits made to it.
     static void expectStoredAs(const std::string& before, const std::string& stored,
                                const std::function<void(const XmlNode& root)>& edit) {

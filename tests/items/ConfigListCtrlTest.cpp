@@ -317,6 +317,10 @@ TEST_F(ListTest, AReadOnlyViewDrawsValuesDimAndRefusesTouches) {
         return colours;
     };
     EXPECT_TRUE(valueColours().count(QColor(0, 0, 255).rgb()));
+    // The selected row's value is purple.
+    item->SetSelected(true);
+    EXPECT_TRUE(valueColours().count(QColor(128, 0, 128).rgb()));
+    item->SetSelected(false);
 
     state.SetLogonFlags(true, false);
     const std::set<QRgb> dim = valueColours();
