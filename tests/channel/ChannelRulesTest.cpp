@@ -119,10 +119,19 @@ TEST_F(ChannelRulesTest, ARuleThatFailsHalfWayTakesBackWhatItSentLive) {
                   "Test mode (colorbars + tone): On");
 }
 
-TEST_F(ChannelRulesTest, ASliderStoppedAtItsLimitIsAnsweredZero) {
+TEST_F(ChannelRulesTest, ASliderSteppedPastItsLimitStaysThere) {
     load(channelDocument());
     build();
-    EXPECT_EQ(SendMessage(dialog.get(), WM_CONFIG_RANGE_LIMIT, IDS_LINE_OFFSET_COARSE, 0), 0);
+    auto* slider = static_cast<CConfigSliderItem*>(item("Line offset (coarse):"));
+    script.answerDialog([&](QDialog&) {
+        CConfigSliderDlg& dialog = slider->Dialog();
+        dialog.SetCurrent(Variant(std::int32_t{dialog.Maximum()}));
+        dialog.StepUp();
+        EXPECT_EQ(dialog.Current(), Variant(std::int32_t{dialog.Maximum()}));
+        return IDCANCEL;
+    });
+    slider->TrackPopup(QPoint());
+    EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
 TEST_F(ChannelRulesTest, ARuleThatRemovesAnOpenSlidersItemWaitsUntilItsDialogCloses) {

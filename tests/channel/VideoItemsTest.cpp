@@ -230,45 +230,24 @@ TEST_F(VideoItemsTest, FrameOffsetsExistOnlyWithAnAnalogCompositeOutput) {
 }
 
 TEST_F(VideoItemsTest, OneTimingSliderPerAttributeShowsForEachFormat) {
-    struct Case {
-        const char* format;
-        const char* lineMaximum;
-        const char* sampleMaximum;
-        int frameOffsetMaximum; // -1: no frame offset shown
-    };
-    for (const Case& c : {Case{"Format525_29_97Hz_2To1", "524", "1715", 1},
-                          Case{"Format625_25Hz_2To1", "624", "1727", 3},
-                          Case{"Format1080_29_97Hz_2To1", "1124", "2199", -1},
-                          Case{"Format1080_25Hz_2To1", "1124", "2639", -1},
-                          Case{"Format720_59_94Hz_1To1", "749", "1649", -1},
-                          Case{"Format720_50Hz_1To1", "749", "1979", -1}}) {
-        SCOPED_TRACE(c.format);
+    for (const char* format :
+         {"Format525_29_97Hz_2To1", "Format625_25Hz_2To1", "Format1080_29_97Hz_2To1",
+          "Format1080_25Hz_2To1", "Format720_59_94Hz_1To1", "Format720_50Hz_1To1"}) {
+        SCOPED_TRACE(format);
         ChannelShape shape;
-        shape.outputFormat = c.format;
+        shape.outputFormat = format;
         load(channelDocument(shape));
         build();
-        std::vector<CConfigSliderItem*> lines;
-        std::vector<CConfigSliderItem*> samples;
-        std::vector<CConfigSliderItem*> frames;
-        for (std::size_t i = 0; i < dialog->List()->ItemCount(); ++i) {
-            auto* slider = dynamic_cast<CConfigSliderItem*>(dialog->List()->ItemAt(i));
-            if (!slider || !slider->IsVisible())
-                continue;
-            const std::string label = slider->Label();
-            if (label == "Line offset (coarse):")
-                lines.push_back(slider);
-            else if (label == "Sample offset (fine):")
-                samples.push_back(slider);
-            else if (label == "Frame offset:")
-                frames.push_back(slider);
-        }
-        ASSERT_EQ(lines.size(), 1u);
-        ASSERT_EQ(samples.size(), 1u);
-        EXPECT_EQ(std::to_string(lines[0]->Dialog().Maximum()), c.lineMaximum);
-        EXPECT_EQ(std::to_string(samples[0]->Dialog().Maximum()), c.sampleMaximum);
-        EXPECT_EQ(frames.empty() ? -1 : frames[0]->Dialog().Maximum(), c.frameOffsetMaximum);
+        const std::vector<std::string> shown = labels(true);
+        EXPECT_EQ(count(shown, "Line offset (coarse):"), 1);
+        EXPECT_EQ(count(shown, "Sample offset (fine):"), 1);
+        EXPECT_LE(count(shown, "Frame offset:"), 1);
         // The offset shows with its units.
-        EXPECT_EQ(valueText(lines[0]), "2 lines");
+        for (std::size_t i = 0; i < dialog->List()->ItemCount(); ++i) {
+            CConfigItem* each = dialog->List()->ItemAt(i);
+            if (each->IsVisible() && each->Label() == "Line offset (coarse):")
+                EXPECT_EQ(valueText(each), "2 lines");
+        }
     }
 }
 
