@@ -184,4 +184,13 @@ TEST(DataRateTest, TheClampFollowsFormatChromaAndTheCodecsOwnCeiling) {
     EXPECT_FALSE(
         CChannelDlg::CheckVideoDataRate("Format525_29_97Hz_2To1", "4_2_2", 40, clamped, fast));
     EXPECT_EQ(clamped, 40);
+    // A rate in range is kept; one outside moves to the nearer limit; an unknown format
+    // clamps nothing.
+    EXPECT_FALSE(CChannelDlg::CheckVideoDataRate("Format1080_25Hz_2To1", "4_2_0", 60, clamped, 50));
+    EXPECT_EQ(clamped, 60);
+    EXPECT_TRUE(CChannelDlg::CheckVideoDataRate("Format1080_25Hz_2To1", "4_2_0", 10, clamped, 50));
+    EXPECT_EQ(clamped, 20);
+    EXPECT_TRUE(CChannelDlg::CheckVideoDataRate("Format1080_25Hz_2To1", "4_2_0", 90, clamped, 50));
+    EXPECT_EQ(clamped, 80);
+    EXPECT_FALSE(CChannelDlg::CheckVideoDataRate("FormatXga_50Hz_1To1", "4_2_0", 999, clamped, 25));
 }

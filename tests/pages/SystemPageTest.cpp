@@ -1,5 +1,4 @@
 #include "pages/SystemPage.h"
-#include "channel/ChannelDlg.h"
 #include "items/ConfigChoiceItem.h"
 #include "items/ConfigListCtrl.h"
 #include "platform/StringIds.h"
@@ -136,27 +135,6 @@ TEST_F(SystemPageTest, AValidRateIsNotTouched) {
     const std::string before = document->xml();
     page->OnItemChange(*document, "Format625_25Hz_2To1");
     EXPECT_TRUE(document->xml() == before);
-}
-
-TEST_F(SystemPageTest, DataRateLimits) {
-    int clamped = 0;
-    EXPECT_FALSE(CChannelDlg::CheckVideoDataRate("Format1080_25Hz_2To1", "4_2_0", 60, clamped, 50));
-    EXPECT_EQ(clamped, 60);
-    EXPECT_TRUE(CChannelDlg::CheckVideoDataRate("Format1080_25Hz_2To1", "4_2_0", 10, clamped, 50));
-    EXPECT_EQ(clamped, 20);
-    EXPECT_TRUE(CChannelDlg::CheckVideoDataRate("Format1080_25Hz_2To1", "4_2_0", 90, clamped, 50));
-    EXPECT_EQ(clamped, 80);
-    EXPECT_TRUE(
-        CChannelDlg::CheckVideoDataRate("Format525_29_97Hz_2To1", "4_2_0", 25, clamped, 50));
-    EXPECT_EQ(clamped, 15);
-    EXPECT_FALSE(
-        CChannelDlg::CheckVideoDataRate("Format525_29_97Hz_2To1", "4_2_0", 2, clamped, 50));
-    EXPECT_TRUE(CChannelDlg::CheckVideoDataRate("Format625_25Hz_2To1", "4_2_2", 50, clamped, 25));
-    EXPECT_EQ(clamped, 25);
-    EXPECT_FALSE(CChannelDlg::CheckVideoDataRate("Format720_50Hz_1To1", "4_2_2", 100, clamped, 25));
-    EXPECT_TRUE(CChannelDlg::CheckVideoDataRate("Format720_50Hz_1To1", "4_2_0", 10, clamped, 25));
-    EXPECT_EQ(clamped, 12);
-    EXPECT_FALSE(CChannelDlg::CheckVideoDataRate("FormatXga_50Hz_1To1", "4_2_0", 999, clamped, 25));
 }
 
 TEST_F(SystemPageTest, OneChannelLtcWithoutSystemInputGivesNoSourceItem) {
