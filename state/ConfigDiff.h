@@ -12,19 +12,21 @@
 #include <string>
 #include <vector>
 
+// Every member has an initialiser, so that a change names only the members it has:
+// ConfigChange{.path = ..., .attribute = ..., .after = ...}.
 struct ConfigChange {
     enum class Kind { Attribute, ElementAdded, ElementRemoved };
 
     Kind kind = Kind::Attribute;
     // The element, as an XPath from the document: /Config/Channel[2]/Gpi[1]/GpiInput[@id="3"].
-    std::string path;
+    std::string path{};
     // An attribute change: its name and values; no value before when it was added, none
     // after when it was removed.
-    std::string attribute;
-    std::optional<std::string> before;
-    std::optional<std::string> after;
+    std::string attribute{};
+    std::optional<std::string> before{};
+    std::optional<std::string> after{};
     // An added or removed element, whole, as XML.
-    std::string element;
+    std::string element{};
     // Where an added element stands among its parent's elements, from 0.
     int position = -1;
 
