@@ -245,8 +245,9 @@ TEST_F(VideoItemsTest, OneTimingSliderPerAttributeShowsForEachFormat) {
         // The offset shows with its units.
         for (std::size_t i = 0; i < dialog->List()->ItemCount(); ++i) {
             CConfigItem* each = dialog->List()->ItemAt(i);
-            if (each->IsVisible() && each->Label() == "Line offset (coarse):")
+            if (each->IsVisible() && each->Label() == "Line offset (coarse):") {
                 EXPECT_EQ(valueText(each), "2 lines");
+            }
         }
     }
 }
