@@ -48,6 +48,17 @@ bool isAbandonedLock(const QString& lockPath) {
            info.lastModified().msecsTo(QDateTime::currentDateTime()) > kAbandonedLockAge.count();
 }
 
+// QLockFile breaks a dead holder's lock while it holds "<lock>.rmlock", which is broken the
+// same way in turn. A process killed between making one of these files and writing its id
+// into it leaves it empty, and every later break would wait out QLockFile's stale time.
+void breakAbandonedLocks(const QString& lockPath) {
+    const QString removing = lockPath + QStringLiteral(".rmlock");
+    for (const QString& path : {lockPath, removing, removing + QStringLiteral(".rmlock")}) {
+        if (isAbandonedLock(path))
+            QLockFile(path).removeStaleLockFile();
+    }
+}
+
 std::mutex& threadLock(const QString& lockPath) {
     static std::mutex guard;
     static std::map<QString, std::mutex> locks;
@@ -169,8 +180,7 @@ HRESULT StateFiles::locked(const QString& name, const std::function<HRESULT()>& 
             return E_ACCESSDENIED;
         if (deadline.hasExpired())
             return HRESULT_LOCK_VIOLATION;
-        if (isAbandonedLock(lockPath))
-            lock.removeStaleLockFile();
+        breakAbandonedLocks(lockPath);
         std::this_thread::sleep_for(kLockRetry);
     }
     QFile::setPermissions(lock.fileName(), kOwnerOnly);

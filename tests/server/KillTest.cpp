@@ -66,8 +66,12 @@ TEST(KillTest, AKilledSaveOrCommitLeavesEveryFileWholeAndTheNextStartWorks) {
                    worker.waitForReadyRead(static_cast<int>(patience.remainingTime())))
                 said += worker.readAllStandardOutput();
             ASSERT_TRUE(said.contains("round"))
-                << "kill " << kill << ": the worker did nothing in 30 s; it said: "
-                << worker.readAllStandardError().toStdString();
+                << "kill " << kill
+                << (worker.state() == QProcess::NotRunning
+                        ? ": the worker ended before its first round, exit code " +
+                              std::to_string(worker.exitCode())
+                        : std::string(": the worker did nothing in 30 s"))
+                << "; it said: " << worker.readAllStandardError().toStdString();
             ++killedMidRound;
         }
         QThread::usleep(static_cast<unsigned long>(random() % 20000));

@@ -13,6 +13,12 @@
 
 namespace {
 
+// Says on stderr which step failed, so that the test can show it.
+int failed(const char* step, HRESULT hr, int round) {
+    std::fprintf(stderr, "round %d: %s failed: 0x%08x\n", round, step, static_cast<unsigned>(hr));
+    return 1;
+}
+
 bool readText(const char* path, std::string& text) {
     QFile file(QString::fromLocal8Bit(path));
     if (!file.open(QIODevice::ReadOnly))
@@ -35,16 +41,20 @@ int main(int argc, char* argv[]) {
     for (int round = 0;; ++round) {
         const std::string& text = versions[round % 2];
         XmlDocument document;
-        if (document.loadXml(text) != S_OK || FAILED(document.save(saved)))
-            return 1;
-        if (FAILED(server.commit(session, text)))
-            return 1;
+        HRESULT hr = document.loadXml(text);
+        if (hr != S_OK)
+            return failed("load", hr, round);
+        if (FAILED(hr = document.save(saved)))
+            return failed("save", hr, round);
+        if (FAILED(hr = server.commit(session, text)))
+            return failed("commit", hr, round);
         const int channel = round % 4;
-        if (FAILED(server.setChannelStatus(channel, QStringLiteral("assetname"),
-                                           QStringLiteral("clip %1").arg(round))) ||
-            FAILED(
-                server.setProtocolUser(session, channel, "user", "user" + std::to_string(round))))
-            return 1;
+        if (FAILED(hr = server.setChannelStatus(channel, QStringLiteral("assetname"),
+                                                QStringLiteral("clip %1").arg(round))))
+            return failed("channel status", hr, round);
+        if (FAILED(hr = server.setProtocolUser(session, channel, "user",
+                                               "user" + std::to_string(round))))
+            return failed("protocol user", hr, round);
         std::printf("round %d\n", round);
         std::fflush(stdout);
     }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 TEST(StateFiles, ReadsWhatItWrote) {
     QTemporaryDir dir;
     const StateFiles files(dir.filePath("state"));
@@ -48,26 +50,52 @@ TEST(StateFiles, AKilledWriteLeavesTheOldFileOrTheNewOneWhole) {
     EXPECT_EQ(content.count(content.front()), content.size());
 }
 
-TEST(StateFiles, ALockLeftEmptyByAKilledHolderIsBrokenWithinSeconds) {
-    QTemporaryDir dir;
-    const StateFiles files(dir.path());
-    // A holder killed between making the lock file and writing its process id into it.
-    QFile lock(files.path("channels.json.lock"));
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.close();
-    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3),
-                                 QFileDevice::FileModificationTime));
-    lock.close();
+namespace {
 
-    QElapsedTimer clock;
-    clock.start();
-    ASSERT_EQ(files.updateJson("channels.json",
-                               [](QJsonObject& object) {
-                                   object.insert("x", 1);
-                                   return S_OK;
-                               }),
-              S_OK);
-    EXPECT_LT(clock.elapsed(), 2000); // not the ten seconds of a stuck holder
-    EXPECT_EQ(files.readJson("channels.json").value("x").toInt(), 1);
+void writeAgedFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(content), content.size());
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3),
+                                 QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+TEST(StateFiles, ALockLeftByAKilledHolderIsBrokenWithinSeconds) {
+    QProcess gone;
+    gone.start("true", {});
+    ASSERT_TRUE(gone.waitForStarted());
+    const QByteArray deadHolder = QByteArray::number(gone.processId()) + "\ntrue\n\n";
+    ASSERT_TRUE(gone.waitForFinished());
+
+    struct Case {
+        const char* what;
+        QByteArray lock;
+        std::optional<QByteArray> removing;
+    };
+    const Case cases[] = {
+        {"killed between making the lock file and writing its process id into it", {}, {}},
+        {"killed while it broke the lock of a holder killed before it", deadHolder, QByteArray()},
+    };
+    for (const Case& killed : cases) {
+        SCOPED_TRACE(killed.what);
+        QTemporaryDir dir;
+        const StateFiles files(dir.path());
+        const QString lockPath = files.path("channels.json.lock");
+        writeAgedFile(lockPath, killed.lock);
+        if (killed.removing)
+            writeAgedFile(lockPath + ".rmlock", *killed.removing);
+
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_EQ(files.updateJson("channels.json",
+                                   [](QJsonObject& object) {
+                                       object.insert("x", 1);
+                                       return S_OK;
+                                   }),
+                  S_OK);
+        EXPECT_LT(clock.elapsed(), 2000); // not the ten seconds of a stuck holder
+        EXPECT_EQ(files.readJson("channels.json").value("x").toInt(), 1);
+    }
 }
