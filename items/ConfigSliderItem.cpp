@@ -21,6 +21,13 @@
 
 namespace {
 
+// A value as the list and the dialog show it: "42 ms"; a value without a unit stays bare.
+std::string withUnits(std::string text, const std::string& units) {
+    if (!units.empty())
+        text += " " + units;
+    return text;
+}
+
 constexpr int kApplyDelayMs = 100;
 // A finger grabs the handle and hits the track anywhere across this height.
 constexpr int kGrabSize = 44;
@@ -186,10 +193,7 @@ void CConfigSliderDlg::showValue() {
 
 std::string CConfigSliderDlg::ValueText() const {
     const std::int32_t value = asInteger(m_current);
-    std::string text = (value > 0 && Minimum() < 0 ? "+" : "") + std::to_string(value);
-    if (!m_units.empty())
-        text += " " + m_units;
-    return text;
+    return withUnits((value > 0 && Minimum() < 0 ? "+" : "") + std::to_string(value), m_units);
 }
 
 void CConfigSliderDlg::setCurrent(std::int32_t value) {
@@ -325,10 +329,7 @@ void CConfigSliderItem::SetUnits(const std::string& units) {
 }
 
 std::string CConfigSliderItem::ValueText(const Variant& value) const {
-    std::string text = CConfigItem::ValueText(value);
-    if (!m_units.empty())
-        text += " " + m_units;
-    return text;
+    return withUnits(CConfigItem::ValueText(value), m_units);
 }
 
 bool CConfigSliderItem::TrackPopup(QPoint) {
