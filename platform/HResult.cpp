@@ -8,7 +8,7 @@
 namespace {
 
 // System texts of the statuses this program raises or receives.
-constexpr std::array<std::pair<std::uint32_t, const char*>, 24> kSystemTexts{{
+constexpr std::array<std::pair<std::uint32_t, const char*>, 25> kSystemTexts{{
     {0x00000000, "The operation completed successfully."},
     {0x00000001, "Incorrect function."},
     {0x80004001, "Not implemented"},
@@ -32,6 +32,7 @@ constexpr std::array<std::pair<std::uint32_t, const char*>, 24> kSystemTexts{{
                  "portion of the file."},
     {0x80070057, "The parameter is incorrect."},
     {0x800700DF, "The file size exceeds the limit allowed and cannot be saved."},
+    {0x80070490, "Element not found."},
     {0x800704D4, "The network connection was aborted by the local system."},
     {0x800705B4, "This operation returned because the timeout period expired."},
 }};

@@ -31,6 +31,7 @@ constexpr HRESULT HRESULT_READ_FAULT = MakeHResult(0x8007001E);
 constexpr HRESULT HRESULT_LOCK_VIOLATION = MakeHResult(0x80070021);
 constexpr HRESULT HRESULT_FILE_TOO_LARGE = MakeHResult(0x800700DF);
 constexpr HRESULT HRESULT_INVALID_DATA = MakeHResult(0x8007000D);
+constexpr HRESULT HRESULT_NOT_FOUND = MakeHResult(0x80070490);
 // What the server holds changed since this client read it: the change was not applied.
 constexpr HRESULT E_CHANGED_STATE = MakeHResult(0x8000000C);
 // A server over the network did not answer in time, or its connection broke.

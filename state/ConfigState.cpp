@@ -81,7 +81,7 @@ HRESULT CConfigState::PutAttributeValue(const std::string& elementXPath,
             scope.RaiseComError(written);
         const std::shared_ptr<IConfigServer> server = shared().configServer;
         if (sendNow && server && shared().authorized) {
-            scope.Check(server->AttributeChange(elementXPath, attributeName, text, flag));
+            scope.Check(server->AttributeChange(elementXPath, attributeName, text, flag), *server);
             if (shared().openCheckpoints > 0)
                 shared().liveWrites.push_back({elementXPath, attributeName, before, text});
             // The server holds the change now: a later commit must not take it for another

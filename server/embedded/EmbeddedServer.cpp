@@ -149,8 +149,8 @@ HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& 
 
 HRESULT EmbeddedServer::attributeChange(const ServerSession& session,
                                         const std::string& elementXPath,
-                                        const std::string& attributeName,
-                                        const std::string& value) {
+                                        const std::string& attributeName, const std::string& value,
+                                        std::string* reason) {
     std::lock_guard lock(m_mutex);
     if (!session.authorized)
         return E_ACCESSDENIED;
@@ -161,10 +161,16 @@ HRESULT EmbeddedServer::attributeChange(const ServerSession& session,
     hr = m_running.documentNode().selectSingleNode(elementXPath + "/@" + attributeName, attribute);
     if (FAILED(hr))
         return hr;
+    if (!attribute.isAttribute()) {
+        if (reason)
+            *reason = fmt::format("The running configuration has no attribute '{}' at {}; the "
+                                  "server was not changed.",
+                                  attributeName, elementXPath);
+        return HRESULT_NOT_FOUND;
+    }
     // A live change applies to the running configuration only; a commit makes it stay, and
     // another process's commit replaces it.
-    if (attribute.isAttribute())
-        attribute.setValue(value);
+    attribute.setValue(value);
     return S_OK;
 }
 

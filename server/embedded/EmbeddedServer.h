@@ -50,8 +50,12 @@ public:
                    std::string* reason = nullptr,
                    const std::optional<QString>& expectedVersion = std::nullopt,
                    QString* version = nullptr);
+    // A live change of one attribute of the running configuration. An attribute the running
+    // configuration does not have is HRESULT_NOT_FOUND, with the reason when asked for it:
+    // nothing is changed then, and the caller must not take it as applied.
     HRESULT attributeChange(const ServerSession& session, const std::string& elementXPath,
-                            const std::string& attributeName, const std::string& value);
+                            const std::string& attributeName, const std::string& value,
+                            std::string* reason = nullptr);
     // The default configuration of a reference standard; E_INVALIDARG, with the reason when
     // asked for it, for an unknown one.
     HRESULT defaultConfiguration(const std::string& referenceStandard, std::string& text,

@@ -48,8 +48,10 @@ public:
     }
     HRESULT AttributeChange(const std::string& elementXPath, const std::string& attributeName,
                             const std::string& value, bool) override {
-        return m_lastError.answered(
-            m_server->attributeChange(*m_session, elementXPath, attributeName, value), {});
+        std::string reason;
+        const HRESULT hr =
+            m_server->attributeChange(*m_session, elementXPath, attributeName, value, &reason);
+        return m_lastError.answered(hr, reason);
     }
     std::shared_ptr<IRemoteHosts> RemoteHostsFacet() override {
         return std::make_shared<EmbeddedRemoteHosts>(m_server, m_session);

@@ -335,8 +335,9 @@ HttpResponse ServiceRouter::authorised(const HttpRequest& request, const ServerS
         fields.flag("flag");
         if (fields.problem())
             return badRequest(*fields.problem());
-        const HRESULT hr = m_server->attributeChange(session, element, attribute, value);
-        return FAILED(hr) ? failed(hr) : noContent();
+        std::string reason;
+        const HRESULT hr = m_server->attributeChange(session, element, attribute, value, &reason);
+        return FAILED(hr) ? failed(hr, reason) : noContent();
     }
     if (path == QLatin1String(wire::kLog)) {
         const auto status = fields.number("status", std::numeric_limits<std::int32_t>::min(),

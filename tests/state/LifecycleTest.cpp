@@ -464,3 +464,20 @@ TEST_F(FakeLifecycleTest, WithoutAUsableDocumentNothingIsCommittedOrRestored) {
     EXPECT_TRUE(server()->commits.empty());
     EXPECT_TRUE(script.questions().empty());
 }
+
+TEST_F(LifecycleTest, ALiveChangeTheRunningServerCannotTakeFailsWithItsReasonAndTheSheetKeepsIt) {
+    // An attribute the sheet's document has (from a loaded file, say) and the running
+    // configuration lacks: the server must not answer that it applied it.
+    document->documentNode().selectSingleNode(kSource).setAttribute("ltcFallback", "false");
+    const std::string before = committed();
+    const HRESULT status =
+        state->PutAttributeValue(kSource, "ltcFallback", Variant("true"), true, true);
+    EXPECT_TRUE(FAILED(status)) << std::hex << status;
+    EXPECT_EQ(read("./Config/System/TimeOfDay/@ltcFallback"), "true");
+    QFile log(dir.filePath("server.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains(
+        "The running configuration has no attribute 'ltcFallback' at ./Config/System/TimeOfDay; "
+        "the server was not changed."));
+    EXPECT_TRUE(committed() == before);
+}
