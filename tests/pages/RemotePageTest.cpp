@@ -7,7 +7,6 @@
 #include "server/IRemoteHosts.h"
 #include "state/ConfigState.h"
 #include "support/FakeServices.h"
-#include "support/ScopedEnv.h"
 #include "support/ScriptedPrompter.h"
 #include "support/Touch.h"
 
@@ -323,14 +322,6 @@ TEST_F(RemotePageTest, WithoutAHostsServiceNothingIsOfferedOrWritten) {
     EXPECT_EQ(server->file->writes, 0);
 }
 
-TEST_F(RemotePageTest, HeadingsArePaintedAboveTheRows) {
-    build(kTwoHosts);
-    const QImage image = page->grab().toImage();
-    // The heading rule runs under the headings, above the first row.
-    EXPECT_EQ(image.pixelColor(page->width() / 2, 37), QColor(196, 196, 196));
-    EXPECT_GT(list().geometry().top(), 37);
-}
-
 // The host dialog's entries.
 
 class RemoteHostDlgTest : public ::testing::Test {
@@ -430,18 +421,6 @@ TEST(RemoteHostsFile, TextWithAQuoteOrAmpersandSurvivesTheRoundTrip) {
     std::string why;
     ASSERT_TRUE(ParseRemoteHosts(RemoteHostsText(hosts), read, why)) << why;
     EXPECT_EQ(read, hosts);
-}
-
-TEST(RemoteHostDlgSize, IsSmallerOnAWorkstationWithItsFieldsInside) {
-    const CRemoteHostDlg touchScreen("Add Host", "", "");
-    const ScopedEnv workstation("TRELLIS_WORKSTATION", "1");
-    const CRemoteHostDlg desk("Add Host", "", "");
-    EXPECT_LT(desk.width(), touchScreen.width());
-    EXPECT_LT(desk.height(), touchScreen.height());
-    for (const CRemoteHostDlg* dialog : {&touchScreen, &desk}) {
-        for (const QLineEdit* edit : {dialog->HostEdit(), dialog->ControllerEdit()})
-            EXPECT_TRUE(dialog->rect().contains(edit->geometry()));
-    }
 }
 
 } // namespace
