@@ -74,18 +74,6 @@ protected:
 
 } // namespace
 
-TEST_F(ListTest, RowsAreWholeRowsOfTheHeight) {
-    const int h = CConfigListCtrl::RowHeight();
-    list.resize(300, 3 * h + h / 2);
-    EXPECT_EQ(list.RowCount(), 3);
-    EXPECT_EQ(list.RowRect(2), QRect(0, 2 * h, 300, h));
-    list.resize(300, h - 1);
-    EXPECT_EQ(list.RowCount(), 0);
-    fill();
-    click(QPoint(10, 5));
-    EXPECT_TRUE(script.questions().empty());
-}
-
 TEST_F(ListTest, MoreRowsThanItemsLeavesRowsEmptyAndDownDisabled) {
     list.resize(300, 12 * CConfigListCtrl::RowHeight());
     fill(); // five visible
