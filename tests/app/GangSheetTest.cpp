@@ -48,9 +48,7 @@ TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothing
         });
         ASSERT_TRUE(trigger->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents();
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);

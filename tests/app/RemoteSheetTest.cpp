@@ -67,9 +67,7 @@ TEST_F(RemoteSheetTest, AHostAddedThroughTheSheetIsStoredAndShownAtTheNextLogon)
     runAsAdmin([&](CTrellisDlg& sheet) {
         ASSERT_NE(showPage<CRemotePage>(sheet), nullptr);
         addHost(sheet, "studio-b", "2");
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(storedHosts(), "<?xml version=\"1.0\"?>\n"
@@ -93,9 +91,7 @@ TEST_F(RemoteSheetTest, AHostAndChannelTwosProtocolUserSetInOneOkAreBothHeldAtTh
         security->SelectTab(1);
         enterText(script, security->Dialog(1)->UserEdit(), "playout");
         enterText(script, security->Dialog(1)->PasswordEdit(), secret);
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     // Both were reviewed before they were stored; the password only as changed.
@@ -163,9 +159,7 @@ TEST_F(RemoteSheetTest, AFailedWriteKeepsTheSheetOpenAndTheStoredFile) {
                                       "server is unchanged.");
         EXPECT_EQ(script.last().caption, "Remote Hosts");
         // Once the file can be replaced, OK saves the list kept in the page.
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     if (!unreplaceable)
         GTEST_SKIP() << "the file system cannot make a file unreplaceable here";

@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -84,6 +85,12 @@ protected:
     }
     // Reads the notice after a commit.
     void answerOutcome() { script.answer(IDOK); }
+    // Presses OK, commits from the review and reads the notice.
+    void commitWithOk(CTrellisDlg& sheet) {
+        answerReview();
+        answerOutcome();
+        sheet.OkButton()->click();
+    }
 
     std::string committed() const {
         std::string text;

@@ -60,9 +60,7 @@ TEST_F(SheetTest, WithoutTheProPanelThereIsNoGangingPage) {
 TEST_F(SheetTest, ACommitThatTakesNoChannelOfflineShowsNoProgress) {
     runAsAdmin([&](CTrellisDlg& sheet) {
         write(kTimeOfDay, "timeOfDaySource", "Ltc");
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
         EXPECT_FALSE(sheet.ShowedProgress());
     });
     EXPECT_EQ(result, IDOK);
