@@ -27,8 +27,6 @@ public:
     std::optional<std::string> bytes;
     HRESULT readStatus = S_OK;
     HRESULT writeStatus = S_OK;
-    // Writes refused as written by another session since the last read.
-    int changedWrites = 0;
     int writes = 0;
 
     HRESULT ReadHostsFile(std::string& out) override {
@@ -44,10 +42,6 @@ public:
         ++writes;
         if (FAILED(writeStatus))
             return writeStatus;
-        if (changedWrites > 0) {
-            --changedWrites;
-            return E_CHANGED_STATE;
-        }
         bytes = in;
         return S_OK;
     }
@@ -224,31 +218,6 @@ TEST_F(RemotePageTest, AFailedWriteLeavesTheFileAndTellsTheUser) {
     // The edits stay in the page, to be saved once the write succeeds.
     server->file->writeStatus = S_OK;
     EXPECT_TRUE(page->SaveRemoteHosts());
-    EXPECT_NE(server->file->bytes->find("studio-c"), std::string::npos);
-}
-
-TEST_F(RemotePageTest, AWriteRefusedAsChangedMeanwhileAsksAndWritesAgainOnlyOnYes) {
-    build(kTwoHosts);
-    answerHostDialog("studio-c", "3");
-    page->OnWizardButton(0);
-    const std::string question = "The remote hosts were changed on the server after you logged "
-                                 "on. Writing your list would undo those changes.\n\nWrite your "
-                                 "list anyway?";
-
-    script.clear();
-    server->file->changedWrites = 1;
-    script.answer(IDNO);
-    EXPECT_FALSE(page->SaveRemoteHosts());
-    EXPECT_EQ(*server->file->bytes, kTwoHosts);
-    ASSERT_EQ(script.questions().size(), 1u);
-    EXPECT_EQ(script.last().text, question);
-    EXPECT_EQ(script.last().caption, "Remote Hosts Changed");
-
-    server->file->changedWrites = 1;
-    script.answer(IDYES);
-    EXPECT_TRUE(page->SaveRemoteHosts());
-    EXPECT_EQ(script.questions().size(), 2u);
-    EXPECT_EQ(server->file->writes, 3);
     EXPECT_NE(server->file->bytes->find("studio-c"), std::string::npos);
 }
 
