@@ -4,11 +4,7 @@
 #include "items/ConfigListCtrl.h"
 #include "items/ConfigMaskItem.h"
 #include "platform/TouchTab.h"
-#include "platform/XmlDocument.h"
-#include "state/ConfigState.h"
-#include "state/XPathAccess.h"
-#include "support/FakeServices.h"
-#include "support/ScriptedPrompter.h"
+#include "support/DocumentTest.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -32,20 +28,15 @@ constexpr const char* kGpiDocument = R"(<Config>
 
 } // namespace
 
-class GpiPageTest : public ::testing::Test {
+class GpiPageTest : public DocumentTest {
 protected:
-    void SetUp() override { script.install(); }
     void TearDown() override {
         page.reset();
-        state.SetDocument(nullptr);
+        DocumentTest::TearDown();
     }
 
     void load(const std::string& text, bool proPanel = true) {
-        document = std::make_shared<XmlDocument>();
-        ASSERT_EQ(document->loadXml(text), S_OK);
-        state.SetDocument(document);
-        state.SetServices(nullptr, log);
-        state.SetLogonFlags(true, true);
+        useDocument(text);
         state.SetProPanel(proPanel);
     }
     void build() {
@@ -106,10 +97,6 @@ protected:
         QCoreApplication::sendPostedEvents();
     }
 
-    std::shared_ptr<XmlDocument> document;
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
-    CConfigState state;
-    ScriptedPrompter script;
     std::unique_ptr<CGpiPage> page;
 };
 

@@ -3,11 +3,8 @@
 #include "items/ConfigListCtrl.h"
 #include "platform/StringIds.h"
 #include "platform/WindowMessages.h"
-#include "platform/XmlDocument.h"
-#include "state/ConfigState.h"
-#include "state/XPathAccess.h"
-#include "support/FakeServices.h"
-#include "support/ScriptedPrompter.h"
+#include "support/DocumentTest.h"
+#include "support/ScopedEnv.h"
 
 #include <QCoreApplication>
 
@@ -27,37 +24,19 @@ constexpr const char* kFullPanel =
     R"(jogSpeedMax="3" shuttleSpeedMin="-32" shuttleSpeedMax="32" varSetting="0.25" )"
     R"(varPreset="false" knobCtrlXlr="true" recordButton="PlayAndRecord" fullScreenMode="Multiple")";
 
-// Sets or clears workstation mode for the test's lifetime.
-class WorkstationMode {
-public:
-    explicit WorkstationMode(bool on) {
-        if (on)
-            qputenv("TRELLIS_WORKSTATION", "1");
-        else
-            qunsetenv("TRELLIS_WORKSTATION");
-    }
-    ~WorkstationMode() { qunsetenv("TRELLIS_WORKSTATION"); }
-};
-
 } // namespace
 
-class PanelPageTest : public ::testing::Test {
+class PanelPageTest : public DocumentTest {
 protected:
-    void SetUp() override { script.install(); }
     void TearDown() override {
         page.reset();
-        state.SetDocument(nullptr);
+        DocumentTest::TearDown();
     }
 
-    void load(const std::string& text) {
-        document = std::make_shared<XmlDocument>();
-        ASSERT_EQ(document->loadXml(text), S_OK);
-        state.SetDocument(document);
-        state.SetServices(nullptr, log);
-        state.SetLogonFlags(true, true);
-    }
+    void load(const std::string& text) { useDocument(text); }
     void build(bool workstation = false) {
-        const WorkstationMode mode(workstation);
+        const ScopedEnv mode("TRELLIS_WORKSTATION",
+                             workstation ? std::optional<QByteArray>("1") : std::nullopt);
         page = std::make_unique<CPanelPage>();
         page->resize(600, 600);
         page->Create(nullptr);
@@ -80,9 +59,7 @@ protected:
         return text;
     }
     std::string read(const char* attribute) const {
-        std::string text;
-        ReadXPathValue(document->documentNode(), std::string("//Panel/@") + attribute, text);
-        return text;
+        return DocumentTest::read(std::string("//Panel/@") + attribute);
     }
     // Picks the menu entry (1-based) of the item's popup; true when the value changed.
     bool choose(int labelId, int entry) {
@@ -100,10 +77,6 @@ protected:
         return checked;
     }
 
-    std::shared_ptr<XmlDocument> document;
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
-    CConfigState state;
-    ScriptedPrompter script;
     std::unique_ptr<CPanelPage> page;
 };
 
@@ -130,7 +103,7 @@ TEST_F(PanelPageTest, AWorkstationHasOnlyTheJogAndShuttleRows) {
     EXPECT_EQ(labels(), (std::vector<std::string>{"Jog/Shuttle:", "Jog speed:", "Shuttle speed:",
                                                   "VAR setting:", "Always start at VAR preset:"}));
     // A rebuild after the document was replaced follows the mode too.
-    const WorkstationMode mode(true);
+    const ScopedEnv mode("TRELLIS_WORKSTATION", "1");
     state.SetDocument(document);
     SendMessage(page.get(), WM_CONFIG_RELAYOUT);
     EXPECT_EQ(labels().size(), 5u);
