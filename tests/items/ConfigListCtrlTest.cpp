@@ -319,7 +319,9 @@ TEST_F(ListTest, AReadOnlyViewDrawsValuesDimAndRefusesTouches) {
     ASSERT_EQ(script.questions().size(), 1u);
     EXPECT_EQ(script.last().text, "You are not authorized to change configuration settings.");
     EXPECT_EQ(script.last().caption, "Security");
+    EXPECT_EQ(script.last().style, MB_TOUCH_WARNING);
     EXPECT_EQ(read("//SystemVideoReference/@referenceStandard"), "Format525_29_97Hz_2To1");
+    EXPECT_TRUE(page.delivered().empty());
 }
 
 TEST_F(ListTest, APopupOpensOverTheTouchedRowWhereverTheListSitsInItsOwner) {
