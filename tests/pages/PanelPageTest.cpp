@@ -4,6 +4,7 @@
 #include "platform/StringIds.h"
 #include "platform/WindowMessages.h"
 #include "support/DocumentTest.h"
+#include "support/ListRows.h"
 #include "support/ScopedEnv.h"
 
 #include <QCoreApplication>
@@ -42,12 +43,7 @@ protected:
         page->Create(nullptr);
         page->show();
     }
-    std::vector<std::string> labels() const {
-        std::vector<std::string> result;
-        for (std::size_t i = 0; i < page->List()->ItemCount(); ++i)
-            result.push_back(page->List()->ItemAt(i)->Label());
-        return result;
-    }
+    std::vector<std::string> labels() const { return RowLabels(*page->List()); }
     CConfigItem& item(int labelId) const {
         CConfigItem* found = page->List()->FindItem(labelId);
         EXPECT_NE(found, nullptr);
