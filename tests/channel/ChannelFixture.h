@@ -64,6 +64,10 @@ protected:
     CConfigItem* item(const std::string& label, int nth = 0) const {
         return RowWithLabel(*dialog->List(), label, nth);
     }
+    // The visible item with the label text, or null.
+    CConfigItem* shownItem(const std::string& label) const {
+        return RowWithLabel(*dialog->List(), label, 0, true);
+    }
     static std::string valueText(CConfigItem* item) { return ShownValue(item); }
     // The labels a choice item offers, read from the menu it opens (closed unanswered).
     std::vector<std::string> offers(CConfigItem* item);

@@ -206,12 +206,7 @@ TEST_F(VideoItemsTest, OneTimingSliderPerAttributeShowsForEachFormat) {
         EXPECT_EQ(count(shown, "Sample offset (fine):"), 1);
         EXPECT_LE(count(shown, "Frame offset:"), 1);
         // The offset shows with its units.
-        for (std::size_t i = 0; i < dialog->List()->ItemCount(); ++i) {
-            CConfigItem* each = dialog->List()->ItemAt(i);
-            if (each->IsVisible() && each->Label() == "Line offset (coarse):") {
-                EXPECT_EQ(valueText(each), "2 lines");
-            }
-        }
+        EXPECT_EQ(valueText(shownItem("Line offset (coarse):")), "2 lines");
     }
 }
 

@@ -16,12 +16,14 @@ inline std::vector<std::string> RowLabels(const CConfigListCtrl& list, bool visi
     return result;
 }
 
-// The n-th row (from 0) with the label text, or null.
-inline CConfigItem* RowWithLabel(const CConfigListCtrl& list, const std::string& label,
-                                 int nth = 0) {
-    for (std::size_t i = 0; i < list.ItemCount(); ++i)
-        if (list.ItemAt(i)->Label() == label && nth-- == 0)
-            return list.ItemAt(i);
+// The n-th row (from 0) with the label text, of the shown ones when asked, or null.
+inline CConfigItem* RowWithLabel(const CConfigListCtrl& list, const std::string& label, int nth = 0,
+                                 bool visibleOnly = false) {
+    for (std::size_t i = 0; i < list.ItemCount(); ++i) {
+        CConfigItem* row = list.ItemAt(i);
+        if (row->Label() == label && (!visibleOnly || row->IsVisible()) && nth-- == 0)
+            return row;
+    }
     return nullptr;
 }
 
