@@ -5,9 +5,7 @@
 #include "items/ConfigListCtrl.h"
 #include "items/ConfigPairItem.h"
 #include "server/IRemoteHosts.h"
-#include "state/ConfigState.h"
-#include "support/FakeServices.h"
-#include "support/ScriptedPrompter.h"
+#include "support/DocumentTest.h"
 #include "support/Touch.h"
 
 #include <QCoreApplication>
@@ -57,12 +55,12 @@ constexpr const char* kTwoHosts =
     R"(<?xml version="1.0"?><RemoteHosts><Host hostName="studio-a" id="1" extra="x"/><Note/>)"
     R"(<Host hostName="studio-b"/></RemoteHosts>)";
 
-class RemotePageTest : public ::testing::Test {
+class RemotePageTest : public DocumentTest {
 protected:
-    void SetUp() override { script.install(); }
     void TearDown() override {
         page.reset();
         state.SetServices(nullptr, nullptr);
+        DocumentTest::TearDown();
     }
     // Builds the page over the file; without a server it has no hosts service.
     void build(std::optional<std::string> bytes, bool withService = true, bool authorized = true) {
@@ -99,10 +97,7 @@ protected:
             script.answerText(IDOK, *id);
     }
 
-    ScriptedPrompter script;
-    CConfigState state;
     std::shared_ptr<HostsConfigServer> server = std::make_shared<HostsConfigServer>();
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
     std::unique_ptr<CRemotePage> page;
 };
 

@@ -3,11 +3,8 @@
 #include "pages/ChannelSecurityDlg.h"
 
 #include "platform/TouchTab.h"
-#include "platform/XmlDocument.h"
 #include "server/ISecurity.h"
-#include "state/ConfigState.h"
-#include "support/FakeServices.h"
-#include "support/ScriptedPrompter.h"
+#include "support/DocumentTest.h"
 #include "support/Touch.h"
 
 #include <QCheckBox>
@@ -89,22 +86,18 @@ private:
 
 } // namespace
 
-class SecurityPageTest : public ::testing::Test {
+class SecurityPageTest : public DocumentTest {
 protected:
-    void SetUp() override { script.install(); }
     void TearDown() override {
         page.reset();
-        state.SetDocument(nullptr);
         state.SetServices(nullptr, nullptr, nullptr);
+        DocumentTest::TearDown();
     }
 
     void build(const std::string& text = kThreeChannels, bool authorized = true,
                bool withSecurity = true) {
-        auto document = std::make_shared<XmlDocument>();
-        ASSERT_EQ(document->loadXml(text), S_OK);
-        state.SetDocument(document);
+        useDocument(text, authorized);
         state.SetServices(nullptr, log, withSecurity ? security : nullptr);
-        state.SetLogonFlags(true, authorized);
         page = std::make_unique<CSecurityPage>();
         page->resize(620, 360);
         page->Create(nullptr);
@@ -127,9 +120,6 @@ protected:
             EXPECT_FALSE(dialog(index).PasswordEdit()->displayText().contains(kSecret));
     }
 
-    ScriptedPrompter script;
-    CConfigState state;
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
     std::shared_ptr<FakeSecurity> security = std::make_shared<FakeSecurity>();
     std::unique_ptr<CSecurityPage> page;
 };
