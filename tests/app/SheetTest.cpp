@@ -174,12 +174,6 @@ TEST_F(SheetTest, ARestoreTheServerCannotServeSaysWhyAndLeavesTheDocument) {
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
-TEST_F(SheetTest, CancelWithoutChangesAsksNothing) {
-    runAsAdmin([](CTrellisDlg& sheet) { sheet.CancelButton()->click(); });
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(script.questions().size(), 1u); // the sheet itself
-}
-
 TEST_F(SheetTest, CancelWithChangesNoKeepsTheSheetYesDiscards) {
     const std::string before = committed();
     server->setChannelStatus(0, "portstate", "1"); // a playing channel: No is the default
