@@ -137,6 +137,11 @@ TEST(SharedSegment, SecondOpenerSharesTheCreatorsMemory) {
     EXPECT_EQ(first.SegmentView(), nullptr);
 }
 
+TEST(SharedSegment, CloseWithoutOpenSucceeds) {
+    CTrellisFramework framework;
+    EXPECT_EQ(framework.CloseSharedSegment(), 1);
+}
+
 TEST_F(HostFramework, PanesAreRegisteredAndRevoked) {
     CTrellisFramework framework;
     int reserved = -1;
