@@ -74,6 +74,17 @@ protected:
 
 } // namespace
 
+TEST_F(ListTest, OnlyWholeRowsCountAndAListLowerThanARowOpensNothing) {
+    const int h = CConfigListCtrl::RowHeight();
+    list.resize(300, 3 * h + h / 2);
+    EXPECT_EQ(list.RowCount(), 3);
+    list.resize(300, h - 1);
+    EXPECT_EQ(list.RowCount(), 0);
+    fill();
+    click(QPoint(10, 5));
+    EXPECT_TRUE(script.questions().empty());
+}
+
 TEST_F(ListTest, MoreRowsThanItemsLeavesRowsEmptyAndDownDisabled) {
     list.resize(300, 12 * CConfigListCtrl::RowHeight());
     fill(); // five visible
