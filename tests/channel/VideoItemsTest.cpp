@@ -210,6 +210,21 @@ TEST_F(VideoItemsTest, OneTimingSliderPerAttributeShowsForEachFormat) {
     }
 }
 
+TEST_F(VideoItemsTest, StillPlayOffersFollowTheOutputHardware) {
+    load(channelDocument());
+    build();
+    EXPECT_EQ(offers(item("Still-play mode:")),
+              (std::vector<std::string>{"Field (interpolated)", "Frame (interlaced)"}));
+    ChannelShape shape;
+    shape.outputChildren = "<VideoOutputSdi/>";
+    load(channelDocument(shape));
+    build();
+    EXPECT_EQ(offers(item("Still-play mode:")),
+              (std::vector<std::string>{"Field (line-doubled)", "Frame (interlaced)"}));
+    // Shown as stored, so it can be mended.
+    EXPECT_EQ(valueText(item("Still-play mode:")), "Interpolated");
+}
+
 TEST_F(VideoItemsTest, ABusyChannelRefusesTheChangeWithTheInterlockText) {
     load(channelDocument());
     build();
