@@ -211,26 +211,6 @@ TEST_F(RemoteSheetTest, AHostListAnotherSessionWroteIsNotOverwrittenWithoutAskin
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
-TEST_F(RemoteSheetTest, AnUnparsableFileIsReportedAtLogonAndKeptWhenTheUserDeclines) {
-    const std::string broken = "<RemoteHosts><Host hostName=\"studio-a\"";
-    storeHosts(broken);
-    run({hostName(), "admin", "trellis"},
-        [&](CTrellisDlg& sheet) {
-            EXPECT_EQ(showPage<CRemotePage>(sheet)->Hosts().size(), 0u);
-            script.answer(IDNO);
-            sheet.OkButton()->click();
-        },
-        {IDOK});
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(storedHosts(), broken);
-    // The sheet, the report at logon, then the question on OK.
-    ASSERT_EQ(script.questions().size(), 3u);
-    EXPECT_EQ(script.questions()[1].kind, ScriptedPrompter::Kind::MessageBox);
-    EXPECT_EQ(script.questions()[1].text.rfind("The remote hosts file could not be read: ", 0), 0u);
-    EXPECT_EQ(script.last().style, MB_TOUCH_QUESTION | MB_DEFBUTTON2);
-    EXPECT_EQ(script.unexpectedCount(), 0);
-}
-
 TEST_F(RemoteSheetTest, TheServerKeepsTheFileForUsersWithTheRightToChangeIt) {
     // The stand-in server's own rule, whatever the utility does.
     const std::string text = kOneHost;
