@@ -306,21 +306,6 @@ TEST_F(SheetTest, AConfirmedReferenceStandardChangeCommitsAndEnds) {
     EXPECT_EQ(stored.find("Format525_29_97Hz_2To1"), std::string::npos);
 }
 
-TEST_F(SheetTest, NoToTheRestartQuestionLeavesTheDocument) {
-    runAsAdmin([&](CTrellisDlg& sheet) {
-        std::shared_ptr<XmlDocument> document;
-        CConfigState().GetConfigDocument(document);
-        const std::string before = document->xml();
-        script.answer(2);
-        script.answer(IDNO);
-        EXPECT_FALSE(systemItem(sheet, IDS_REFERENCE_STANDARD)->TrackPopup(QPoint()));
-        QCoreApplication::sendPostedEvents();
-        EXPECT_TRUE(document->xml() == before);
-        EXPECT_EQ(sheet.result(), 0);
-        sheet.CancelButton()->click();
-    });
-}
-
 namespace {
 
 const std::string kReferenceQuestion =
