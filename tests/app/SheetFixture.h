@@ -62,12 +62,6 @@ protected:
     void runAsAdmin(std::function<void(CTrellisDlg&)> body) {
         run({hostName(), "admin", "trellis"}, body);
     }
-    // How long a channel a commit changes stays offline, on either server; set before the
-    // utility starts.
-    void setRestartDelay(int milliseconds) {
-        server->setRestartDelay(milliseconds);
-        ASSERT_TRUE(host.setRestartDelay(milliseconds)) << host.failure();
-    }
     // The server's host as the utility is given it.
     QString hostName() const { return QString::fromStdString(host.host()); }
 

@@ -69,7 +69,9 @@ TEST_F(SheetTest, ACommitThatTakesNoChannelOfflineShowsNoProgress) {
 }
 
 TEST_F(SheetTest, AChannelGoingOfflineShowsProgressUntilItReturns) {
-    setRestartDelay(300);
+    // A changed channel stays offline this long, on either server.
+    server->setRestartDelay(300);
+    ASSERT_TRUE(host.setRestartDelay(300)) << host.failure();
     std::string seen;
     runAsAdmin([&](CTrellisDlg& sheet) {
         write(kChannel2Input, "selectedInput", "VideoInputAnalogComposite");
