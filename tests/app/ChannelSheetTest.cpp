@@ -67,9 +67,7 @@ TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {
         });
         ASSERT_TRUE(offset->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents(dialog);
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);
@@ -115,9 +113,7 @@ TEST_F(SheetTest, ARecordersFamilyRateAndVbiLinesAreCommittedAndNothingElse) {
         script.answer(2); // DV25, DV50, MPEG, MPEG:D10, DVCAM
         ASSERT_TRUE(family->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents(dialog);
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);
@@ -165,9 +161,7 @@ TEST_F(SheetTest, AnEmbeddedCountGroupAndTwoTagsAreCommittedAndNothingElse) {
         });
         ASSERT_TRUE(tags->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents(dialog);
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);
@@ -226,9 +220,7 @@ TEST_F(SheetTest, ARecordersInputFormatGoingTo525IsCommittedWithWhatDependsOnIt)
         std::string family;
         nthItem(*dialog, IDS_COMPRESSION_FORMAT, 0)->GetValueText(family);
         EXPECT_EQ(family, "MPEG");
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);

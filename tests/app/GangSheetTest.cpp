@@ -7,7 +7,7 @@
 #include "pages/GangPage.h"
 #include "pages/GpiDialogs.h"
 #include "pages/GpiPage.h"
-#include "platform/StringIds.h"
+#include "support/ListRows.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -33,24 +33,16 @@ TEST_F(SheetTest, TwoChannelsGangedAndAGpiInputForTheThirdAreCommittedAndNothing
         CGpiPage* gpi = showPage<CGpiPage>(sheet);
         ASSERT_NE(gpi, nullptr);
         CConfigListCtrl* inputs = gpi->InputDialog()->List();
-        std::vector<CConfigItem*> triggers;
-        for (std::size_t i = 0; i < inputs->ItemCount(); ++i)
-            if (inputs->ItemAt(i)->GetLabelId() == IDS_TRIGGER_CHANNELS)
-                triggers.push_back(inputs->ItemAt(i));
-        ASSERT_EQ(triggers.size(), 4u);
-        CConfigItem* trigger = triggers[2];
-        std::string assigned;
-        trigger->GetValueText(assigned);
-        EXPECT_EQ(assigned, "C2 ");
+        CConfigItem* trigger = RowWithLabel(*inputs, "Trigger channel(s):", 2);
+        ASSERT_NE(trigger, nullptr);
+        EXPECT_EQ(ShownValue(trigger), "C2 ");
         script.answerDialog([](QDialog& shown) {
             static_cast<CConfigMaskDlg&>(shown).CheckBoxes().at(2)->click();
             return IDOK;
         });
         ASSERT_TRUE(trigger->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents();
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);

@@ -28,9 +28,7 @@ TEST_F(SheetTest, PanelChangesAreCommittedAndNothingElse) {
         script.answer(3); // 0.75X
         ASSERT_TRUE(page->List()->FindItem(IDS_VAR_SETTING)->TrackPopup(QPoint()));
         QCoreApplication::sendPostedEvents();
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(script.unexpectedCount(), 0);

@@ -175,9 +175,7 @@ TEST_F(SheetTest, TheReviewListsExactlyTheChangesThatMakeTheStartIntoWhatIsCommi
             CConfigState().GetConfigDocument(now);
             shown = applied.xml();
             EXPECT_EQ(shown, now->xml()) << "round " << round;
-            answerReview();
-            answerOutcome();
-            sheet.OkButton()->click();
+            commitWithOk(sheet);
         });
         EXPECT_EQ(result, IDOK);
         // What the server holds is the start with the listed changes.

@@ -46,9 +46,7 @@ TEST_F(SecuritySheetTest, ProtocolUserSetOnOkIsHeldByTheServerAndShownAtTheNextL
         page->SelectTab(1);
         enterText(script, page->Dialog(1)->UserEdit(), "ingest");
         enterText(script, page->Dialog(1)->PasswordEdit(), kSecret);
-        answerReview();
-        answerOutcome();
-        sheet.OkButton()->click();
+        commitWithOk(sheet);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(stored(1, "user"), "ingest");

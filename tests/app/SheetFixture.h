@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -61,12 +62,6 @@ protected:
     void runAsAdmin(std::function<void(CTrellisDlg&)> body) {
         run({hostName(), "admin", "trellis"}, body);
     }
-    // How long a channel a commit changes stays offline, on either server; set before the
-    // utility starts.
-    void setRestartDelay(int milliseconds) {
-        server->setRestartDelay(milliseconds);
-        ASSERT_TRUE(host.setRestartDelay(milliseconds)) << host.failure();
-    }
     // The server's host as the utility is given it.
     QString hostName() const { return QString::fromStdString(host.host()); }
 
@@ -84,6 +79,12 @@ protected:
     }
     // Reads the notice after a commit.
     void answerOutcome() { script.answer(IDOK); }
+    // Presses OK, commits from the review and reads the notice.
+    void commitWithOk(CTrellisDlg& sheet) {
+        answerReview();
+        answerOutcome();
+        sheet.OkButton()->click();
+    }
 
     std::string committed() const {
         std::string text;

@@ -100,13 +100,6 @@ protected:
 
 } // namespace
 
-TEST(SharedSegment, SizesGrowToTheNextGranule) {
-    EXPECT_EQ(CCorvane::RoundToGranularity(4097, 65536), 65536u);
-    EXPECT_EQ(CCorvane::RoundToGranularity(65536, 65536), 131072u);
-    EXPECT_EQ(CCorvane::RoundToGranularity(1, 4096), 4096u);
-    EXPECT_EQ(CCorvane::RoundToGranularity(4096, 4096), 8192u);
-}
-
 TEST(SharedSegment, NeedsANameAndASize) {
     CTrellisFramework framework;
     bool created = true;

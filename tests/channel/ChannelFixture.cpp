@@ -42,24 +42,21 @@ std::string channelDocument(const ChannelShape& shape) {
 }
 
 void ChannelTest::SetUp() {
+    DocumentTest::SetUp();
     installFakeChannels(state, channels,
                         {{"portstate", Variant(std::int32_t{0})},
                          {"assetname", Variant("")},
                          {"videoPresent", Variant(true)}});
-    script.install();
 }
 
 void ChannelTest::TearDown() {
     dialog.reset();
-    state.SetDocument(nullptr);
+    DocumentTest::TearDown();
 }
 
 void ChannelTest::load(const std::string& text) {
-    document = std::make_shared<XmlDocument>();
-    ASSERT_EQ(document->loadXml(text), S_OK);
-    state.SetDocument(document);
+    useDocument(text);
     state.SetServices(server, log);
-    state.SetLogonFlags(true, true);
 }
 
 CChannelDlg& ChannelTest::build(int channelIndex) {
@@ -68,39 +65,6 @@ CChannelDlg& ChannelTest::build(int channelIndex) {
     dialog->Create(channelIndex, "C" + std::to_string(channelIndex + 1), nullptr);
     dialog->show(); // a shown list builds its rows
     return *dialog;
-}
-
-std::string ChannelTest::read(const std::string& xpath) const {
-    std::string text;
-    ReadXPathValue(document->documentNode(), xpath, text);
-    return text;
-}
-
-std::vector<std::string> ChannelTest::labels(bool visibleOnly) const {
-    std::vector<std::string> result;
-    CConfigListCtrl* list = dialog->List();
-    for (std::size_t i = 0; i < list->ItemCount(); ++i) {
-        CConfigItem* each = list->ItemAt(i);
-        if (!visibleOnly || each->IsVisible())
-            result.push_back(each->Label());
-    }
-    return result;
-}
-
-CConfigItem* ChannelTest::item(const std::string& label, int nth) const {
-    CConfigListCtrl* list = dialog->List();
-    for (std::size_t i = 0; i < list->ItemCount(); ++i) {
-        if (list->ItemAt(i)->Label() == label && nth-- == 0)
-            return list->ItemAt(i);
-    }
-    return nullptr;
-}
-
-std::string ChannelTest::valueText(CConfigItem* each) const {
-    std::string text;
-    if (each)
-        each->GetValueText(text);
-    return text;
 }
 
 std::vector<std::string> ChannelTest::offers(CConfigItem* each) {

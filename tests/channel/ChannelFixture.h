@@ -5,12 +5,9 @@
 #include "channel/ChannelDlg.h"
 #include "items/ConfigItem.h"
 #include "items/ConfigListCtrl.h"
-#include "platform/XmlDocument.h"
-#include "state/ConfigState.h"
-#include "state/XPathAccess.h"
+#include "support/DocumentTest.h"
 #include "support/FakeChannels.h"
-#include "support/FakeServices.h"
-#include "support/ScriptedPrompter.h"
+#include "support/ListRows.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +47,7 @@ struct ChannelShape {
 // whose audio outputs tell whether a rule reached beyond its own channel.
 std::string channelDocument(const ChannelShape& shape = {});
 
-class ChannelTest : public ::testing::Test {
+class ChannelTest : public DocumentTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -59,12 +56,19 @@ protected:
     // Builds the dialog of a channel index over the loaded document.
     CChannelDlg& build(int channelIndex = 0);
 
-    std::string read(const std::string& xpath) const;
     // Every item's label, in list order; only the visible ones when asked.
-    std::vector<std::string> labels(bool visibleOnly = false) const;
+    std::vector<std::string> labels(bool visibleOnly = false) const {
+        return RowLabels(*dialog->List(), visibleOnly);
+    }
     // The n-th item (from 0) with the label text, or null.
-    CConfigItem* item(const std::string& label, int nth = 0) const;
-    std::string valueText(CConfigItem* item) const;
+    CConfigItem* item(const std::string& label, int nth = 0) const {
+        return RowWithLabel(*dialog->List(), label, nth);
+    }
+    // The visible item with the label text, or null.
+    CConfigItem* shownItem(const std::string& label) const {
+        return RowWithLabel(*dialog->List(), label, 0, true);
+    }
+    static std::string valueText(CConfigItem* item) { return ShownValue(item); }
     // The labels a choice item offers, read from the menu it opens (closed unanswered).
     std::vector<std::string> offers(CConfigItem* item);
     // Picks the choice with the label from the item's menu; true when the item changed.
@@ -74,11 +78,7 @@ protected:
     void setPortState(int channel, int portState);
     void setLoadedClip(int channel, const char* clip);
 
-    std::shared_ptr<XmlDocument> document;
     std::shared_ptr<FakeConfigServer> server = std::make_shared<FakeConfigServer>();
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
     std::shared_ptr<FakeChannel> channels[kMaxChannels];
-    CConfigState state;
-    ScriptedPrompter script;
     std::unique_ptr<CChannelDlg> dialog;
 };

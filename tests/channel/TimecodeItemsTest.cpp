@@ -36,12 +36,7 @@ protected:
     }
     // The visible slider with the label.
     CConfigSliderItem* slider(const std::string& label) const {
-        for (std::size_t i = 0; i < dialog->List()->ItemCount(); ++i) {
-            auto* each = dynamic_cast<CConfigSliderItem*>(dialog->List()->ItemAt(i));
-            if (each && each->IsVisible() && each->Label() == label)
-                return each;
-        }
-        return nullptr;
+        return dynamic_cast<CConfigSliderItem*>(shownItem(label));
     }
 };
 

@@ -49,16 +49,6 @@ TEST_F(VideoItemsTest, TheChannelTypeDecidesWhichGroupsAreBuilt) {
     }
 }
 
-TEST_F(VideoItemsTest, ARecordingPlayerShowsItsInputRowsBeforeItsOutputRows) {
-    load(channelDocument());
-    build();
-    const std::vector<std::string> all = labels();
-    const auto input = std::find(all.begin(), all.end(), "Video input present");
-    const auto output = std::find(all.begin(), all.end(), "Video Output:");
-    ASSERT_NE(output, all.end());
-    EXPECT_LT(input, output);
-}
-
 TEST_F(VideoItemsTest, InputTypesFollowTheInputComponentsElements) {
     ChannelShape shape;
     shape.inputChildren = "<VideoInputSdi/>";
@@ -180,33 +170,6 @@ TEST_F(VideoItemsTest, OutputFormatChoicesFollowTheOffersAndTheReferenceStandard
     EXPECT_EQ(read("//VideoOutput[@id='VO1']/@videoOutputFormat"), "Format720_50Hz_1To1");
 }
 
-TEST_F(VideoItemsTest, ComponentTypeRowsFollowTheOutputFormat) {
-    struct Case {
-        const char* format;
-        std::vector<std::string> offered;
-    };
-    for (const Case& c :
-         {Case{"Format525_29_97Hz_2To1", {"RGB", "Y, Pb, Pr"}},
-          Case{"Format1080_25Hz_2To1", {"SMPTE 274M (RGB)", "SMPTE 274M (YUV)"}},
-          Case{"FormatWxga_59_94Hz_1To1", {"RGBHV"}}, Case{"Format720_50Hz_1To1", {}}}) {
-        SCOPED_TRACE(c.format);
-        ChannelShape shape;
-        shape.outputFormat = c.format;
-        load(channelDocument(shape));
-        build();
-        std::vector<std::string> shown;
-        for (int i = 0; i < 3; ++i) {
-            CConfigItem* row = item("Output component type:", i);
-            ASSERT_NE(row, nullptr);
-            if (row->IsVisible()) {
-                EXPECT_TRUE(shown.empty()) << "two component rows shown";
-                shown = offers(row);
-            }
-        }
-        EXPECT_EQ(shown, c.offered);
-    }
-}
-
 TEST_F(VideoItemsTest, FrameOffsetsExistOnlyWithAnAnalogCompositeOutput) {
     ChannelShape shape;
     shape.outputChildren =
@@ -243,12 +206,7 @@ TEST_F(VideoItemsTest, OneTimingSliderPerAttributeShowsForEachFormat) {
         EXPECT_EQ(count(shown, "Sample offset (fine):"), 1);
         EXPECT_LE(count(shown, "Frame offset:"), 1);
         // The offset shows with its units.
-        for (std::size_t i = 0; i < dialog->List()->ItemCount(); ++i) {
-            CConfigItem* each = dialog->List()->ItemAt(i);
-            if (each->IsVisible() && each->Label() == "Line offset (coarse):") {
-                EXPECT_EQ(valueText(each), "2 lines");
-            }
-        }
+        EXPECT_EQ(valueText(shownItem("Line offset (coarse):")), "2 lines");
     }
 }
 

@@ -216,18 +216,6 @@ TEST_F(ChoiceTest, AServerThatCannotAnswerNeverBlocksAChange) {
     EXPECT_EQ(read("//SystemAudioReference/@audioUnityLevel"), "0");
 }
 
-TEST_F(ChoiceTest, AReadOnlyViewRefusesAtOnce) {
-    state.SetLogonFlags(true, false);
-    auto item = referenceStandard();
-    EXPECT_FALSE(item->TrackPopup(QPoint()));
-    ASSERT_EQ(script.questions().size(), 1u); // no menu, no restart question
-    EXPECT_EQ(script.last().text, "You are not authorized to change configuration settings.");
-    EXPECT_EQ(script.last().caption, "Security");
-    EXPECT_EQ(script.last().style, MB_TOUCH_WARNING);
-    EXPECT_EQ(standard(), "Format525_29_97Hz_2To1");
-    EXPECT_TRUE(page.delivered().empty());
-}
-
 TEST_F(ChoiceTest, AFailedForwardIsShownOnceAndTheRulesStillRun) {
     server->changeResult = E_ACCESSDENIED;
     CConfigChoiceItem item("Time of day source:", "./Config/System/TimeOfDay", "timeOfDaySource",

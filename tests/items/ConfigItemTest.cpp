@@ -124,19 +124,6 @@ TEST_F(ConfigItemTest, CustomAccessorsGetTheDocumentAndTheirContext) {
     EXPECT_EQ(log->records.back().text, "CConfigItem::PutAttributeValue");
 }
 
-TEST_F(ConfigItemTest, LabelsComeFromTheTableOrTheText) {
-    EXPECT_EQ(makeItem().Label(), "Reference standard:");
-    CConfigItem texted("My label:", "", "", 0, nullptr);
-    EXPECT_EQ(texted.GetLabelId(), NO_LABEL_ID);
-    EXPECT_EQ(texted.Label(), "My label:");
-}
-
-TEST_F(ConfigItemTest, AnUndrawnValueIsNeverHit) {
-    CConfigItem item = makeItem();
-    EXPECT_FALSE(item.HitTest(QPoint(0, 0)));
-    EXPECT_FALSE(item.HitTest(QPoint(200, 10)));
-}
-
 TEST_F(ConfigItemTest, ANullOwnerNeverOpensAPopup) {
     CConfigChoiceItem item(IDS_REFERENCE_STANDARD, "./Config/System/SystemVideoReference",
                            "referenceStandard", 0, nullptr);

@@ -74,11 +74,10 @@ protected:
 
 } // namespace
 
-TEST_F(ListTest, RowsAreWholeRowsOfTheHeight) {
+TEST_F(ListTest, OnlyWholeRowsCountAndAListLowerThanARowOpensNothing) {
     const int h = CConfigListCtrl::RowHeight();
     list.resize(300, 3 * h + h / 2);
     EXPECT_EQ(list.RowCount(), 3);
-    EXPECT_EQ(list.RowRect(2), QRect(0, 2 * h, 300, h));
     list.resize(300, h - 1);
     EXPECT_EQ(list.RowCount(), 0);
     fill();
@@ -331,7 +330,9 @@ TEST_F(ListTest, AReadOnlyViewDrawsValuesDimAndRefusesTouches) {
     ASSERT_EQ(script.questions().size(), 1u);
     EXPECT_EQ(script.last().text, "You are not authorized to change configuration settings.");
     EXPECT_EQ(script.last().caption, "Security");
+    EXPECT_EQ(script.last().style, MB_TOUCH_WARNING);
     EXPECT_EQ(read("//SystemVideoReference/@referenceStandard"), "Format525_29_97Hz_2To1");
+    EXPECT_TRUE(page.delivered().empty());
 }
 
 TEST_F(ListTest, APopupOpensOverTheTouchedRowWhereverTheListSitsInItsOwner) {

@@ -2,12 +2,9 @@
 // Items over a small document, with four scripted channels, a recording owner page and a
 // recording main window.
 
-#include "platform/XmlDocument.h"
-#include "state/ConfigState.h"
-#include "state/XPathAccess.h"
+#include "support/DocumentTest.h"
 #include "support/FakeChannels.h"
 #include "support/MessageRecorder.h"
-#include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 
@@ -28,38 +25,29 @@ constexpr const char* kItemDocument = R"(<Config>
   <AudioInput id="AI1"><AudioInputAnalog trim="0"/></AudioInput>
 </Config>)";
 
-class ItemTest : public ::testing::Test {
+class ItemTest : public DocumentTest {
 protected:
     void SetUp() override {
-        document = std::make_shared<XmlDocument>();
-        ASSERT_EQ(document->loadXml(kItemDocument), S_OK);
-        state.SetDocument(document);
+        DocumentTest::SetUp();
+        useDocument(kItemDocument);
         state.SetServices(server, log);
-        state.SetLogonFlags(true, true);
         installFakeChannels(state, channels,
                             {{"portstate", Variant(std::int32_t{0})},
                              {"assetname", Variant("")},
                              {"referencePresent", Variant(true)}});
-        script.install();
         SetMainWindow(&mainWindow);
     }
-    void TearDown() override { SetMainWindow(nullptr); }
-
-    std::string read(const std::string& xpath) const {
-        std::string text;
-        ReadXPathValue(document->documentNode(), xpath, text);
-        return text;
+    void TearDown() override {
+        SetMainWindow(nullptr);
+        DocumentTest::TearDown();
     }
+
     void setPortState(int channel, int portState) {
         channels[channel]->values["portstate"] = Variant(static_cast<std::int32_t>(portState));
     }
 
-    std::shared_ptr<XmlDocument> document;
     std::shared_ptr<FakeConfigServer> server = std::make_shared<FakeConfigServer>();
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
     std::shared_ptr<FakeChannel> channels[kMaxChannels];
-    CConfigState state;
-    ScriptedPrompter script;
     MessageRecorder page;
     MessageRecorder mainWindow;
 };

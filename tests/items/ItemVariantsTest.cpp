@@ -185,12 +185,6 @@ protected:
 
 } // namespace
 
-TEST_F(SliderTest, ValueTextCarriesTheUnits) {
-    std::string text;
-    slider->GetValueText(text);
-    EXPECT_EQ(text, "0 dBu");
-}
-
 TEST_F(SliderTest, TheDialogNamesItsSettingShowsTheSignedValueWithItsUnitAndPagesOnTheTrack) {
     document->documentNode().selectSingleNode("//AudioInputAnalog/@trim").setValue("2");
     script.answerDialog([](QDialog& dialog) {

@@ -1,11 +1,7 @@
 #include "pages/GangPage.h"
 #include "pages/GangDlg.h"
 
-#include "platform/XmlDocument.h"
-#include "state/ConfigState.h"
-#include "state/XPathAccess.h"
-#include "support/FakeServices.h"
-#include "support/ScriptedPrompter.h"
+#include "support/DocumentTest.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -35,29 +31,20 @@ std::string config(const std::string& channels) {
     return "<Config>" + channels + kGangs + "</Config>";
 }
 
-class GangPageTest : public ::testing::Test {
+class GangPageTest : public DocumentTest {
 protected:
-    void SetUp() override { script.install(); }
     void TearDown() override {
         page.reset();
-        state.SetDocument(nullptr);
+        DocumentTest::TearDown();
     }
     void load(const std::string& text, bool authorized = true) {
-        document = std::make_shared<XmlDocument>();
-        ASSERT_EQ(document->loadXml(text), S_OK);
-        state.SetDocument(document);
-        state.SetServices(nullptr, log);
-        state.SetLogonFlags(true, authorized);
+        useDocument(text, authorized);
         page = std::make_unique<CGangPage>();
         page->resize(620, 354); // the page area of the sheet
         page->Create(nullptr);
         page->show();
     }
-    std::string read(const std::string& xpath) const {
-        std::string text = "(none)";
-        ReadXPathValue(document->documentNode(), xpath, text);
-        return text;
-    }
+    std::string read(const std::string& xpath) const { return DocumentTest::read(xpath, "(none)"); }
     std::string ganging(const char* id) const {
         const std::string channel = std::string("//Channel[@id='") + id + "']/Ganging/@";
         return read(channel + "gangIndex") + "/" + read(channel + "gangOrder");
@@ -79,10 +66,6 @@ protected:
         QCoreApplication::sendPostedEvents();
     }
 
-    std::shared_ptr<XmlDocument> document;
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
-    CConfigState state;
-    ScriptedPrompter script;
     std::unique_ptr<CGangPage> page;
 };
 

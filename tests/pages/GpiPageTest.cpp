@@ -4,11 +4,8 @@
 #include "items/ConfigListCtrl.h"
 #include "items/ConfigMaskItem.h"
 #include "platform/TouchTab.h"
-#include "platform/XmlDocument.h"
-#include "state/ConfigState.h"
-#include "state/XPathAccess.h"
-#include "support/FakeServices.h"
-#include "support/ScriptedPrompter.h"
+#include "support/DocumentTest.h"
+#include "support/ListRows.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -32,20 +29,15 @@ constexpr const char* kGpiDocument = R"(<Config>
 
 } // namespace
 
-class GpiPageTest : public ::testing::Test {
+class GpiPageTest : public DocumentTest {
 protected:
-    void SetUp() override { script.install(); }
     void TearDown() override {
         page.reset();
-        state.SetDocument(nullptr);
+        DocumentTest::TearDown();
     }
 
     void load(const std::string& text, bool proPanel = true) {
-        document = std::make_shared<XmlDocument>();
-        ASSERT_EQ(document->loadXml(text), S_OK);
-        state.SetDocument(document);
-        state.SetServices(nullptr, log);
-        state.SetLogonFlags(true, true);
+        useDocument(text);
         state.SetProPanel(proPanel);
     }
     void build() {
@@ -57,26 +49,6 @@ protected:
     CConfigListCtrl& inputs() const { return *page->InputDialog()->List(); }
     CConfigListCtrl& outputs() const { return *page->OutputDialog()->List(); }
 
-    static std::vector<std::string> labels(CConfigListCtrl& list, bool visibleOnly = false) {
-        std::vector<std::string> result;
-        for (std::size_t i = 0; i < list.ItemCount(); ++i)
-            if (!visibleOnly || list.ItemAt(i)->IsVisible())
-                result.push_back(list.ItemAt(i)->Label());
-        return result;
-    }
-    // The n-th item (from 0) with the label.
-    static CConfigItem* item(CConfigListCtrl& list, const std::string& label, int nth = 0) {
-        for (std::size_t i = 0; i < list.ItemCount(); ++i)
-            if (list.ItemAt(i)->Label() == label && nth-- == 0)
-                return list.ItemAt(i);
-        return nullptr;
-    }
-    static std::string valueText(CConfigItem* each) {
-        std::string text;
-        if (each)
-            each->GetValueText(text);
-        return text;
-    }
     std::string gpiOf(const char* channelId) const {
         return document->documentNode()
             .selectSingleNode(std::string("//Channel[@id='") + channelId + "']/Gpi")
@@ -85,7 +57,7 @@ protected:
     // Touches the channels' boxes in the input's trigger dialog, then OK; a refusal that
     // follows is answered when told.
     void touchChannels(int input, std::vector<int> boxes, bool refused = false) {
-        CConfigItem* trigger = item(inputs(), "Trigger channel(s):", input);
+        CConfigItem* trigger = RowWithLabel(inputs(), "Trigger channel(s):", input);
         ASSERT_NE(trigger, nullptr);
         script.answerDialog([boxes](QDialog& shown) {
             for (int box : boxes)
@@ -102,14 +74,10 @@ protected:
         script.answer(entry);
         if (refused)
             script.answer(IDOK);
-        item(outputs(), "Channel:", output)->TrackPopup(QPoint(1, 1));
+        RowWithLabel(outputs(), "Channel:", output)->TrackPopup(QPoint(1, 1));
         QCoreApplication::sendPostedEvents();
     }
 
-    std::shared_ptr<XmlDocument> document;
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
-    CConfigState state;
-    ScriptedPrompter script;
     std::unique_ptr<CGpiPage> page;
 };
 
@@ -118,20 +86,20 @@ TEST_F(GpiPageTest, EachInputGetsANumberedGroupAndTheTabsAreNamed) {
     build();
     EXPECT_EQ(page->Tabs()->tabText(0).toStdString(), "GPI-Input");
     EXPECT_EQ(page->Tabs()->tabText(1).toStdString(), "GPI-Output");
-    EXPECT_EQ(labels(inputs()),
+    EXPECT_EQ(RowLabels(inputs()),
               (std::vector<std::string>{
                   "GPI Input 1:", "Trigger channel(s):", "Trigger action:", "Active:",
                   "GPI Input 2:", "Trigger channel(s):", "Trigger action:", "Active:",
                   "GPI Input 3:", "Trigger channel(s):", "Trigger action:", "Active:"}));
-    EXPECT_FALSE(item(inputs(), "GPI Input 1:")->Flags() & ITEM_SEPARATOR);
-    EXPECT_TRUE(item(inputs(), "GPI Input 2:")->Flags() & ITEM_SEPARATOR);
-    EXPECT_TRUE(item(inputs(), "GPI Input 3:")->Flags() & ITEM_SEPARATOR);
-    EXPECT_EQ(valueText(item(inputs(), "Trigger channel(s):", 0)), "C2 ");
-    EXPECT_EQ(valueText(item(inputs(), "Trigger channel(s):", 1)), "None");
-    EXPECT_EQ(valueText(item(inputs(), "Trigger action:", 2)), "VAR Playback");
-    EXPECT_EQ(valueText(item(inputs(), "Active:", 1)), "Low");
-    EXPECT_EQ(valueText(item(outputs(), "Channel:", 0)), "C1");
-    EXPECT_EQ(valueText(item(outputs(), "Channel:", 1)), "None");
+    EXPECT_FALSE(RowWithLabel(inputs(), "GPI Input 1:")->Flags() & ITEM_SEPARATOR);
+    EXPECT_TRUE(RowWithLabel(inputs(), "GPI Input 2:")->Flags() & ITEM_SEPARATOR);
+    EXPECT_TRUE(RowWithLabel(inputs(), "GPI Input 3:")->Flags() & ITEM_SEPARATOR);
+    EXPECT_EQ(ShownValue(RowWithLabel(inputs(), "Trigger channel(s):", 0)), "C2 ");
+    EXPECT_EQ(ShownValue(RowWithLabel(inputs(), "Trigger channel(s):", 1)), "None");
+    EXPECT_EQ(ShownValue(RowWithLabel(inputs(), "Trigger action:", 2)), "VAR Playback");
+    EXPECT_EQ(ShownValue(RowWithLabel(inputs(), "Active:", 1)), "Low");
+    EXPECT_EQ(ShownValue(RowWithLabel(outputs(), "Channel:", 0)), "C1");
+    EXPECT_EQ(ShownValue(RowWithLabel(outputs(), "Channel:", 1)), "None");
 }
 
 TEST_F(GpiPageTest, InputsAreAssignedAheadOfOutputsAndRemovedAlone) {
@@ -143,7 +111,7 @@ TEST_F(GpiPageTest, InputsAreAssignedAheadOfOutputsAndRemovedAlone) {
               R"(<Gpi><GpiInputComponent id="I2"/><GpiOutputComponent id="O1"/></Gpi>)");
     EXPECT_EQ(gpiOf("C2"),
               R"(<Gpi><GpiInputComponent id="I1"/><GpiInputComponent id="I2"/></Gpi>)");
-    EXPECT_EQ(valueText(item(inputs(), "Trigger channel(s):", 1)), "C1 C2 ");
+    EXPECT_EQ(ShownValue(RowWithLabel(inputs(), "Trigger channel(s):", 1)), "C1 C2 ");
 
     // Input 3 to C1 as well, then input 2 off C1 again: the order inside stays whole.
     touchChannels(2, {0});
@@ -169,13 +137,13 @@ TEST_F(GpiPageTest, AChannelWithoutGpiSettingsIsRefusedAndShiftsNoOther) {
     // C2 took the input; the row shows what the document holds.
     EXPECT_EQ(gpiOf("C2"),
               R"(<Gpi><GpiInputComponent id="I1"/><GpiInputComponent id="I2"/></Gpi>)");
-    EXPECT_EQ(valueText(item(inputs(), "Trigger channel(s):", 1)), "C2 ");
+    EXPECT_EQ(ShownValue(RowWithLabel(inputs(), "Trigger channel(s):", 1)), "C2 ");
     EXPECT_TRUE(document->documentNode().selectSingleNode("//Channel[@id='C3']/*").isNull());
 
     // An output cannot move there either, and stays with its owner.
     chooseOwner(0, 4, true); // None, C1, C2, C3
     EXPECT_EQ(gpiOf("C1"), R"(<Gpi><GpiOutputComponent id="O1"/></Gpi>)");
-    EXPECT_EQ(valueText(item(outputs(), "Channel:", 0)), "C1");
+    EXPECT_EQ(ShownValue(RowWithLabel(outputs(), "Channel:", 0)), "C1");
     EXPECT_EQ(script.unexpectedCount(), 0);
 }
 
@@ -186,7 +154,7 @@ TEST_F(GpiPageTest, AnOutputMovesBetweenChannelsAndIsNeverOwnedTwice) {
     EXPECT_EQ(gpiOf("C1"), "<Gpi/>");
     EXPECT_EQ(gpiOf("C2"),
               R"(<Gpi><GpiInputComponent id="I1"/><GpiOutputComponent id="O1"/></Gpi>)");
-    EXPECT_EQ(valueText(item(outputs(), "Channel:", 0)), "C2");
+    EXPECT_EQ(ShownValue(RowWithLabel(outputs(), "Channel:", 0)), "C2");
     chooseOwner(0, 1); // None
     EXPECT_EQ(gpiOf("C2"), R"(<Gpi><GpiInputComponent id="I1"/></Gpi>)");
     EXPECT_TRUE(document->documentNode().selectSingleNode("//GpiOutputComponent").isNull());
@@ -197,7 +165,7 @@ TEST_F(GpiPageTest, AnOutputMovesBetweenChannelsAndIsNeverOwnedTwice) {
                  R"(<GpiOutputComponent id="O1"/>)");
     load(text);
     build();
-    EXPECT_EQ(valueText(item(outputs(), "Channel:", 0)), "C2");
+    EXPECT_EQ(ShownValue(RowWithLabel(outputs(), "Channel:", 0)), "C2");
     chooseOwner(0, 2); // C1
     EXPECT_EQ(document->documentNode().selectNodes("//GpiOutputComponent[@id='O1']").size(), 1u);
     EXPECT_EQ(gpiOf("C1"), R"(<Gpi><GpiOutputComponent id="O1"/></Gpi>)");
@@ -222,23 +190,23 @@ TEST_F(GpiPageTest, OutputRowsFollowTheControllerAndTheProfessionalHost) {
     EXPECT_TRUE(page->OutputDialog()->isVisible());
     EXPECT_FALSE(page->InputDialog()->isVisible());
     // Output 1 is driven by a position trigger at the start: no offset yet.
-    std::vector<std::string> first = labels(outputs(), true);
+    std::vector<std::string> first = RowLabels(outputs(), true);
     first.resize(5);
     EXPECT_EQ(first, (std::vector<std::string>{
                          "GPI Output 1:", "Channel:", "Active:", "Control:", "Trigger at:"}));
-    EXPECT_FALSE(item(outputs(), "Offset:", 0)->IsVisible());
+    EXPECT_FALSE(RowWithLabel(outputs(), "Offset:", 0)->IsVisible());
     script.answer(3); // Start, End, Start plus, End minus
-    ASSERT_TRUE(item(outputs(), "Trigger at:", 0)->TrackPopup(QPoint(1, 1)));
-    EXPECT_TRUE(item(outputs(), "Offset:", 0)->IsVisible());
-    EXPECT_EQ(valueText(item(outputs(), "Offset:", 0)), "00:00:01:00");
-    EXPECT_FALSE(item(outputs(), "Activate when:", 0)->IsVisible());
-    EXPECT_FALSE(item(outputs(), "Trigger name:", 0)->IsVisible());
-    EXPECT_TRUE(item(outputs(), "Trigger name:", 1)->IsVisible());
+    ASSERT_TRUE(RowWithLabel(outputs(), "Trigger at:", 0)->TrackPopup(QPoint(1, 1)));
+    EXPECT_TRUE(RowWithLabel(outputs(), "Offset:", 0)->IsVisible());
+    EXPECT_EQ(ShownValue(RowWithLabel(outputs(), "Offset:", 0)), "00:00:01:00");
+    EXPECT_FALSE(RowWithLabel(outputs(), "Activate when:", 0)->IsVisible());
+    EXPECT_FALSE(RowWithLabel(outputs(), "Trigger name:", 0)->IsVisible());
+    EXPECT_TRUE(RowWithLabel(outputs(), "Trigger name:", 1)->IsVisible());
 
     // Without the professional host: channel, polarity and the application's name only.
     load(kGpiDocument, false);
     build();
-    EXPECT_EQ(labels(outputs(), true),
+    EXPECT_EQ(RowLabels(outputs(), true),
               (std::vector<std::string>{"GPI Output 1:", "Channel:", "Active:", "GPI Output 2:",
                                         "Channel:", "Active:", "Trigger name:"}));
 }
@@ -248,7 +216,7 @@ TEST_F(GpiPageTest, ATriggerNameThatIsRefusedChangesNothing) {
     build();
     script.answerText(IDOK, "Cue/2");
     script.answer(IDOK);
-    EXPECT_FALSE(item(outputs(), "Trigger name:", 1)->TrackPopup(QPoint(1, 1)));
+    EXPECT_FALSE(RowWithLabel(outputs(), "Trigger name:", 1)->TrackPopup(QPoint(1, 1)));
     EXPECT_EQ(script.last().text, "Failed to edit trigger name. The name entered was too long or "
                                   "contained illegal characters.");
     std::string name;
@@ -267,12 +235,12 @@ TEST_F(GpiPageTest, AReplacedDocumentBringsItsOwnGpisAndOnesWithoutIdsSaySo) {
     document = replacement;
     state.SetDocument(replacement);
     SendMessage(page.get(), WM_CONFIG_RELAYOUT, 0, 0);
-    EXPECT_EQ(labels(inputs()),
+    EXPECT_EQ(RowLabels(inputs()),
               (std::vector<std::string>{
                   "GPI Input 1:", "Settings not shown: this GPI has no id of its own",
                   "GPI Input 2:", "Trigger channel(s):", "Trigger action:", "Active:",
                   "GPI Input 3:", "Settings not shown: this GPI has no id of its own"}));
-    EXPECT_TRUE(labels(outputs()).empty());
+    EXPECT_TRUE(RowLabels(outputs()).empty());
     touchChannels(0, {0});
     EXPECT_EQ(gpiOf("A"), R"(<Gpi><GpiInputComponent id="X"/></Gpi>)");
 }

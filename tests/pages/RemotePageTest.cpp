@@ -5,10 +5,7 @@
 #include "items/ConfigListCtrl.h"
 #include "items/ConfigPairItem.h"
 #include "server/IRemoteHosts.h"
-#include "state/ConfigState.h"
-#include "support/FakeServices.h"
-#include "support/ScopedEnv.h"
-#include "support/ScriptedPrompter.h"
+#include "support/DocumentTest.h"
 #include "support/Touch.h"
 
 #include <QCoreApplication>
@@ -28,8 +25,6 @@ public:
     std::optional<std::string> bytes;
     HRESULT readStatus = S_OK;
     HRESULT writeStatus = S_OK;
-    // Writes refused as written by another session since the last read.
-    int changedWrites = 0;
     int writes = 0;
 
     HRESULT ReadHostsFile(std::string& out) override {
@@ -45,10 +40,6 @@ public:
         ++writes;
         if (FAILED(writeStatus))
             return writeStatus;
-        if (changedWrites > 0) {
-            --changedWrites;
-            return E_CHANGED_STATE;
-        }
         bytes = in;
         return S_OK;
     }
@@ -64,12 +55,12 @@ constexpr const char* kTwoHosts =
     R"(<?xml version="1.0"?><RemoteHosts><Host hostName="studio-a" id="1" extra="x"/><Note/>)"
     R"(<Host hostName="studio-b"/></RemoteHosts>)";
 
-class RemotePageTest : public ::testing::Test {
+class RemotePageTest : public DocumentTest {
 protected:
-    void SetUp() override { script.install(); }
     void TearDown() override {
         page.reset();
         state.SetServices(nullptr, nullptr);
+        DocumentTest::TearDown();
     }
     // Builds the page over the file; without a server it has no hosts service.
     void build(std::optional<std::string> bytes, bool withService = true, bool authorized = true) {
@@ -106,10 +97,7 @@ protected:
             script.answerText(IDOK, *id);
     }
 
-    ScriptedPrompter script;
-    CConfigState state;
     std::shared_ptr<HostsConfigServer> server = std::make_shared<HostsConfigServer>();
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
     std::unique_ptr<CRemotePage> page;
 };
 
@@ -129,14 +117,9 @@ TEST_F(RemotePageTest, ReadsTheHostsInFileOrderAndWritesOnlyHostsBack) {
                                     "</RemoteHosts>\n");
 }
 
-TEST_F(RemotePageTest, WithoutAFileTheListIsEmptyAndSavingWritesAnEmptyRoot) {
-    build(std::nullopt);
-    EXPECT_TRUE(hosts().empty());
-    EXPECT_TRUE(script.questions().empty());
-    ASSERT_TRUE(page->SaveRemoteHosts());
-    EXPECT_EQ(*server->file->bytes, "<?xml version=\"1.0\"?>\n<RemoteHosts />\n");
-    // An empty file holds nothing to keep either.
+TEST_F(RemotePageTest, AnEmptyFileIsAnEmptyListAndNoFault) {
     build(std::string("\n"));
+    EXPECT_TRUE(hosts().empty());
     EXPECT_TRUE(script.questions().empty());
 }
 
@@ -228,31 +211,6 @@ TEST_F(RemotePageTest, AFailedWriteLeavesTheFileAndTellsTheUser) {
     EXPECT_NE(server->file->bytes->find("studio-c"), std::string::npos);
 }
 
-TEST_F(RemotePageTest, AWriteRefusedAsChangedMeanwhileAsksAndWritesAgainOnlyOnYes) {
-    build(kTwoHosts);
-    answerHostDialog("studio-c", "3");
-    page->OnWizardButton(0);
-    const std::string question = "The remote hosts were changed on the server after you logged "
-                                 "on. Writing your list would undo those changes.\n\nWrite your "
-                                 "list anyway?";
-
-    script.clear();
-    server->file->changedWrites = 1;
-    script.answer(IDNO);
-    EXPECT_FALSE(page->SaveRemoteHosts());
-    EXPECT_EQ(*server->file->bytes, kTwoHosts);
-    ASSERT_EQ(script.questions().size(), 1u);
-    EXPECT_EQ(script.last().text, question);
-    EXPECT_EQ(script.last().caption, "Remote Hosts Changed");
-
-    server->file->changedWrites = 1;
-    script.answer(IDYES);
-    EXPECT_TRUE(page->SaveRemoteHosts());
-    EXPECT_EQ(script.questions().size(), 2u);
-    EXPECT_EQ(server->file->writes, 3);
-    EXPECT_NE(server->file->bytes->find("studio-c"), std::string::npos);
-}
-
 struct UnusableFile {
     const char* name;
     const char* bytes;
@@ -321,14 +279,6 @@ TEST_F(RemotePageTest, WithoutAHostsServiceNothingIsOfferedOrWritten) {
     EXPECT_EQ(script.last().text, "This server keeps no remote hosts list.");
     EXPECT_TRUE(page->SaveRemoteHosts());
     EXPECT_EQ(server->file->writes, 0);
-}
-
-TEST_F(RemotePageTest, HeadingsArePaintedAboveTheRows) {
-    build(kTwoHosts);
-    const QImage image = page->grab().toImage();
-    // The heading rule runs under the headings, above the first row.
-    EXPECT_EQ(image.pixelColor(page->width() / 2, 37), QColor(196, 196, 196));
-    EXPECT_GT(list().geometry().top(), 37);
 }
 
 // The host dialog's entries.
@@ -430,18 +380,6 @@ TEST(RemoteHostsFile, TextWithAQuoteOrAmpersandSurvivesTheRoundTrip) {
     std::string why;
     ASSERT_TRUE(ParseRemoteHosts(RemoteHostsText(hosts), read, why)) << why;
     EXPECT_EQ(read, hosts);
-}
-
-TEST(RemoteHostDlgSize, IsSmallerOnAWorkstationWithItsFieldsInside) {
-    const CRemoteHostDlg touchScreen("Add Host", "", "");
-    const ScopedEnv workstation("TRELLIS_WORKSTATION", "1");
-    const CRemoteHostDlg desk("Add Host", "", "");
-    EXPECT_LT(desk.width(), touchScreen.width());
-    EXPECT_LT(desk.height(), touchScreen.height());
-    for (const CRemoteHostDlg* dialog : {&touchScreen, &desk}) {
-        for (const QLineEdit* edit : {dialog->HostEdit(), dialog->ControllerEdit()})
-            EXPECT_TRUE(dialog->rect().contains(edit->geometry()));
-    }
 }
 
 } // namespace

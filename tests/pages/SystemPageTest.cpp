@@ -2,12 +2,8 @@
 #include "items/ConfigChoiceItem.h"
 #include "items/ConfigListCtrl.h"
 #include "platform/StringIds.h"
-#include "platform/XmlDocument.h"
-#include "state/ConfigState.h"
-#include "state/XPathAccess.h"
-#include "support/FakeServices.h"
+#include "support/DocumentTest.h"
 #include "support/MessageRecorder.h"
-#include "support/ScriptedPrompter.h"
 
 #include <QCoreApplication>
 
@@ -35,21 +31,13 @@ constexpr const char* kRewriteDocument = R"(<Config>
   <AncDataCodec id="AC1"><UncompressedVbi><VbiLine lineNum="14"/></UncompressedVbi></AncDataCodec>
 </Config>)";
 
-class SystemPageTest : public ::testing::Test {
+class SystemPageTest : public DocumentTest {
 protected:
-    void load(const std::string& text) {
-        document = std::make_shared<XmlDocument>();
-        ASSERT_EQ(document->loadXml(text), S_OK);
-        state.SetDocument(document);
-        state.SetServices(nullptr, log);
-        state.SetLogonFlags(true, true);
-        script.install();
+    void TearDown() override {
+        page.reset();
+        DocumentTest::TearDown();
     }
-    std::string read(const std::string& xpath) const {
-        std::string text;
-        ReadXPathValue(document->documentNode(), xpath, text);
-        return text;
-    }
+    void load(const std::string& text) { useDocument(text); }
     // Builds the page over the document and returns its list.
     CConfigListCtrl& build() {
         page = std::make_unique<CSystemPage>();
@@ -65,10 +53,6 @@ protected:
         return text;
     }
 
-    std::shared_ptr<XmlDocument> document;
-    std::shared_ptr<FakeLog> log = std::make_shared<FakeLog>();
-    CConfigState state;
-    ScriptedPrompter script;
     std::unique_ptr<CSystemPage> page;
 };
 

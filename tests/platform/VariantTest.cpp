@@ -35,15 +35,6 @@ static_assert(!std::is_constructible_v<Variant, double>);
 static_assert(!std::is_constructible_v<Variant, std::int64_t>);
 static_assert(!std::is_constructible_v<Variant, std::size_t>);
 
-TEST(Variant, EachHeldTypeKeepsItsType) {
-    EXPECT_EQ(Variant(true).type(), Variant::Type::Bool);
-    EXPECT_EQ(Variant(std::int32_t{7}).type(), Variant::Type::Int32);
-    EXPECT_EQ(Variant(0.5f).type(), Variant::Type::Float);
-    EXPECT_EQ(Variant(std::string("x")).type(), Variant::Type::String);
-    EXPECT_EQ(Variant("x").type(), Variant::Type::String);
-    EXPECT_EQ(Variant().type(), Variant::Type::Empty);
-}
-
 TEST(Variant, TextForms) {
     EXPECT_EQ(Variant().toText(), "");
     EXPECT_EQ(Variant(true).toText(), "true");

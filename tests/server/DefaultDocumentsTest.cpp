@@ -183,11 +183,6 @@ TEST_P(DefaultDocuments, StoredValuesSuitTheReferenceStandard) {
     EXPECT_FALSE(root().selectSingleNode("//Mpeg[@profileLevel=\"422P@HL\"]").isNull());
 }
 
-TEST(DefaultDocumentsText, IsEmptyForAnUnknownStandard) {
-    EXPECT_TRUE(DefaultConfigurationText("Format1080_25Hz_2To1").empty());
-    EXPECT_FALSE(DefaultConfigurationText("Format625_25Hz_2To1").empty());
-}
-
 INSTANTIATE_TEST_SUITE_P(Standards, DefaultDocuments,
                          ::testing::Values("Format525_29_97Hz_2To1", "Format625_25Hz_2To1"));
 

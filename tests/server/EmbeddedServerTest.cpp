@@ -144,18 +144,6 @@ TEST_F(EmbeddedServerTest, ReadOnlyUsersCannotCommitOrChangeLive) {
     EXPECT_TRUE(after == text);
 }
 
-TEST_F(EmbeddedServerTest, UnusableConfigurationsAreRefused) {
-    auto server = configServer("admin", "trellis");
-    bool usable = true;
-    EXPECT_EQ(server->ValidateConfiguration("<Config/>", usable), S_OK);
-    EXPECT_FALSE(usable);
-    EXPECT_EQ(server->CommitConfiguration("<Config/>"), HRESULT_INVALID_DATA);
-    std::string text;
-    server->GetConfiguration(text);
-    EXPECT_EQ(server->ValidateConfiguration(text, usable), S_OK);
-    EXPECT_TRUE(usable);
-}
-
 TEST_F(EmbeddedServerTest, AFailedOperationLeavesItsReasonForTheCaller) {
     auto admin = configServer("admin", "trellis");
     auto reader = configServer("operator", "operator");

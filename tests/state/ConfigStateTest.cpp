@@ -3,12 +3,7 @@
 #include "state/XPathAccess.h"
 #include "support/FakeConnection.h"
 
-#include <QLocale>
-
 #include <gtest/gtest.h>
-
-#include <clocale>
-#include <locale>
 
 namespace {
 
@@ -20,10 +15,6 @@ constexpr const char* kDocument = R"(<Config>
 
 constexpr const char* kInput =
     "//VideoInput[@id=//Channel[@channelIndex=\"0\"]/Video/VideoInputComponent/@id]";
-
-struct CommaDecimal : std::numpunct<char> {
-    char do_decimal_point() const override { return ','; }
-};
 
 class ConfigStateTest : public ::testing::Test {
 protected:
@@ -92,25 +83,6 @@ TEST_F(ConfigStateTest, WriteWithoutSendNowStaysLocal) {
               S_OK);
     EXPECT_EQ(read("//AudioInput/@trim"), "-6");
     EXPECT_TRUE(server->changes.empty());
-}
-
-TEST_F(ConfigStateTest, FloatsAreWrittenWithAPointUnderACommaLocale) {
-    const std::locale previous =
-        std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
-    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-
-    EXPECT_EQ(
-        state->PutAttributeValue("//AudioInput[@id=\"AI1\"]", "trim", Variant(0.5f), true, false),
-        S_OK);
-
-    QLocale::setDefault(QLocale::c());
-    std::setlocale(LC_NUMERIC, "C");
-    std::locale::global(previous);
-    EXPECT_EQ(read("//AudioInput/@trim"), "0.5");
-    ASSERT_EQ(server->changes.size(), 1u);
-    EXPECT_EQ(server->changes[0].value, "0.5");
-    EXPECT_FALSE(server->changes[0].flag);
 }
 
 TEST_F(ConfigStateTest, MissingAttributeCreatesNothingButIsStillForwarded) {

@@ -211,15 +211,6 @@ TEST_F(FakeLogonTest, NoApplicationServerLeavesAnAuthenticatedUserWithoutDocumen
     EXPECT_EQ(document, nullptr);
 }
 
-TEST_F(FakeLogonTest, ThreeChannelsFillThreeSlots) {
-    fake.connection->appServer->configServer->configuration = configurationWithChannels(3, false);
-    EXPECT_EQ(state.CreateAppServers(withCredentials("u", "p")), S_OK);
-    EXPECT_EQ(state.GetChannelCount(), 3);
-    EXPECT_NE(state.GetChannelInterface(2), nullptr);
-    EXPECT_EQ(state.GetChannelInterface(3), nullptr);
-    EXPECT_FALSE(state.IsProPanel());
-}
-
 TEST_F(FakeLogonTest, TheTableReachesEveryChannelIndexTheChannelsName) {
     // Two channels with the indexes 0 and 2: channel 2's interlocks ask server channel 2.
     fake.connection->appServer->configServer->configuration =

@@ -21,13 +21,6 @@ protected:
 
 } // namespace
 
-TEST_F(XPathAccessTest, ReadsAttributeText) {
-    std::string text = "preset";
-    EXPECT_EQ(ReadXPathValue(root(), "Config/System/SystemVideoReference/@referenceStandard", text),
-              S_OK);
-    EXPECT_EQ(text, "Format625_25Hz_2To1");
-}
-
 TEST_F(XPathAccessTest, MissingNodesLeaveTheCallersDefault) {
     std::string text = "Format525_29_97Hz_2To1";
     EXPECT_EQ(ReadXPathValue(root(), "./Config/System/Missing/@x", text), S_FALSE);

@@ -3,7 +3,7 @@
 // into docs/screenshots. The sheet runs over the embedded server, so its heading names
 // localhost. Not a test: a picture that cannot be drawn or saved is reported as a failure.
 
-#include "SheetFixture.h"
+#include "app/SheetFixture.h"
 #include "items/ConfigChoiceItem.h"
 #include "items/ConfigMaskItem.h"
 #include "items/ConfigPairItem.h"
