@@ -4,6 +4,7 @@
 #include "channel/ChannelDlg.h"
 #include "items/ConfigListCtrl.h"
 #include "pages/GpiDialogs.h"
+#include "platform/WindowMessages.h"
 #include "platform/XmlDocument.h"
 #include "server/embedded/ConfigRules.h"
 #include "state/ConfigDiff.h"
@@ -26,6 +27,8 @@ public:
         return S_OK;
     }
 };
+
+constexpr std::string_view kEmptyConfiguration = "<Config/>";
 
 std::shared_ptr<ValidatingServer> g_server;
 std::shared_ptr<FakeLog> g_log;
@@ -63,9 +66,11 @@ FuzzHarness& FuzzHarness::Instance() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         return new QApplication(argc, argv);
     }();
-    static FuzzHarness harness;
+    // Never destroyed, like the application: the pages must not outlive Qt's own state,
+    // which goes at exit before any static of this program's.
+    static FuzzHarness* harness = new FuzzHarness;
     (void)application;
-    return harness;
+    return *harness;
 }
 
 FuzzHarness::FuzzHarness() {
@@ -79,6 +84,15 @@ FuzzHarness::FuzzHarness() {
                         {{"portstate", Variant(std::int32_t{0})},
                          {"assetname", Variant("")},
                          {"referencePresent", Variant(true)}});
+    UseDocument(kEmptyConfiguration);
+    m_pages = std::make_unique<FuzzPages>();
+    createShown(m_pages->system);
+    createShown(m_pages->channel);
+    createShown(m_pages->gang);
+    createShown(m_pages->gpi);
+    createShown(m_pages->panel);
+    createShown(m_pages->remote);
+    QCoreApplication::sendPostedEvents();
 }
 
 bool FuzzHarness::UseDocument(std::string_view bytes) {
@@ -91,17 +105,17 @@ bool FuzzHarness::UseDocument(std::string_view bytes) {
     return true;
 }
 
-std::unique_ptr<FuzzPages> FuzzHarness::BuildPages() {
-    auto pages = std::make_unique<FuzzPages>();
-    createShown(pages->system);
-    createShown(pages->channel);
-    createShown(pages->gang);
-    createShown(pages->gpi);
-    createShown(pages->panel);
-    createShown(pages->remote);
-    createShown(pages->security);
+FuzzPages& FuzzHarness::ShowPages() {
+    // The pages that follow the document build their rows anew, as the sheet has them do
+    // after a Load; the Remote page shows the server's hosts file, which no input changes.
+    for (QWidget* page : std::initializer_list<QWidget*>{
+             &m_pages->system, &m_pages->channel, &m_pages->gang, &m_pages->gpi, &m_pages->panel})
+        SendMessage(page, WM_CONFIG_RELAYOUT, 0, 0);
+    m_pages->security.reset();
+    m_pages->security = std::make_unique<CSecurityPage>();
+    createShown(*m_pages->security);
     QCoreApplication::sendPostedEvents();
-    return pages;
+    return *m_pages;
 }
 
 void FuzzHarness::Relayout(FuzzPages& pages) {
@@ -114,9 +128,10 @@ void FuzzHarness::Relayout(FuzzPages& pages) {
 }
 
 void FuzzHarness::CheckReview(FuzzPages& pages) {
-    const ConfigReview review = ReviewPages(
-        {&pages.system, &pages.channel, &pages.gpi, &pages.panel, &pages.remote, &pages.security},
-        {"System", "Channel", "Ganging", "GPI", "Panel", "Remote", "Security"});
+    const ConfigReview review =
+        ReviewPages({&pages.system, &pages.channel, &pages.gpi, &pages.panel, &pages.remote,
+                     pages.security.get()},
+                    {"System", "Channel", "Ganging", "GPI", "Panel", "Remote", "Security"});
     if (review.ListedChangeCount() != review.differences.size())
         fail("the review lists a change twice or leaves one out");
     const XmlDocument* start = m_state.GetInitialDocument();
@@ -130,7 +145,20 @@ void FuzzHarness::CheckReview(FuzzPages& pages) {
         fail("the listed changes do not make the document as it is");
 }
 
-void FuzzHarness::Forget() {
+int FuzzHarness::Run(const std::function<void(FuzzHarness&)>& input) {
+    forget();
+    const std::uint64_t generation = m_state.DocumentGeneration();
+    input(*this);
+    // An input that took no document (bytes that are not XML) left the pages as they were.
+    if (m_state.DocumentGeneration() != generation) {
+        UseDocument(kEmptyConfiguration);
+        ShowPages();
+    }
+    forget();
+    return 0;
+}
+
+void FuzzHarness::forget() {
     m_script.clear();
     g_log->records.clear();
     g_server->changes.clear();

@@ -1,8 +1,14 @@
 #pragma once
 // What every fuzz target shares: a Qt application on the offscreen platform, the scripted
 // prompter answering every question, a configuration state over stand-in services (the
-// stand-in server's own rules judge a loaded file), every page of the sheet built over a
-// document, and the check that the review lists exactly the document's differences.
+// stand-in server's own rules judge a loaded file), every page of the sheet, and the check
+// that the review lists exactly the document's differences.
+//
+// The pages are built once per process, over an empty configuration; each input gives them
+// its own document, which they take as they take a loaded file, and at its end they are
+// shown over the empty configuration again. So every input, the first included, starts from
+// the same pages (one input run alone ends as it did in a run of many), and what an input
+// builds is freed within it, as the leak check expects.
 
 #include "channel/ChannelPage.h"
 #include "pages/GangPage.h"
@@ -15,6 +21,7 @@
 #include "support/ScriptedPrompter.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,7 +37,9 @@ struct FuzzPages {
     CGpiPage gpi;
     CPanelPage panel;
     CRemotePage remote;
-    CSecurityPage security;
+    // Its channel tabs are made once, from the document of its making: it is made anew for
+    // each document.
+    std::unique_ptr<CSecurityPage> security;
 
     // The lists of rows a touch can reach, page by page and tab by tab.
     std::vector<CConfigListCtrl*> Lists() const;
@@ -40,18 +49,20 @@ class FuzzHarness {
 public:
     static FuzzHarness& Instance();
 
+    // Runs one input: the questions and what the stand-in services recorded are forgotten
+    // before and after it, and the pages go back to the empty configuration after an input
+    // that gave them a document.
+    int Run(const std::function<void(FuzzHarness&)>& input);
+
     // Takes the bytes as the configuration fetched at logon; false when they are not XML.
     bool UseDocument(std::string_view bytes);
-    // Builds every page over the current document.
-    std::unique_ptr<FuzzPages> BuildPages();
+    // Every page, shown over the current document as after a Load.
+    FuzzPages& ShowPages();
     // Lays every list out again, as a relayout after a change does.
     void Relayout(FuzzPages& pages);
     // Stops the run when the review of the pages does not list exactly the differences
     // between the document as it started and as it is.
     void CheckReview(FuzzPages& pages);
-    // Forgets the questions asked and what the stand-in services recorded.
-    void Forget();
-
     ScriptedPrompter& Script() { return m_script; }
     CConfigState& State() { return m_state; }
 
@@ -60,8 +71,10 @@ public:
 
 private:
     FuzzHarness();
+    void forget();
 
     ScriptedPrompter m_script;
     CConfigState m_state;
     std::shared_ptr<XmlDocument> m_document;
+    std::unique_ptr<FuzzPages> m_pages;
 };

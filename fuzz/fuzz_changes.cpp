@@ -46,29 +46,28 @@ void answerFor(CConfigItem& item, FuzzedDataProvider& input, ScriptedPrompter& s
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    FuzzHarness& harness = FuzzHarness::Instance();
-    harness.Forget();
-    const auto& bases = FuzzHarness::BaseDocuments();
-    harness.UseDocument(bases[input.ConsumeIntegralInRange<std::size_t>(0, bases.size() - 1)]);
-    std::unique_ptr<FuzzPages> pages = harness.BuildPages();
-    ScriptedPrompter& script = harness.Script();
-    for (int touch = 0; touch < kMaxTouches && input.remaining_bytes() > 0; ++touch) {
-        // Lists and rows are looked up anew: a rule may have rebuilt them.
-        const std::vector<CConfigListCtrl*> lists = pages->Lists();
-        CConfigListCtrl* list =
-            lists[input.ConsumeIntegralInRange<std::size_t>(0, lists.size() - 1)];
-        if (list->ItemCount() == 0)
-            continue;
-        CConfigItem* item =
-            list->ItemAt(input.ConsumeIntegralInRange<std::size_t>(0, list->ItemCount() - 1));
-        answerFor(*item, input, script);
-        // An interlock's or a rule's question.
-        script.answer(input.ConsumeBool() ? IDYES : IDNO);
-        item->TrackPopup(QPoint());
-        QCoreApplication::sendPostedEvents();
-        script.clear();
-    }
-    harness.Relayout(*pages);
-    harness.CheckReview(*pages);
-    return 0;
+    return FuzzHarness::Instance().Run([&](FuzzHarness& harness) {
+        const auto& bases = FuzzHarness::BaseDocuments();
+        harness.UseDocument(bases[input.ConsumeIntegralInRange<std::size_t>(0, bases.size() - 1)]);
+        FuzzPages& pages = harness.ShowPages();
+        ScriptedPrompter& script = harness.Script();
+        for (int touch = 0; touch < kMaxTouches && input.remaining_bytes() > 0; ++touch) {
+            // Lists and rows are looked up anew: a rule may have rebuilt them.
+            const std::vector<CConfigListCtrl*> lists = pages.Lists();
+            CConfigListCtrl* list =
+                lists[input.ConsumeIntegralInRange<std::size_t>(0, lists.size() - 1)];
+            if (list->ItemCount() == 0)
+                continue;
+            CConfigItem* item =
+                list->ItemAt(input.ConsumeIntegralInRange<std::size_t>(0, list->ItemCount() - 1));
+            answerFor(*item, input, script);
+            // An interlock's or a rule's question.
+            script.answer(input.ConsumeBool() ? IDYES : IDNO);
+            item->TrackPopup(QPoint());
+            QCoreApplication::sendPostedEvents();
+            script.clear();
+        }
+        harness.Relayout(pages);
+        harness.CheckReview(pages);
+    });
 }

@@ -8,20 +8,19 @@
 #include <fstream>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzHarness& harness = FuzzHarness::Instance();
-    harness.Forget();
     static QTemporaryDir folder;
     const std::string path = folder.filePath(QStringLiteral("loaded.xml")).toStdString();
     {
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    harness.UseDocument(FuzzHarness::BaseDocuments().front());
-    std::string loaded = path;
-    if (FAILED(harness.State().LoadConfig(loaded)))
-        return 0;
-    std::unique_ptr<FuzzPages> pages = harness.BuildPages();
-    harness.Relayout(*pages);
-    harness.CheckReview(*pages);
-    return 0;
+    return FuzzHarness::Instance().Run([&](FuzzHarness& harness) {
+        harness.UseDocument(FuzzHarness::BaseDocuments().front());
+        std::string loaded = path;
+        if (FAILED(harness.State().LoadConfig(loaded)))
+            return;
+        FuzzPages& pages = harness.ShowPages();
+        harness.Relayout(pages);
+        harness.CheckReview(pages);
+    });
 }

@@ -4,12 +4,11 @@
 #include "FuzzHarness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzHarness& harness = FuzzHarness::Instance();
-    harness.Forget();
-    if (!harness.UseDocument(std::string_view(reinterpret_cast<const char*>(data), size)))
-        return 0;
-    std::unique_ptr<FuzzPages> pages = harness.BuildPages();
-    harness.Relayout(*pages);
-    harness.CheckReview(*pages);
-    return 0;
+    return FuzzHarness::Instance().Run([&](FuzzHarness& harness) {
+        if (!harness.UseDocument(std::string_view(reinterpret_cast<const char*>(data), size)))
+            return;
+        FuzzPages& pages = harness.ShowPages();
+        harness.Relayout(pages);
+        harness.CheckReview(pages);
+    });
 }
