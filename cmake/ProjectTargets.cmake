@@ -1,5 +1,5 @@
 # The libraries and programs the project defines under a folder, recursively: what the build
-# settings of Precompiled.cmake and Moc.cmake apply to. Generated object libraries (Qt
+# settings of Precompiled.cmake apply to. Generated object libraries (Qt
 # resources), interface and utility targets are left out.
 function(trellis_targets_under folder result)
     get_property(targets DIRECTORY ${folder} PROPERTY BUILDSYSTEM_TARGETS)
