@@ -21,12 +21,6 @@
 
 #include <fmt/printf.h>
 
-namespace {
-
-constexpr int kStatusPeriodMs = 1000;
-
-} // namespace
-
 CChannelDlg::CChannelDlg() {
     setAutoFillBackground(true);
     applyTouchBackground(this);

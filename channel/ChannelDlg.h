@@ -22,6 +22,9 @@ class Variant;
 class XmlDocument;
 class XmlNode;
 
+// How often the channel dialogs and the channel page ask the channels for their state.
+inline constexpr int kStatusPeriodMs = 1000;
+
 class CChannelDlg : public CMessageWindow {
     Q_OBJECT
 public:

@@ -15,10 +15,6 @@
 #include <optional>
 #include <set>
 
-namespace {
-constexpr int kStatusPeriodMs = 1000;
-} // namespace
-
 CChannelPage::CChannelPage() : CTouchPropertyPage(QStringLiteral("ChannelPage")) {}
 
 CChannelPage::~CChannelPage() = default;

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const char* kCaption = "Ganging";
+constexpr const char* kGangCaption = "Ganging";
 
 struct Write {
     std::string element;
@@ -112,7 +112,7 @@ LRESULT CGangPage::OnItemChange(WPARAM controlId, LPARAM value) {
         if (!hasPlaces(writes, *change)) {
             prompter().messageBox(
                 "This setting is missing from the configuration, so it cannot be changed.",
-                kCaption, MB_TOUCH_WARNING, this);
+                kGangCaption, MB_TOUCH_WARNING, this);
             return;
         }
         for (const Write& write : change->writes)
@@ -128,11 +128,11 @@ LRESULT CGangPage::OnItemChange(WPARAM controlId, LPARAM value) {
             prompter().messageBox("These gang settings are missing from the configuration, so "
                                   "they were not changed: " +
                                       missed.join(QStringLiteral(", ")).toStdString(),
-                                  kCaption, MB_TOUCH_WARNING, this);
+                                  kGangCaption, MB_TOUCH_WARNING, this);
         }
     });
     if (scope.Failed())
-        prompter().messageBox(scope.FailureText(), kCaption, MB_TOUCH_ERROR, this);
+        prompter().messageBox(scope.FailureText(), kGangCaption, MB_TOUCH_ERROR, this);
     // The controls show what the document now holds, also after a refusal or a failure.
     LoadGangSettings();
     return 0;

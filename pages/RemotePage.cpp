@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr const char* kCaption = "Remote Hosts";
+constexpr const char* kRemoteCaption = "Remote Hosts";
 const QColor kHeadingLine(196, 196, 196);
 
 // Reads the hosts the file holds now. A failure gives its status and the reason: the
@@ -60,7 +60,7 @@ bool CRemotePage::OnInitDialog() {
             "The remote hosts file could not be read: " + AsSentence(m_unreadable) +
                 "\nThe list starts empty. The file is kept as it is unless "
                 "you choose to replace it when you confirm the settings.",
-            kCaption, MB_TOUCH_ERROR, this);
+            kRemoteCaption, MB_TOUCH_ERROR, this);
     return true;
 }
 
@@ -109,7 +109,7 @@ bool CRemotePage::confirmReplace() {
                                      AsSentence(m_unreadable) +
                                      "\nReplace it with the list on the Remote page? No keeps "
                                      "the file as it is.",
-                                 kCaption, MB_TOUCH_QUESTION | MB_DEFBUTTON2, this) == IDYES;
+                                 kRemoteCaption, MB_TOUCH_QUESTION | MB_DEFBUTTON2, this) == IDYES;
 }
 
 bool CRemotePage::confirmOverwrite() {
@@ -174,7 +174,7 @@ bool CRemotePage::SaveRemoteHosts() {
         prompter().messageBox(
             "The remote hosts list could not be saved: " + AsSentence(scope.FailureText()) +
                 "\nThe file on the server is unchanged.",
-            kCaption, MB_TOUCH_ERROR, this);
+            kRemoteCaption, MB_TOUCH_ERROR, this);
     return saved;
 }
 
@@ -216,8 +216,8 @@ bool CRemotePage::OnWizardButton(int index) {
 bool CRemotePage::offersHosts() {
     if (m_available)
         return true;
-    prompter().messageBox("This server keeps no remote hosts list.", kCaption, MB_TOUCH_WARNING,
-                          this);
+    prompter().messageBox("This server keeps no remote hosts list.", kRemoteCaption,
+                          MB_TOUCH_WARNING, this);
     return false;
 }
 

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr const char* kWholeConfiguration = "Configuration";
 constexpr const char* kStepSeparator = " \u203A ";
 
 // Abbreviations that read as capitals.

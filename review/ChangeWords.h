@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// What a change of the whole configuration is called.
+inline constexpr const char* kWholeConfiguration = "Configuration";
+
 // The steps of a change's path: "/Config[1]/Gpi[1]" gives "Config[1]" and "Gpi[1]".
 std::vector<std::string> ChangePathSteps(const std::string& path);
 

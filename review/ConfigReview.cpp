@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr const char* kWholeConfiguration = "Configuration";
-
 std::string identityOf(const std::string& label, const std::string& binding) {
     return label + '\n' + binding;
 }

@@ -10,7 +10,7 @@
 
 namespace {
 
-const QString kFile = QStringLiteral("accounts.json");
+const QString kAccountsFile = QStringLiteral("accounts.json");
 constexpr int kOldHashRounds = 20000;
 const QByteArray kCurrentHashPrefix = "$argon2id$";
 
@@ -89,7 +89,7 @@ std::vector<Account> accountsOf(const QJsonObject& stored) {
 Accounts::Accounts(const StateFiles& files) : m_files(files) {}
 
 HRESULT Accounts::ensureDefaults() {
-    if (m_files.exists(kFile))
+    if (m_files.exists(kAccountsFile))
         return S_OK;
     const std::pair<const char*, const char*> defaults[] = {
         {"admin", "trellis"}, {"engineer", "engineer"}, {"operator", "operator"}};
@@ -97,7 +97,7 @@ HRESULT Accounts::ensureDefaults() {
                                   {QStringLiteral("TarvoAdministrators")},
                                   {QStringLiteral("Users")}};
     return update([&](std::vector<Account>& accounts) {
-        if (m_files.exists(kFile))
+        if (m_files.exists(kAccountsFile))
             return S_FALSE; // another process made them meanwhile
         for (std::size_t i = 0; i < std::size(defaults); ++i) {
             const QString hash = hashPassword(QString::fromLatin1(defaults[i].second));
@@ -110,7 +110,7 @@ HRESULT Accounts::ensureDefaults() {
 }
 
 std::vector<Account> Accounts::list() const {
-    return accountsOf(m_files.readJson(kFile));
+    return accountsOf(m_files.readJson(kAccountsFile));
 }
 
 std::optional<Account> Accounts::find(const QString& user, const QString& domain) const {
@@ -221,7 +221,7 @@ QString Accounts::hashPassword(const QString& password) {
 }
 
 HRESULT Accounts::update(const std::function<HRESULT(std::vector<Account>&)>& change) {
-    return m_files.updateJson(kFile, [&](QJsonObject& stored) {
+    return m_files.updateJson(kAccountsFile, [&](QJsonObject& stored) {
         std::vector<Account> accounts = accountsOf(stored);
         const HRESULT hr = change(accounts);
         if (hr == S_OK) {

@@ -6,7 +6,7 @@
 
 namespace {
 
-const QString kFile = QStringLiteral("channels.json");
+const QString kChannelsFile = QStringLiteral("channels.json");
 const QStringList kSystemNames = {QStringLiteral("systemOffline"),
                                   QStringLiteral("referencePresent"),
                                   QStringLiteral("referenceLocked")};
@@ -80,16 +80,16 @@ QStringList ChannelStates::names() {
 QJsonObject ChannelStates::load() const {
     // Every write replaces the file, so an unchanged stamp means unchanged content: the
     // status polls then cost one stat instead of a read and a parse.
-    const std::optional<FileStamp> current = m_files.stamp(kFile);
+    const std::optional<FileStamp> current = m_files.stamp(kChannelsFile);
     if (current && m_cachedStamp && *current == *m_cachedStamp)
         return m_cached;
-    m_cached = withDefaults(m_files.readJson(kFile));
+    m_cached = withDefaults(m_files.readJson(kChannelsFile));
     m_cachedStamp = current;
     return m_cached;
 }
 
 HRESULT ChannelStates::update(const std::function<void(QJsonObject&)>& change) {
-    const HRESULT hr = m_files.updateJson(kFile, [&](QJsonObject& state) {
+    const HRESULT hr = m_files.updateJson(kChannelsFile, [&](QJsonObject& state) {
         state = withDefaults(state);
         change(state);
         return S_OK;

@@ -7,7 +7,7 @@
 
 namespace {
 
-const QString kFile = QStringLiteral("config.xml");
+const QString kConfigFile = QStringLiteral("config.xml");
 const QString kRejectionFile = QStringLiteral("config-rejection.json");
 
 std::string defaultStandard() {
@@ -28,19 +28,19 @@ CommittedConfiguration::CommittedConfiguration(const StateFiles& files, ChannelS
     : m_files(files), m_channels(channels), m_report(std::move(report)) {}
 
 bool CommittedConfiguration::changedOnDisk() const {
-    return !m_loaded || m_files.stamp(kFile) != m_stamp;
+    return !m_loaded || m_files.stamp(kConfigFile) != m_stamp;
 }
 
 void CommittedConfiguration::noteStored(const QByteArray& content) {
-    m_stamp = m_files.stamp(kFile);
+    m_stamp = m_files.stamp(kConfigFile);
     m_version = StateFiles::versionOf(content);
     m_loaded = true;
 }
 
 HRESULT CommittedConfiguration::load(XmlDocument& document) {
-    return m_files.locked(kFile, [&] {
-        const std::optional<QByteArray> stored = m_files.read(kFile);
-        if (!stored && !m_files.exists(kFile))
+    return m_files.locked(kConfigFile, [&] {
+        const std::optional<QByteArray> stored = m_files.read(kConfigFile);
+        if (!stored && !m_files.exists(kConfigFile))
             return storeDefault(document);
         std::string reason = "it cannot be read";
         XmlDocument loaded;
@@ -68,7 +68,7 @@ HRESULT CommittedConfiguration::storeDefault(XmlDocument& document) {
     XmlDocument loaded;
     loadDefault(loaded);
     const QByteArray text = QByteArray::fromStdString(loaded.xml());
-    const HRESULT hr = m_files.write(kFile, text);
+    const HRESULT hr = m_files.write(kConfigFile, text);
     if (FAILED(hr))
         return hr;
     m_files.remove(kRejectionFile);
@@ -86,7 +86,7 @@ HRESULT CommittedConfiguration::reject(const std::optional<QByteArray>& stored,
     loadDefault(loaded);
     const QByteArray text = QByteArray::fromStdString(loaded.xml());
     // Without a copy aside, config.xml is the only copy: it stays as it is.
-    const HRESULT written = SUCCEEDED(kept) ? m_files.write(kFile, text) : kept;
+    const HRESULT written = SUCCEEDED(kept) ? m_files.write(kConfigFile, text) : kept;
 
     std::string said = fmt::format("The stored configuration is not usable ({}). ", reason);
     if (FAILED(kept))
@@ -106,14 +106,14 @@ HRESULT CommittedConfiguration::reject(const std::optional<QByteArray>& stored,
         {QStringLiteral("keptAs"), keptAs},
         {QStringLiteral("time"), now.toString(Qt::ISODate)},
         {QStringLiteral("reason"), QString::fromStdString(reason)},
-        {QStringLiteral("configSha256"), StateFiles::versionOf(m_files.read(kFile))}};
+        {QStringLiteral("configSha256"), StateFiles::versionOf(m_files.read(kConfigFile))}};
     const HRESULT recorded = m_files.writeJson(kRejectionFile, record);
     if (FAILED(recorded))
         m_report(recorded,
                  "The rejection could not be recorded for the status: " + ComErrorText(recorded));
 
     document.replaceContent(std::move(loaded));
-    noteStored(m_files.read(kFile).value_or(QByteArray()));
+    noteStored(m_files.read(kConfigFile).value_or(QByteArray()));
     return S_OK;
 }
 
@@ -138,8 +138,8 @@ HRESULT CommittedConfiguration::keepAside(const QByteArray& content, const QDate
 HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocument& document,
                                        const QDateTime& offlineUntil, std::string* reason,
                                        const std::optional<QString>& expectedVersion) {
-    return m_files.locked(kFile, [&] {
-        const std::optional<QByteArray> stored = m_files.read(kFile);
+    return m_files.locked(kConfigFile, [&] {
+        const std::optional<QByteArray> stored = m_files.read(kConfigFile);
         if (expectedVersion && StateFiles::versionOf(stored) != *expectedVersion) {
             const std::string why = "the configuration was changed since it was read";
             m_report(E_CHANGED_STATE, fmt::format("Commit by user '{}' refused: {}", user, why));
@@ -154,7 +154,7 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocumen
                 before = ChannelPartsOf(committed);
         }
         const QByteArray text = QByteArray::fromStdString(document.xml());
-        const HRESULT hr = m_files.write(kFile, text);
+        const HRESULT hr = m_files.write(kConfigFile, text);
         if (FAILED(hr)) {
             const std::string why =
                 fmt::format("config.xml could not be written ({})", ComErrorText(hr));
@@ -191,7 +191,7 @@ std::optional<RejectedConfiguration> CommittedConfiguration::rejection() const {
     if (record.isEmpty())
         return std::nullopt;
     // Over once config.xml holds anything else than was put there at the rejection.
-    const QByteArray current = m_files.read(kFile).value_or(QByteArray());
+    const QByteArray current = m_files.read(kConfigFile).value_or(QByteArray());
     if (StateFiles::versionOf(current) != record.value(QStringLiteral("configSha256")).toString())
         return std::nullopt;
     return RejectedConfiguration{

@@ -45,7 +45,7 @@ HttpResponse unauthorised() {
                    E_ACCESSDENIED);
 }
 
-HttpResponse badRequest(const QString& text) {
+HttpResponse badRequestResponse(const QString& text) {
     return failure(400, text, E_INVALIDARG);
 }
 
@@ -199,8 +199,8 @@ HttpResponse ServiceRouter::dispatch(const HttpRequest& request) {
     if (key.isEmpty() || is(request, "GET"))
         return authorised(request, *session);
     if (key.size() > kMaxIdempotencyKey)
-        return badRequest(QStringLiteral("the Idempotency-Key is longer than %1 characters")
-                              .arg(kMaxIdempotencyKey));
+        return badRequestResponse(QStringLiteral("the Idempotency-Key is longer than %1 characters")
+                                      .arg(kMaxIdempotencyKey));
     // The same key from another account, or to another operation, is another change.
     const QByteArray scope = QByteArray::fromStdString(session->user + '\\' + session->domain) +
                              ' ' + request.method + ' ' + request.path.toUtf8() + ' ' + key;
@@ -216,7 +216,7 @@ std::variant<bool, HttpResponse> ServiceRouter::checkPassword(const HttpRequest&
     const std::string password = fields.text("password").toStdString();
     account.domain = fields.text("domain").toStdString();
     if (fields.problem())
-        return badRequest(*fields.problem());
+        return badRequestResponse(*fields.problem());
     if (m_server->verifyAccount(account.user, password, account.domain)) {
         m_throttle.succeeded(request.peer);
         return true;
@@ -277,7 +277,7 @@ HttpResponse ServiceRouter::authorised(const HttpRequest& request, const ServerS
         const QString group =
             request.query.queryItemValue(QStringLiteral("group"), QUrl::FullyDecoded);
         if (group.isEmpty())
-            return badRequest(QStringLiteral("the query names no group"));
+            return badRequestResponse(QStringLiteral("the query names no group"));
         return answer(
             200, {{QStringLiteral("member"), m_server->isMember(session, group.toStdString())}});
     }
@@ -287,7 +287,7 @@ HttpResponse ServiceRouter::authorised(const HttpRequest& request, const ServerS
         const QString standard =
             request.query.queryItemValue(QStringLiteral("referenceStandard"), QUrl::FullyDecoded);
         if (standard.isEmpty())
-            return badRequest(QStringLiteral("the query names no reference standard"));
+            return badRequestResponse(QStringLiteral("the query names no reference standard"));
         std::string text;
         std::string reason;
         const HRESULT hr = m_server->defaultConfiguration(standard.toStdString(), text, &reason);
@@ -321,7 +321,7 @@ HttpResponse ServiceRouter::authorised(const HttpRequest& request, const ServerS
     if (path == QLatin1String(wire::kValidate)) {
         const std::string text = fields.text(wire::kConfigurationField).toStdString();
         if (fields.problem())
-            return badRequest(*fields.problem());
+            return badRequestResponse(*fields.problem());
         std::string reason;
         const bool usable = IsUsableConfiguration(text, reason);
         return answer(
@@ -334,7 +334,7 @@ HttpResponse ServiceRouter::authorised(const HttpRequest& request, const ServerS
         const std::string value = fields.text("value").toStdString();
         fields.flag("flag");
         if (fields.problem())
-            return badRequest(*fields.problem());
+            return badRequestResponse(*fields.problem());
         std::string reason;
         const HRESULT hr = m_server->attributeChange(session, element, attribute, value, &reason);
         return FAILED(hr) ? failed(hr, reason) : noContent();
@@ -351,7 +351,7 @@ HttpResponse ServiceRouter::authorised(const HttpRequest& request, const ServerS
             fields.number("elapsedMs", 0, std::numeric_limits<std::uint32_t>::max());
         const std::string text = fields.text("text").toStdString();
         if (fields.problem())
-            return badRequest(*fields.problem());
+            return badRequestResponse(*fields.problem());
         const HRESULT hr = m_server->log(static_cast<HRESULT>(static_cast<std::uint32_t>(status)),
                                          static_cast<int>(kind), file, static_cast<int>(line),
                                          static_cast<std::uint32_t>(elapsed), text);
@@ -362,7 +362,7 @@ HttpResponse ServiceRouter::authorised(const HttpRequest& request, const ServerS
     const bool flag = fields.flag("flag");
     const std::string text = fields.text("text").toStdString();
     if (fields.problem())
-        return badRequest(*fields.problem());
+        return badRequestResponse(*fields.problem());
     EmbeddedTimecode timecode;
     std::string normalised;
     HRESULT hr = timecode.SetStandard(standard);
@@ -396,7 +396,7 @@ HttpResponse ServiceRouter::configuration(const HttpRequest& request,
     JsonFields fields(request.body);
     const std::string text = fields.text(wire::kConfigurationField).toStdString();
     if (fields.problem())
-        return badRequest(*fields.problem());
+        return badRequestResponse(*fields.problem());
     std::string reason;
     QString version;
     const HRESULT hr = m_server->commit(session, text, &reason, expectedVersion(request), &version);
@@ -443,7 +443,7 @@ HttpResponse ServiceRouter::permissions(const HttpRequest& request, const Server
     JsonFields fields(request.body);
     const QStringList allowed = fields.texts("allowed");
     if (fields.problem())
-        return badRequest(*fields.problem());
+        return badRequestResponse(*fields.problem());
     const HRESULT hr = m_server->setChannelPermissions(session, channel, allowed);
     return FAILED(hr) ? failed(hr) : noContent();
 }
@@ -466,13 +466,13 @@ HttpResponse ServiceRouter::protocolUsers(const HttpRequest& request, const Serv
     const QString field = fields.text("field");
     const std::string value = fields.text("value").toStdString();
     if (fields.problem())
-        return badRequest(*fields.problem());
+        return badRequestResponse(*fields.problem());
     const char* const names[] = {"user", "password", "domain"};
     const auto name = std::find_if(std::begin(names), std::end(names), [&](const char* known) {
         return field == QLatin1String(known);
     });
     if (name == std::end(names))
-        return badRequest(
+        return badRequestResponse(
             QStringLiteral("the field \"field\" is not \"user\", \"password\" or \"domain\""));
     QString version;
     const HRESULT hr = m_server->setProtocolUser(session, channel, *name, value,
@@ -500,7 +500,7 @@ HttpResponse ServiceRouter::remoteHosts(const HttpRequest& request, const Server
     JsonFields fields(request.body);
     const std::string content = fields.text("content").toStdString();
     if (fields.problem())
-        return badRequest(*fields.problem());
+        return badRequestResponse(*fields.problem());
     QString version;
     const HRESULT hr = hosts.writeHostsFile(content, expectedVersion(request), &version);
     return FAILED(hr) ? failed(hr, hosts.LastErrorText()) : noContent(versionHeader(version));

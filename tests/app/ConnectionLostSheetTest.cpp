@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr const char* kTimeOfDay = "./Config/System/TimeOfDay";
-
 class ConnectionLostSheetTest : public SheetTest {
 protected:
     void SetUp() override {

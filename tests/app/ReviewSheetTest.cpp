@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr const char* kTimeOfDay = "./Config/System/TimeOfDay";
-
 // A list of rows and the review group it is listed in.
 struct ListedRows {
     std::string page;

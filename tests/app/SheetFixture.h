@@ -29,6 +29,9 @@
 
 #include <functional>
 
+// The element the System page's time of day rows are bound to.
+inline constexpr const char* kTimeOfDay = "./Config/System/TimeOfDay";
+
 class SheetTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr const char* kTimeOfDay = "./Config/System/TimeOfDay";
 const std::string kChannel1Input =
     "//VideoInput[@id=//Channel[@channelIndex=\"0\"]/Video/VideoInputComponent/@id]";
 const std::string kChannel2Input =

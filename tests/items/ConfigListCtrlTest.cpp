@@ -17,7 +17,7 @@
 
 namespace {
 
-const std::string kAssigned1 = "//Channel[@channelIndex=\"0\"]/Audio[@index=\"1\"]/@assigned";
+const std::string kFirstAssigned = "//Channel[@channelIndex=\"0\"]/Audio[@index=\"1\"]/@assigned";
 
 class ListTest : public ItemTest {
 protected:
@@ -34,13 +34,13 @@ protected:
             auto* item =
                 new CConfigTextItem("Item " + std::to_string(i), "", "", ITEM_UNBOUND, &page);
             if (i % 2)
-                item->ShowIf(kAssigned1, Variant("true"));
+                item->ShowIf(kFirstAssigned, Variant("true"));
             list.AddItem(item);
         }
         list.SetFrozen(false);
     }
     void setAssigned1(const char* value) {
-        document->documentNode().selectSingleNode(kAssigned1).setValue(value);
+        document->documentNode().selectSingleNode(kFirstAssigned).setValue(value);
     }
     // The reference standard row, laid out.
     CConfigChoiceItem* addReferenceStandard() {

@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kKills = 30;
+constexpr int kServiceKills = 30;
 
 // A client of the service on its host, logged on as the administrator.
 class Client {
@@ -80,7 +80,7 @@ TEST(ServiceKillTest, AServiceKilledMidCommitLeavesEveryFileWholeAndServesItAgai
     std::mt19937 random(20261207);
     int killedAfterACommit = 0;
     int commits = 0;
-    for (int kill = 0; kill < kKills; ++kill) {
+    for (int kill = 0; kill < kServiceKills; ++kill) {
         if (kill > 0) {
             ASSERT_TRUE(host.restart()) << "kill " << kill << ": " << host.failure();
         }
@@ -128,7 +128,7 @@ TEST(ServiceKillTest, AServiceKilledMidCommitLeavesEveryFileWholeAndServesItAgai
         if (HasFailure())
             break;
     }
-    EXPECT_GT(killedAfterACommit, kKills / 4);
+    EXPECT_GT(killedAfterACommit, kServiceKills / 4);
     // Commits went through between the kills, not only the first requests.
-    EXPECT_GE(commits, kKills / 4);
+    EXPECT_GE(commits, kServiceKills / 4);
 }

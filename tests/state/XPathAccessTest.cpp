@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr const char* kDocument = R"(<Config>
+constexpr const char* kXPathDocument = R"(<Config>
   <System>
     <SystemVideoReference referenceStandard="Format625_25Hz_2To1"/>
     <SystemAudioReference audioUnityLevel="4"/>
@@ -14,7 +14,7 @@ constexpr const char* kDocument = R"(<Config>
 
 class XPathAccessTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(document.loadXml(kDocument), S_OK); }
+    void SetUp() override { ASSERT_EQ(document.loadXml(kXPathDocument), S_OK); }
     XmlNode root() const { return document.documentNode(); }
     XmlDocument document;
 };
