@@ -5,8 +5,11 @@
 #include <QByteArrayView>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <map>
 #include <sstream>
+#include <unordered_map>
 
 namespace {
 
@@ -14,6 +17,18 @@ namespace {
 // channel indexes and component ids, so the set is bounded by the document; the cap
 // only guards against a run away caller.
 constexpr std::size_t kQueryCacheLimit = 4096;
+// Results remembered per thread until any document changes; the cap bounds a thread that
+// reads many documents without changing one.
+constexpr std::size_t kResultCacheLimit = 16384;
+
+// Counts the changes made to any document: loads, copies, edits through a node or through
+// NoteXmlEdited, and documents destroyed. A remembered query result is used only while the
+// count is the one it was found at.
+std::atomic<std::uint64_t> g_documentChanges{0};
+
+void noteDocumentChange() {
+    g_documentChanges.fetch_add(1, std::memory_order_acq_rel);
+}
 
 // The code of a text in the wrong encoding, next to the parser's own codes.
 constexpr HRESULT kInvalidEncoding = MakeHResult(0xC00CE5FFu);
@@ -51,8 +66,58 @@ private:
 // A bool has no destructor, so it can be read until the thread ends.
 thread_local bool t_queryCacheGone = false;
 
+// A query from one context node: the result does not change while no document does.
+struct ResultKey {
+    const void* context;
+    std::string xpath;
+};
+struct ResultKeyView {
+    const void* context;
+    std::string_view xpath;
+};
+struct ResultKeyHash {
+    using is_transparent = void;
+    std::size_t operator()(const ResultKeyView& key) const {
+        return std::hash<std::string_view>()(key.xpath) ^
+               (std::hash<const void*>()(key.context) << 1);
+    }
+    std::size_t operator()(const ResultKey& key) const {
+        return (*this)(ResultKeyView{key.context, key.xpath});
+    }
+};
+struct ResultKeyEqual {
+    using is_transparent = void;
+    static ResultKeyView view(const ResultKey& key) { return {key.context, key.xpath}; }
+    static ResultKeyView view(const ResultKeyView& key) { return key; }
+    template <class A, class B> bool operator()(const A& a, const B& b) const {
+        return view(a).context == view(b).context && view(a).xpath == view(b).xpath;
+    }
+};
+template <class Result>
+using ResultMap = std::unordered_map<ResultKey, Result, ResultKeyHash, ResultKeyEqual>;
+
+// The rows of a page evaluate the same bindings and conditions many times between two
+// changes (to lay out, to mark changes, to review), and a query with '//' walks the whole
+// document: each result is found once per state of the documents.
+struct QueryResults {
+    std::uint64_t changes = 0;
+    ResultMap<pugi::xpath_node> nodes;
+    ResultMap<std::vector<pugi::xpath_node>> nodeSets;
+
+    // Forgets everything when a document changed since the results were found.
+    void refresh() {
+        const std::uint64_t now = g_documentChanges.load(std::memory_order_acquire);
+        if (now != changes || nodes.size() + nodeSets.size() >= kResultCacheLimit) {
+            nodes.clear();
+            nodeSets.clear();
+            changes = now;
+        }
+    }
+};
+
 struct QueryCache {
     std::map<std::string, std::shared_ptr<const pugi::xpath_query>, std::less<>> queries;
+    QueryResults results;
     ~QueryCache() { t_queryCacheGone = true; }
 };
 
@@ -68,10 +133,18 @@ std::shared_ptr<const pugi::xpath_query> compile(std::string_view xpath) {
     return query;
 }
 
-std::shared_ptr<const pugi::xpath_query> compiledQuery(std::string_view xpath) {
+QueryCache* threadCache() {
     if (t_queryCacheGone)
-        return compile(xpath);
+        return nullptr;
     thread_local QueryCache cache;
+    return &cache;
+}
+
+std::shared_ptr<const pugi::xpath_query> compiledQuery(std::string_view xpath) {
+    QueryCache* threads = threadCache();
+    if (!threads)
+        return compile(xpath);
+    QueryCache& cache = *threads;
     if (auto found = cache.queries.find(xpath); found != cache.queries.end())
         return found->second;
     std::shared_ptr<const pugi::xpath_query> query = compile(xpath);
@@ -109,6 +182,7 @@ namespace {
 XmlChangeObserver g_changeObserver = nullptr;
 
 void changed(pugi::xml_node element, std::string_view attribute) {
+    noteDocumentChange();
     if (g_changeObserver && element)
         g_changeObserver(element, attribute);
 }
@@ -124,6 +198,10 @@ XmlNode added(pugi::xml_node parent, pugi::xml_node child) {
 
 void SetXmlChangeObserver(XmlChangeObserver observer) {
     g_changeObserver = observer;
+}
+
+void NoteXmlEdited() {
+    noteDocumentChange();
 }
 
 HRESULT XmlNode::setValue(std::string_view text) const {
@@ -166,6 +244,16 @@ bool XmlNode::removeAttribute(std::string_view name) const {
 
 HRESULT XmlNode::selectSingleNode(std::string_view xpath, XmlNode& out) const {
     out = XmlNode();
+    QueryCache* cache = threadCache();
+    const ResultKeyView key{m_node.internal_object(), xpath};
+    if (cache && m_node) {
+        cache->results.refresh();
+        if (const auto found = cache->results.nodes.find(key);
+            found != cache->results.nodes.end()) {
+            out = fromXPathNode(found->second);
+            return found->second ? S_OK : S_FALSE;
+        }
+    }
     const std::shared_ptr<const pugi::xpath_query> query = compiledQuery(xpath);
     if (!query)
         return E_FAIL;
@@ -173,6 +261,8 @@ HRESULT XmlNode::selectSingleNode(std::string_view xpath, XmlNode& out) const {
         return S_FALSE;
     try {
         const pugi::xpath_node found = query->evaluate_node(m_node);
+        if (cache)
+            cache->results.nodes.emplace(ResultKey{key.context, std::string(xpath)}, found);
         if (!found)
             return S_FALSE;
         out = fromXPathNode(found);
@@ -191,6 +281,18 @@ XmlNode XmlNode::selectSingleNode(std::string_view xpath) const {
 
 HRESULT XmlNode::selectNodes(std::string_view xpath, XmlNodeList& out) const {
     out.clear();
+    QueryCache* cache = threadCache();
+    const ResultKeyView key{m_node.internal_object(), xpath};
+    if (cache && m_node) {
+        cache->results.refresh();
+        if (const auto found = cache->results.nodeSets.find(key);
+            found != cache->results.nodeSets.end()) {
+            out.reserve(found->second.size());
+            for (const pugi::xpath_node& each : found->second)
+                out.push_back(fromXPathNode(each));
+            return S_OK;
+        }
+    }
     const std::shared_ptr<const pugi::xpath_query> query = compiledQuery(xpath);
     if (!query)
         return E_FAIL;
@@ -201,6 +303,10 @@ HRESULT XmlNode::selectNodes(std::string_view xpath, XmlNodeList& out) const {
         out.reserve(found.size());
         for (const pugi::xpath_node& each : found)
             out.push_back(fromXPathNode(each));
+        if (cache)
+            cache->results.nodeSets.emplace(
+                ResultKey{key.context, std::string(xpath)},
+                std::vector<pugi::xpath_node>(found.begin(), found.end()));
         return S_OK;
     } catch (const pugi::xpath_exception&) {
         return E_FAIL;
@@ -278,6 +384,7 @@ HRESULT XmlDocument::loadBytes(std::string_view bytes) {
     if (m_loadedEncoding == pugi::encoding_utf8) {
         // The parser takes undeclared bytes as UTF-8 without checking them.
         if (!QByteArrayView(bytes.data(), bytes.size()).isValidUtf8()) {
+            noteDocumentChange();
             m_document.reset();
             keepParseError(bytes, "The text is not UTF-8 and declares no other encoding", 0,
                            kInvalidEncoding);
@@ -285,6 +392,7 @@ HRESULT XmlDocument::loadBytes(std::string_view bytes) {
         }
     }
     // The content is UTF-8 now: a declaration naming the file's encoding would be false.
+    noteDocumentChange();
     for (pugi::xml_node node = m_document.first_child(); node; node = node.next_sibling()) {
         if (node.type() == pugi::node_declaration)
             node.remove_attribute("encoding");
@@ -292,7 +400,12 @@ HRESULT XmlDocument::loadBytes(std::string_view bytes) {
     return S_OK;
 }
 
+XmlDocument::~XmlDocument() {
+    noteDocumentChange();
+}
+
 HRESULT XmlDocument::load(std::string_view text, pugi::xml_encoding encoding) {
+    noteDocumentChange();
     m_parseError.reset();
     const pugi::xml_parse_result result =
         m_document.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
@@ -345,11 +458,13 @@ void XmlDocument::keepParseError(std::string_view text, std::string reason, std:
 }
 
 void XmlDocument::copyFrom(const XmlDocument& other) {
+    noteDocumentChange();
     m_document.reset(other.m_document);
     m_parseError.reset();
 }
 
 void XmlDocument::replaceContent(XmlDocument&& other) {
+    noteDocumentChange();
     m_document = std::move(other.m_document);
     m_parseError.reset();
     other.m_document.reset();

@@ -1,6 +1,7 @@
 #pragma once
 // A thin wrapper over the XML engine: an in-memory document loaded from text, XPath
-// selection of single nodes and node lists (compiled queries cached by their text),
+// selection of single nodes and node lists (compiled queries cached by their text, results
+// remembered until any document changes),
 // attribute access, element creation and removal, full text and atomic saving.
 
 #include "HResult.h"
@@ -88,6 +89,7 @@ struct XmlParseError {
 class XmlDocument {
 public:
     XmlDocument() = default;
+    ~XmlDocument();
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
 
@@ -134,6 +136,10 @@ private:
 using XmlChangeObserver = void (*)(pugi::xml_node element, std::string_view attribute);
 // Installs the one observer; null removes it.
 void SetXmlChangeObserver(XmlChangeObserver observer);
+
+// Query results are remembered until a document changes. Code that edits a document through
+// raw() calls this after the edit, so that no query answers from before it.
+void NoteXmlEdited();
 
 // Puts any text into an XPath string literal, quotes included, so that a quote in the
 // value can neither end the literal early nor change the query.

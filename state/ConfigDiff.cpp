@@ -224,7 +224,9 @@ std::vector<ConfigChange> DiffConfigurations(const XmlNode& before, const XmlNod
 
 bool ApplyConfigChanges(const XmlNode& document, const std::vector<ConfigChange>& changes) {
     for (const ConfigChange& change : changes) {
-        if (!apply(document.raw(), change))
+        const bool applied = apply(document.raw(), change);
+        NoteXmlEdited();
+        if (!applied)
             return false;
     }
     return true;

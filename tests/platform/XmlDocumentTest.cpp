@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <thread>
 
 namespace {
@@ -110,6 +111,62 @@ TEST(XmlDocument, EditsElementsAndAttributes) {
     EXPECT_TRUE(config.selectSingleNode("Gang").isNull());
     EXPECT_TRUE(config.firstChild("Channel").removeAttribute("id"));
     EXPECT_FALSE(config.firstChild("Channel").hasAttribute("id"));
+}
+
+// Results are remembered between changes: after each kind of change, the same query from the
+// same node answers from the document as it is now.
+TEST(XmlDocument, ARememberedQueryResultNeverOutlivesAChange) {
+    constexpr const char* kSelected = "//VideoInput[@id=//Channel[@channelIndex=\"1\"]/Video/"
+                                      "VideoInputComponent/@id]/@selectedInput";
+    XmlDocument document;
+    XmlNode root = loaded(document, kChannels).documentNode();
+    const auto selected = [&] {
+        return root.selectSingleNode(kSelected).value();
+    };
+    const auto channels = [&] {
+        return root.selectNodes("//Channel").size();
+    };
+    ASSERT_EQ(selected(), "VideoInputAnalogComposite");
+    ASSERT_EQ(channels(), 2u);
+
+    // A value a predicate compares.
+    root.selectSingleNode("//Channel[@id='C2']/Video/VideoInputComponent/@id").setValue("VI1");
+    EXPECT_EQ(selected(), "VideoInputSdi");
+    root.selectSingleNode("//Channel[@id='C2']/Video/VideoInputComponent")
+        .setAttribute("id", "VI2");
+    EXPECT_EQ(selected(), "VideoInputAnalogComposite");
+    root.selectSingleNode("//VideoInput[@id='VI2']").removeAttribute("selectedInput");
+    EXPECT_EQ(selected(), "");
+
+    // Elements added and removed.
+    const XmlNode config = document.documentElement();
+    config.appendElement("Channel").setAttribute("channelIndex", "2");
+    EXPECT_EQ(channels(), 3u);
+    EXPECT_TRUE(config.removeChild(config.firstChild("Channel")));
+    EXPECT_EQ(channels(), 2u);
+
+    // The whole content replaced: loaded, copied, taken from another document.
+    ASSERT_EQ(document.loadXml("<Config><Channel/></Config>"), S_OK);
+    EXPECT_EQ(channels(), 1u);
+    XmlDocument other;
+    loaded(other, kChannels);
+    document.copyFrom(other);
+    EXPECT_EQ(channels(), 2u);
+    EXPECT_EQ(selected(), "VideoInputAnalogComposite");
+    ASSERT_EQ(other.loadXml("<Config/>"), S_OK);
+    document.replaceContent(std::move(other));
+    EXPECT_EQ(channels(), 0u);
+    EXPECT_EQ(document.loadBytes("not xml"), S_FALSE);
+    EXPECT_EQ(channels(), 0u);
+    EXPECT_EQ(selected(), "");
+
+    // A document made where a destroyed one was, whose nodes may sit at the same addresses.
+    for (const char* text : {kChannels, "<Config><Channel/><Channel/><Channel/></Config>"}) {
+        auto made = std::make_unique<XmlDocument>();
+        EXPECT_EQ(made->loadXml(text), S_OK);
+        root = made->documentNode();
+        EXPECT_EQ(channels(), text == kChannels ? 2u : 3u);
+    }
 }
 
 TEST(XmlDocument, ParseErrorsCarryLineAndColumn) {

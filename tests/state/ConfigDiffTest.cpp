@@ -121,6 +121,22 @@ TEST(ConfigDiff, ARenamedRootIsReplacedWhole) {
     EXPECT_EQ(applied(before, diff(before, after)), canonical(after));
 }
 
+// The changes are applied to the engine's nodes directly: a query asked before them must not
+// answer from before them.
+TEST(ConfigDiff, QueriesAfterAppliedChangesSeeThem) {
+    constexpr const char* kBefore = R"(<Config><Gpi id="1" mode="in"/></Config>)";
+    const std::vector<ConfigChange> changes =
+        diff(kBefore, R"(<Config><Gpi id="1" mode="out"/><Gpi id="2" mode="in"/></Config>)");
+    XmlDocument document;
+    ASSERT_EQ(document.loadXml(kBefore), S_OK);
+    const XmlNode root = document.documentNode();
+    ASSERT_EQ(root.selectNodes("//Gpi").size(), 1u);
+    ASSERT_TRUE(root.selectSingleNode("//Gpi[@mode='out']").isNull());
+    EXPECT_TRUE(ApplyConfigChanges(root, changes));
+    EXPECT_EQ(root.selectNodes("//Gpi").size(), 2u);
+    EXPECT_EQ(root.selectSingleNode("//Gpi[@mode='out']/@id").value(), "1");
+}
+
 TEST(ConfigDiff, AChangeThatDoesNotFitTheDocumentIsRefused) {
     XmlDocument document;
     ASSERT_EQ(document.loadXml("<Config/>"), S_OK);
