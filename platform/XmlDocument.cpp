@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <unordered_map>
@@ -104,14 +105,23 @@ struct QueryResults {
     ResultMap<pugi::xpath_node> nodes;
     ResultMap<std::vector<pugi::xpath_node>> nodeSets;
 
-    // Forgets everything when a document changed since the results were found.
-    void refresh() {
+    // The result remembered for the query, or null. Everything is forgotten first when a
+    // document changed since the results were found.
+    template <class Result>
+    const Result* find(ResultMap<Result>& results, const ResultKeyView& key) {
         const std::uint64_t now = g_documentChanges.load(std::memory_order_acquire);
         if (now != changes || nodes.size() + nodeSets.size() >= kResultCacheLimit) {
             nodes.clear();
             nodeSets.clear();
             changes = now;
         }
+        const auto found = results.find(key);
+        return found == results.end() ? nullptr : &found->second;
+    }
+
+    template <class Result>
+    void keep(ResultMap<Result>& results, const ResultKeyView& key, Result result) {
+        results.emplace(ResultKey{key.context, std::string(key.xpath)}, std::move(result));
     }
 };
 
@@ -244,14 +254,12 @@ bool XmlNode::removeAttribute(std::string_view name) const {
 
 HRESULT XmlNode::selectSingleNode(std::string_view xpath, XmlNode& out) const {
     out = XmlNode();
-    QueryCache* cache = threadCache();
+    QueryCache* cache = m_node ? threadCache() : nullptr;
     const ResultKeyView key{m_node.internal_object(), xpath};
-    if (cache && m_node) {
-        cache->results.refresh();
-        if (const auto found = cache->results.nodes.find(key);
-            found != cache->results.nodes.end()) {
-            out = fromXPathNode(found->second);
-            return found->second ? S_OK : S_FALSE;
+    if (cache) {
+        if (const pugi::xpath_node* found = cache->results.find(cache->results.nodes, key)) {
+            out = fromXPathNode(*found);
+            return *found ? S_OK : S_FALSE;
         }
     }
     const std::shared_ptr<const pugi::xpath_query> query = compiledQuery(xpath);
@@ -262,7 +270,7 @@ HRESULT XmlNode::selectSingleNode(std::string_view xpath, XmlNode& out) const {
     try {
         const pugi::xpath_node found = query->evaluate_node(m_node);
         if (cache)
-            cache->results.nodes.emplace(ResultKey{key.context, std::string(xpath)}, found);
+            cache->results.keep(cache->results.nodes, key, found);
         if (!found)
             return S_FALSE;
         out = fromXPathNode(found);
@@ -281,15 +289,11 @@ XmlNode XmlNode::selectSingleNode(std::string_view xpath) const {
 
 HRESULT XmlNode::selectNodes(std::string_view xpath, XmlNodeList& out) const {
     out.clear();
-    QueryCache* cache = threadCache();
+    QueryCache* cache = m_node ? threadCache() : nullptr;
     const ResultKeyView key{m_node.internal_object(), xpath};
-    if (cache && m_node) {
-        cache->results.refresh();
-        if (const auto found = cache->results.nodeSets.find(key);
-            found != cache->results.nodeSets.end()) {
-            out.reserve(found->second.size());
-            for (const pugi::xpath_node& each : found->second)
-                out.push_back(fromXPathNode(each));
+    if (cache) {
+        if (const auto* found = cache->results.find(cache->results.nodeSets, key)) {
+            std::transform(found->begin(), found->end(), std::back_inserter(out), fromXPathNode);
             return S_OK;
         }
     }
@@ -304,9 +308,8 @@ HRESULT XmlNode::selectNodes(std::string_view xpath, XmlNodeList& out) const {
         for (const pugi::xpath_node& each : found)
             out.push_back(fromXPathNode(each));
         if (cache)
-            cache->results.nodeSets.emplace(
-                ResultKey{key.context, std::string(xpath)},
-                std::vector<pugi::xpath_node>(found.begin(), found.end()));
+            cache->results.keep(cache->results.nodeSets, key,
+                                std::vector<pugi::xpath_node>(found.begin(), found.end()));
         return S_OK;
     } catch (const pugi::xpath_exception&) {
         return E_FAIL;
@@ -384,7 +387,6 @@ HRESULT XmlDocument::loadBytes(std::string_view bytes) {
     if (m_loadedEncoding == pugi::encoding_utf8) {
         // The parser takes undeclared bytes as UTF-8 without checking them.
         if (!QByteArrayView(bytes.data(), bytes.size()).isValidUtf8()) {
-            noteDocumentChange();
             m_document.reset();
             keepParseError(bytes, "The text is not UTF-8 and declares no other encoding", 0,
                            kInvalidEncoding);
@@ -392,7 +394,7 @@ HRESULT XmlDocument::loadBytes(std::string_view bytes) {
         }
     }
     // The content is UTF-8 now: a declaration naming the file's encoding would be false.
-    noteDocumentChange();
+    // (load counted this document's change; nothing is asked of it before this returns.)
     for (pugi::xml_node node = m_document.first_child(); node; node = node.next_sibling()) {
         if (node.type() == pugi::node_declaration)
             node.remove_attribute("encoding");

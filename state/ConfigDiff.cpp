@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <sstream>
@@ -223,11 +224,10 @@ std::vector<ConfigChange> DiffConfigurations(const XmlNode& before, const XmlNod
 }
 
 bool ApplyConfigChanges(const XmlNode& document, const std::vector<ConfigChange>& changes) {
-    for (const ConfigChange& change : changes) {
-        const bool applied = apply(document.raw(), change);
-        NoteXmlEdited();
-        if (!applied)
-            return false;
-    }
-    return true;
+    const bool applied =
+        std::all_of(changes.begin(), changes.end(),
+                    [&](const ConfigChange& change) { return apply(document.raw(), change); });
+    // The engine's nodes were edited directly: query results from before are stale.
+    NoteXmlEdited();
+    return applied;
 }
