@@ -154,6 +154,9 @@ int FuzzHarness::Run(const std::function<void(FuzzHarness&)>& input) {
         UseDocument(kEmptyConfiguration);
         ShowPages();
     }
+    // The window system's own events (a window made or gone, exposed, moved) wait for the
+    // event loop: handled here, they are freed within the input that made them.
+    QCoreApplication::processEvents();
     forget();
     return 0;
 }
