@@ -24,8 +24,8 @@ std::string parseFailure(const XmlDocument& document) {
 } // namespace
 
 CommittedConfiguration::CommittedConfiguration(const StateFiles& files, ChannelStates& channels,
-                                               Report report)
-    : m_files(files), m_channels(channels), m_report(std::move(report)) {}
+                                               ConfigHistory& history, Report report)
+    : m_files(files), m_channels(channels), m_history(history), m_report(std::move(report)) {}
 
 bool CommittedConfiguration::changedOnDisk() const {
     return !m_loaded || m_files.stamp(kConfigFile) != m_stamp;
@@ -35,6 +35,12 @@ void CommittedConfiguration::noteStored(const QByteArray& content) {
     m_stamp = m_files.stamp(kConfigFile);
     m_version = StateFiles::versionOf(content);
     m_loaded = true;
+}
+
+void CommittedConfiguration::remember(HistoryEntry entry, const QByteArray& content) {
+    entry.version = StateFiles::versionOf(content);
+    // A failure is told by the history itself; the configuration is stored all the same.
+    m_history.record(entry, content);
 }
 
 HRESULT CommittedConfiguration::load(XmlDocument& document) {
@@ -50,6 +56,15 @@ HRESULT CommittedConfiguration::load(XmlDocument& document) {
             else if (IsUsableConfiguration(loaded, reason)) {
                 document.replaceContent(std::move(loaded));
                 noteStored(*stored);
+                // Stored by something else than a server of this directory (or before the
+                // history was kept): the history takes it as found.
+                HistoryEntry newest;
+                if (m_history.newest(newest) == S_FALSE || newest.version != m_version)
+                    remember({.origin = HistoryEntry::kFound,
+                              .address = "local",
+                              .report = "config.xml was found holding a configuration this "
+                                        "server did not store"},
+                             *stored);
                 return S_OK;
             }
         }
@@ -74,6 +89,11 @@ HRESULT CommittedConfiguration::storeDefault(XmlDocument& document) {
     m_files.remove(kRejectionFile);
     document.replaceContent(std::move(loaded));
     noteStored(text);
+    remember({.origin = HistoryEntry::kDefault,
+              .address = "local",
+              .report = fmt::format("The default configuration ({}) was stored on first use.",
+                                    defaultStandard())},
+             text);
     return S_OK;
 }
 
@@ -113,7 +133,10 @@ HRESULT CommittedConfiguration::reject(const std::optional<QByteArray>& stored,
                  "The rejection could not be recorded for the status: " + ComErrorText(recorded));
 
     document.replaceContent(std::move(loaded));
-    noteStored(m_files.read(kConfigFile).value_or(QByteArray()));
+    const QByteArray current = m_files.read(kConfigFile).value_or(QByteArray());
+    noteStored(current);
+    if (SUCCEEDED(written))
+        remember({.origin = HistoryEntry::kDefault, .address = "local", .report = said}, current);
     return S_OK;
 }
 
@@ -135,8 +158,9 @@ HRESULT CommittedConfiguration::keepAside(const QByteArray& content, const QDate
     }
 }
 
-HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocument& document,
-                                       const QDateTime& offlineUntil, std::string* reason,
+HRESULT CommittedConfiguration::commit(const std::string& user, const std::string& address,
+                                       const XmlDocument& document, const QDateTime& offlineUntil,
+                                       std::string* reason,
                                        const std::optional<QString>& expectedVersion) {
     return m_files.locked(kConfigFile, [&] {
         const std::optional<QByteArray> stored = m_files.read(kConfigFile);
@@ -168,7 +192,8 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocumen
 
         const ChannelParts after = ChannelPartsOf(document);
         std::string changed;
-        for (const int slot : ChangedChannels(before, after)) {
+        const std::vector<int> restarted = ChangedChannels(before, after);
+        for (const int slot : restarted) {
             const ChannelPart& part = after.count(slot) ? after.at(slot) : before.at(slot);
             changed += fmt::format("{}channel index {} ({})", changed.empty() ? "" : ", ", slot,
                                    part.id.empty() ? "no id" : "id '" + part.id + "'");
@@ -182,6 +207,11 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const XmlDocumen
         }
         m_report(S_OK, fmt::format("Commit by user '{}': {}", user,
                                    changed.empty() ? "no channel changed" : "changed " + changed));
+        remember({.origin = HistoryEntry::kCommit,
+                  .user = user,
+                  .address = address,
+                  .restarted = restarted},
+                 text);
         return S_OK;
     });
 }

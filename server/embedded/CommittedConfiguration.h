@@ -2,10 +2,12 @@
 // The committed configuration: config.xml in the state directory, shared by every process
 // that uses the directory. A stored file the server cannot hold is kept aside as
 // config.rejected-<UTC time>.xml, and the default takes its place; a record of that lasts
-// while config.xml still holds what was put there then. Not safe from two threads by
-// itself: the server makes its calls one at a time.
+// while config.xml still holds what was put there then. Every configuration stored, and one
+// found in config.xml that no entry of the history holds, is added to the history. Not safe
+// from two threads by itself: the server makes its calls one at a time.
 
 #include "ChannelStates.h"
+#include "ConfigHistory.h"
 #include "StateFiles.h"
 
 #include <QDateTime>
@@ -28,7 +30,8 @@ public:
     // Where the server log is told of rejections and commits.
     using Report = std::function<void(HRESULT status, const std::string& text)>;
 
-    CommittedConfiguration(const StateFiles& files, ChannelStates& channels, Report report);
+    CommittedConfiguration(const StateFiles& files, ChannelStates& channels, ConfigHistory& history,
+                           Report report);
 
     // Whether config.xml changed since this object last loaded or wrote it (one stat).
     bool changedOnDisk() const;
@@ -38,10 +41,11 @@ public:
 
     // Stores a usable document as the committed configuration. The channels whose part
     // differs from the configuration committed until now, by whichever process, go offline
-    // until the given time; the log names who committed and which channels changed. A failed
+    // until the given time; the log names who committed and which channels changed, and the
+    // history keeps it with the address the user came from. A failed
     // store gives its reason, when asked for it. With an expected version, config.xml holding
     // another (whoever wrote it) is left as it is: E_CHANGED_STATE.
-    HRESULT commit(const std::string& user, const XmlDocument& document,
+    HRESULT commit(const std::string& user, const std::string& address, const XmlDocument& document,
                    const QDateTime& offlineUntil, std::string* reason = nullptr,
                    const std::optional<QString>& expectedVersion = std::nullopt);
 
@@ -61,9 +65,12 @@ private:
     HRESULT reject(const std::optional<QByteArray>& stored, const std::string& reason,
                    XmlDocument& document);
     HRESULT keepAside(const QByteArray& content, const QDateTime& time, QString& name);
+    // Adds what config.xml now holds to the history.
+    void remember(HistoryEntry entry, const QByteArray& content);
 
     const StateFiles& m_files;
     ChannelStates& m_channels;
+    ConfigHistory& m_history;
     Report m_report;
     bool m_loaded = false;
     std::optional<FileStamp> m_stamp;

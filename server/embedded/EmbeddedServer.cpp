@@ -44,12 +44,22 @@ std::shared_ptr<EmbeddedServer> EmbeddedServer::forDirectory(const QString& dire
 
 EmbeddedServer::EmbeddedServer(const QString& directory)
     : m_files(directory), m_accounts(m_files), m_channels(m_files),
-      m_committed(m_files, m_channels,
+      m_history(
+          directory,
+          [this](HRESULT status, const std::string& text) {
+              log(status, LOG_KIND_REPORT, ConfigHistory::kFileName, 0, 0, text);
+          },
+          HistoryRetention::fromEnvironment()),
+      m_committed(m_files, m_channels, m_history,
                   [this](HRESULT status, const std::string& text) {
                       log(status, LOG_KIND_REPORT, "config.xml", 0, 0, text);
                   }),
       m_restartDelayMs(restartDelayFromEnvironment()) {
     m_files.ensureDirectory();
+    std::vector<std::string> refusals;
+    HistoryRetention::fromEnvironment(&refusals);
+    for (const std::string& refusal : refusals)
+        log(E_INVALIDARG, LOG_KIND_REPORT, ConfigHistory::kFileName, 0, 0, refusal + ".");
     const HRESULT accounts = m_accounts.ensureDefaults();
     if (FAILED(accounts))
         log(accounts, LOG_KIND_REPORT, "accounts.json", 0, 0,
@@ -137,8 +147,8 @@ HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& 
     if (document.loadXml(text) != S_OK || !IsUsableConfiguration(document, why))
         return refuseCommit(session, HRESULT_INVALID_DATA, why, reason);
     const HRESULT hr = m_committed.commit(
-        session.user, document, QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs), reason,
-        expectedVersion);
+        session.user, session.address, document,
+        QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs), reason, expectedVersion);
     if (SUCCEEDED(hr)) {
         m_running.replaceContent(std::move(document));
         if (version)

@@ -21,7 +21,8 @@
 struct ServerSession {
     std::string user;
     std::string domain;
-    bool authorized = false; // may change the configuration
+    bool authorized = false;       // may change the configuration
+    std::string address = "local"; // where the session came from, for the history
 };
 
 class EmbeddedServer {
@@ -89,6 +90,8 @@ public:
 
     // Accounts, for the command-line tool.
     Accounts& accounts() { return m_accounts; }
+    // Every configuration stored, newest first.
+    ConfigHistory& history() { return m_history; }
 
     // How long a channel stays offline after a commit changed it (milliseconds).
     void setRestartDelay(int milliseconds);
@@ -121,6 +124,7 @@ private:
     StateFiles m_files;
     Accounts m_accounts;
     ChannelStates m_channels;
+    ConfigHistory m_history;
     CommittedConfiguration m_committed;
     XmlDocument m_running;
     int m_restartDelayMs;

@@ -241,6 +241,7 @@ HttpResponse ServiceRouter::logOn(const HttpRequest& request) {
         return response;
     }
     session.authorized = m_server->isAdministrator(session.user, session.domain);
+    session.address = request.peer.toStdString();
     const QByteArray token = m_sessions.open(session);
     m_server->log(S_OK, LOG_KIND_REPORT, "logon", 0, 0,
                   fmt::format("User '{}' logged on from {}{}", LoggableText(session.user),

@@ -1,6 +1,8 @@
 // trellis-server: looks at and changes the stand-in server's state directory, for
 // demonstrations and manual testing while the utility runs, and serves it over the network.
 
+#include "CommandFailure.h"
+#include "HistoryCommands.h"
 #include "RemoteCommands.h"
 #include "Serve.h"
 
@@ -49,6 +51,17 @@ Commands:
   account-remove USER            remove an account
   config                         the committed configuration
   log [LINES]                    the end of the server log (default 20 lines)
+  history [--before ID] [--count N] [--json]
+                                 the stored configurations, newest first (50 unless
+                                 --count; those older than entry ID with --before): id,
+                                 time, origin (commit, default or found), user, address,
+                                 restarted channels and summary
+  show ID [--json]               one entry of the history with its change report
+  diff ID ID [--json]            what changed from the first entry to the second
+  export ID FILE                 the configuration of an entry, written to FILE
+
+The history keeps every configuration stored for 365 days ($TRELLIS_HISTORY_DAYS; 0 keeps
+them for good), and at most $TRELLIS_HISTORY_ENTRIES of them when that is set above 0.
 
 The state directory is DIR, else $TRELLIS_SERVER_DIR, else the user's data folder.
 A new state directory starts from the default configuration; they are read from:
@@ -66,12 +79,6 @@ int usage(bool asked = false) {
     return asked ? 0 : 2;
 }
 
-int failed(HRESULT hr, const QString& what) {
-    std::fprintf(stderr, "trellis-server: %s failed: %s\n", what.toLocal8Bit().constData(),
-                 ComErrorText(hr).c_str());
-    return 1;
-}
-
 int showStatus(EmbeddedServer& server) {
     ShowServiceStatus(server.files());
     if (const std::optional<RejectedConfiguration> rejected = server.rejectedConfiguration()) {
@@ -83,6 +90,7 @@ int showStatus(EmbeddedServer& server) {
                         ? "it could not be kept aside and config.xml is left as it is"
                         : ("it is kept as " + rejected->keptAs).toLocal8Bit().constData());
     }
+    ShowHistoryStatus(server);
     const QStringList names = ChannelStates::names();
     for (int channel = 0; channel < ChannelStates::kChannels; ++channel) {
         std::printf("channel %d:", channel + 1);
@@ -161,7 +169,7 @@ int main(int argc, char* argv[]) {
         if (!ok)
             return usage();
         const HRESULT hr = server.setChannelStatus(channel, args[1], args[2]);
-        return FAILED(hr) ? failed(hr, QStringLiteral("set")) : 0;
+        return FAILED(hr) ? CommandFailed(hr, "set") : 0;
     }
     if (command == QLatin1String("accounts") && args.isEmpty())
         return showAccounts(server);
@@ -171,21 +179,23 @@ int main(int argc, char* argv[]) {
         std::getline(std::cin, password);
         const HRESULT hr =
             server.accounts().setAccount(user, QString::fromStdString(password), QString(), args);
-        return FAILED(hr) ? failed(hr, QStringLiteral("account-set")) : 0;
+        return FAILED(hr) ? CommandFailed(hr, "account-set") : 0;
     }
     if (command == QLatin1String("account-remove") && args.size() == 1) {
         const HRESULT hr = server.accounts().remove(args[0]);
-        return FAILED(hr) ? failed(hr, QStringLiteral("account-remove")) : (hr == S_FALSE ? 1 : 0);
+        return FAILED(hr) ? CommandFailed(hr, "account-remove") : (hr == S_FALSE ? 1 : 0);
     }
     if (command == QLatin1String("config") && args.isEmpty()) {
         std::string text;
         const HRESULT hr = server.configuration(text);
         if (FAILED(hr))
-            return failed(hr, QStringLiteral("config"));
+            return CommandFailed(hr, "config");
         std::fputs(text.c_str(), stdout);
         return 0;
     }
     if (command == QLatin1String("log") && args.size() <= 1)
         return showLog(server.files(), args.isEmpty() ? 20 : std::max(1, args[0].toInt()));
+    if (const std::optional<int> status = RunHistoryCommand(server, command, args))
+        return *status;
     return usage();
 }

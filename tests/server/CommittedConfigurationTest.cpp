@@ -19,12 +19,6 @@ namespace {
 
 const ServerSession kAdmin{"admin", "", true};
 
-// The text with one channel changed: it loops (every channel of the default does not).
-std::string withChannelChanged(const std::string& text, int channel) {
-    return WithAttribute(text, "//Channel[@channelIndex=\"" + std::to_string(channel) + "\"]/@loop",
-                         "true");
-}
-
 class CommittedConfigurationTest : public ::testing::Test {
 protected:
     void writeConfig(const QByteArray& content) {
@@ -83,7 +77,7 @@ TEST_F(CommittedConfigurationTest, AStoredFileItCannotHoldIsKeptAsideAndTheDefau
     EXPECT_NE(server.rejectedConfiguration()->reason.find("not well-formed"), std::string::npos);
 
     // A commit ends the situation; the files aside stay.
-    ASSERT_EQ(server.commit(kAdmin, withChannelChanged(text, 0)), S_OK);
+    ASSERT_EQ(server.commit(kAdmin, WithChannelLooping(text, 0)), S_OK);
     EXPECT_FALSE(server.rejectedConfiguration());
     EXPECT_EQ(rejectedFiles().size(), 2);
 }
@@ -112,7 +106,7 @@ TEST_F(CommittedConfigurationTest, AnotherProcessCommitIsSeenAndCommitsCompareWi
     std::string original;
     ASSERT_EQ(second.configuration(original), S_OK);
 
-    const std::string changed = withChannelChanged(original, 1);
+    const std::string changed = WithChannelLooping(original, 1);
     ASSERT_EQ(first.commit(kAdmin, changed), S_OK);
     std::string seen;
     second.configuration(seen);
@@ -123,7 +117,7 @@ TEST_F(CommittedConfigurationTest, AnotherProcessCommitIsSeenAndCommitsCompareWi
               S_OK);
     second.configuration(seen);
     EXPECT_NE(seen.find("timeOfDaySource=\"Ltc\""), std::string::npos);
-    const std::string changedAgain = withChannelChanged(changed, 2);
+    const std::string changedAgain = WithChannelLooping(changed, 2);
     ASSERT_EQ(first.commit(kAdmin, changedAgain), S_OK);
     second.configuration(seen);
     EXPECT_TRUE(seen == changedAgain);
@@ -142,8 +136,8 @@ TEST_F(CommittedConfigurationTest, CommitsAndRefusalsAreLogged) {
     EmbeddedServer server(dir.path());
     std::string text;
     server.configuration(text);
-    ASSERT_EQ(server.commit(kAdmin, withChannelChanged(text, 1)), S_OK);
-    ASSERT_EQ(server.commit(kAdmin, withChannelChanged(text, 1)), S_OK);
+    ASSERT_EQ(server.commit(kAdmin, WithChannelLooping(text, 1)), S_OK);
+    ASSERT_EQ(server.commit(kAdmin, WithChannelLooping(text, 1)), S_OK);
     EXPECT_EQ(server.commit(kAdmin, "<Config/>"), HRESULT_INVALID_DATA);
     EXPECT_EQ(server.commit(ServerSession{"operator", "", false}, text), E_ACCESSDENIED);
     const std::string log = read("server.log").toStdString();
@@ -215,7 +209,7 @@ TEST_F(CommittedConfigurationTest, TheStateIsTheOwnersOnly) {
         EmbeddedServer server(state);
         std::string text;
         server.configuration(text);
-        server.commit(kAdmin, withChannelChanged(text, 1));
+        server.commit(kAdmin, WithChannelLooping(text, 1));
         server.setChannelStatus(0, "portstate", "3");
         server.setProtocolUser(kAdmin, 0, "user", "ingest");
         server.log(S_OK, 4, "test", 1, 0, "entry");
@@ -271,7 +265,7 @@ TEST_F(CommittedConfigurationTest, ReloadsWhileAThreadPolls) {
     EmbeddedServer committer(dir.path());
     std::string original;
     ASSERT_EQ(polled.configuration(original), S_OK);
-    const std::string last = withChannelChanged(original, 3);
+    const std::string last = WithChannelLooping(original, 3);
     std::atomic<bool> done{false};
     std::string seen;
     std::thread poller([&] {

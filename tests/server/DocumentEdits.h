@@ -20,3 +20,9 @@ inline std::string WithAttribute(const std::string& text, const std::string& xpa
     document.documentNode().selectSingleNode(xpath).setValue(value);
     return document.xml();
 }
+
+// The text with one channel changed: it loops (no channel of the defaults does).
+inline std::string WithChannelLooping(const std::string& text, int channelIndex) {
+    return WithAttribute(
+        text, "//Channel[@channelIndex=\"" + std::to_string(channelIndex) + "\"]/@loop", "true");
+}

@@ -42,5 +42,14 @@ std::string ExpectWholeAfterKill(const QString& stateFolder,
     std::string why;
     EXPECT_TRUE(IsUsableConfiguration(running, why)) << "kill " << kill << ": " << why;
     EXPECT_FALSE(next.rejectedConfiguration().has_value()) << "kill " << kill;
+    // The history agrees: its newest entry holds what config.xml holds, and a kill never
+    // leaves the database corrupt.
+    HistoryEntry newest;
+    QByteArray recorded;
+    EXPECT_EQ(next.history().newest(newest), S_OK) << "kill " << kill;
+    EXPECT_EQ(next.history().entry(newest.id, newest, &recorded), S_OK) << "kill " << kill;
+    EXPECT_EQ(recorded, ReadWholeFile(state.filePath(QStringLiteral("config.xml"))))
+        << "kill " << kill << ": the history's newest entry is not the stored configuration";
+    EXPECT_FALSE(next.history().keptAside().has_value()) << "kill " << kill;
     return normalized;
 }

@@ -15,7 +15,7 @@ QByteArray ReadWholeFile(const QString& path);
 
 // Checks, as test expectations naming the kill, that config.xml in the state folder is one of
 // the whole configurations (normalized), that every state file reads, and that a server
-// started on the folder has a usable configuration and rejected none. Gives the stored
-// configuration.
+// started on the folder has a usable configuration and rejected none, and that its history's
+// newest entry is the stored configuration. Gives the stored configuration.
 std::string ExpectWholeAfterKill(const QString& stateFolder,
                                  const std::set<std::string>& wholeConfigurations, int kill);

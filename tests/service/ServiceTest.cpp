@@ -327,6 +327,12 @@ TEST_F(ServiceTest, ACommitRetriedWithItsIdempotencyKeyIsAppliedOnce) {
         {wire::kIfMatch, read.headers.value("etag")}, {wire::kIdempotencyKey, "key-1"}};
     const Reply first = call("PUT", wire::kConfiguration, body, token, headers);
     ASSERT_EQ(first.status, 200);
+    // The history names who committed, and from where.
+    HistoryEntry newest;
+    ASSERT_EQ(server->history().newest(newest), S_OK);
+    EXPECT_EQ(newest.origin, "commit");
+    EXPECT_EQ(newest.user, "admin");
+    EXPECT_EQ(newest.address, "127.0.0.1");
     // Another commit comes between: applying the retry again would overwrite it (or, from
     // its old version, be refused).
     EmbeddedServer other(dir.path());

@@ -1,0 +1,99 @@
+#pragma once
+// Every configuration the server stores, kept in history.sqlite in the state directory: the
+// document (compressed), when, by whom and from where, why (a commit, the default stored by
+// the server, a file found on disk that the server did not write), the channels that
+// restarted and the change report. Several processes may share the directory; SQLite locks
+// the file and the write-ahead log lets readers go on while one writes.
+//
+// The history is an addition to the stored configuration: a database that cannot be opened
+// or written never stops a commit. Each failure is told through the report, with its reason,
+// and returned. A database SQLite finds corrupt is kept aside under a new name and a new one
+// is started in its place.
+
+#include "platform/HResult.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// Every member has an initialiser, so that an entry names only the members it has:
+// HistoryEntry{.origin = ..., .user = ...}.
+struct HistoryEntry {
+    qint64 id = 0;                   // given by the history; ids are never reused, pruned or not
+    QDateTime time = {};             // UTC
+    std::string origin = {};         // kCommit, kDefault or kFound
+    std::string user = {};           // empty for what the server did on its own
+    std::string address = {};        // where the session came from; "local" for this machine's
+    std::vector<int> restarted = {}; // the channel indexes that restarted
+    std::string report = {};         // the change report, when one was made
+    QString version = {};            // StateFiles::versionOf the document
+
+    static constexpr const char* kCommit = "commit";
+    static constexpr const char* kDefault = "default";
+    static constexpr const char* kFound = "found";
+};
+
+// What the history keeps: entries younger than the days, and at most the entries; zero for
+// either means no limit by it.
+struct HistoryRetention {
+    int days = 365;
+    qint64 entries = 0;
+
+    // TRELLIS_HISTORY_DAYS and TRELLIS_HISTORY_ENTRIES, each a whole number from 0; a value
+    // that is not one leaves the default and is named in refusals.
+    static HistoryRetention fromEnvironment(std::vector<std::string>* refusals = nullptr);
+};
+
+class ConfigHistory {
+public:
+    using Report = std::function<void(HRESULT status, const std::string& text)>;
+    static constexpr const char* kFileName = "history.sqlite";
+
+    ConfigHistory(QString directory, Report report, HistoryRetention retention);
+    ~ConfigHistory();
+    ConfigHistory(const ConfigHistory&) = delete;
+    ConfigHistory& operator=(const ConfigHistory&) = delete;
+
+    // Adds an entry (its time is now when none is given) and prunes what the retention no
+    // longer keeps; the entry gets its id.
+    HRESULT record(HistoryEntry& entry, const QByteArray& document);
+    // Newest first: at most limit entries older than the entry beforeId (0: from the newest).
+    HRESULT list(std::vector<HistoryEntry>& entries, qint64 beforeId = 0, int limit = 100);
+    // One entry and its document; HRESULT_NOT_FOUND when there is none of that id.
+    HRESULT entry(qint64 id, HistoryEntry& found, QByteArray* document = nullptr);
+    // The newest entry; S_FALSE when the history is empty.
+    HRESULT newest(HistoryEntry& found);
+    HRESULT count(qint64& entries);
+
+    // The name a corrupt database was kept aside as, since this object opened the history.
+    std::optional<QString> keptAside() const;
+
+private:
+    class Statement;
+
+    // Opens the database when it is not open; a corrupt one is kept aside first.
+    HRESULT open();
+    void close();
+    // Runs work on the open database; a database found corrupt is kept aside and the work
+    // run once more on a new one. Failures are reported with what was being done.
+    HRESULT run(const char* what, const std::function<int()>& work);
+    int prune();
+    HRESULT keepAside();
+    std::string lastError() const;
+
+    QString m_directory;
+    Report m_report;
+    HistoryRetention m_retention;
+    sqlite3* m_db = nullptr;
+    std::optional<QString> m_keptAside;
+    std::string m_failure; // what failed in the work run() runs, told after a rollback
+    mutable std::mutex m_mutex;
+};

@@ -1,0 +1,13 @@
+#pragma once
+// How trellis-server tells that a command failed: on standard error, with the failure's text,
+// and exit status 1.
+
+#include "platform/HResult.h"
+
+#include <cstdio>
+#include <string>
+
+inline int CommandFailed(HRESULT hr, const std::string& what) {
+    std::fprintf(stderr, "trellis-server: %s failed: %s\n", what.c_str(), ComErrorText(hr).c_str());
+    return 1;
+}

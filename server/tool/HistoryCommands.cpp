@@ -1,0 +1,244 @@
+#include "HistoryCommands.h"
+
+#include "CommandFailure.h"
+
+#include "platform/FileWrite.h"
+#include "platform/XmlDocument.h"
+#include "server/embedded/ConfigHistory.h"
+#include "server/embedded/EmbeddedServer.h"
+#include "state/ConfigDiff.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <fmt/format.h>
+
+#include <cstdio>
+
+namespace {
+
+// A page of the list when no count is given.
+constexpr int kDefaultCount = 50;
+
+std::string restartedText(const std::vector<int>& channels) {
+    std::string text;
+    for (const int channel : channels)
+        text += fmt::format("{}{}", text.empty() ? "" : ", ", channel + 1);
+    return text.empty() ? "none" : text;
+}
+
+// The first line of the report, for the one-line summary.
+std::string summaryOf(const HistoryEntry& entry) {
+    const std::string& report = entry.report;
+    return report.substr(0, report.find('\n'));
+}
+
+QJsonObject jsonOf(const HistoryEntry& entry) {
+    QJsonArray restarted;
+    for (const int channel : entry.restarted)
+        restarted.append(channel);
+    return {{QStringLiteral("id"), entry.id},
+            {QStringLiteral("time"), entry.time.toString(Qt::ISODateWithMs)},
+            {QStringLiteral("origin"), QString::fromStdString(entry.origin)},
+            {QStringLiteral("user"), QString::fromStdString(entry.user)},
+            {QStringLiteral("address"), QString::fromStdString(entry.address)},
+            {QStringLiteral("restartedChannelIndexes"), restarted},
+            {QStringLiteral("report"), QString::fromStdString(entry.report)},
+            {QStringLiteral("version"), entry.version}};
+}
+
+void printJson(const QJsonValue& value) {
+    const QByteArray text = value.isArray()
+                                ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
+                                : QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented);
+    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+}
+
+void printLine(const HistoryEntry& entry) {
+    std::printf("%lld\t%s\t%s\t%s\t%s\trestarted: %s\t%s\n", static_cast<long long>(entry.id),
+                entry.time.toString(Qt::ISODate).toUtf8().constData(), entry.origin.c_str(),
+                entry.user.empty() ? "-" : entry.user.c_str(), entry.address.c_str(),
+                restartedText(entry.restarted).c_str(), summaryOf(entry).c_str());
+}
+
+// A whole number from 1 given on the command line.
+std::optional<qint64> idOf(const QString& text) {
+    bool ok = false;
+    const qint64 id = text.toLongLong(&ok);
+    return ok && id > 0 ? std::optional(id) : std::nullopt;
+}
+
+int list(EmbeddedServer& server, bool json, qint64 before, int count) {
+    std::vector<HistoryEntry> entries;
+    const HRESULT hr = server.history().list(entries, before, count);
+    if (FAILED(hr))
+        return CommandFailed(hr, "history");
+    if (json) {
+        QJsonArray all;
+        for (const HistoryEntry& entry : entries)
+            all.append(jsonOf(entry));
+        printJson(all);
+        return 0;
+    }
+    if (entries.empty())
+        std::printf("The history holds no configuration.\n");
+    for (const HistoryEntry& entry : entries)
+        printLine(entry);
+    return 0;
+}
+
+int show(EmbeddedServer& server, qint64 id, bool json) {
+    HistoryEntry entry;
+    const HRESULT hr = server.history().entry(id, entry);
+    if (hr == HRESULT_NOT_FOUND) {
+        std::fprintf(stderr, "trellis-server: the history has no entry %lld.\n",
+                     static_cast<long long>(id));
+        return 1;
+    }
+    if (FAILED(hr))
+        return CommandFailed(hr, "show");
+    if (json) {
+        printJson(jsonOf(entry));
+        return 0;
+    }
+    printLine(entry);
+    if (!entry.report.empty())
+        std::printf("\n%s\n", entry.report.c_str());
+    return 0;
+}
+
+// An entry's document; a message and false when there is none.
+bool documentOf(EmbeddedServer& server, qint64 id, XmlDocument& document, QByteArray* bytes) {
+    HistoryEntry entry;
+    QByteArray text;
+    const HRESULT hr = server.history().entry(id, entry, &text);
+    if (hr == HRESULT_NOT_FOUND) {
+        std::fprintf(stderr, "trellis-server: the history has no entry %lld.\n",
+                     static_cast<long long>(id));
+        return false;
+    }
+    if (FAILED(hr)) {
+        CommandFailed(hr, fmt::format("reading entry {}", id));
+        return false;
+    }
+    if (bytes)
+        *bytes = text;
+    if (document.loadBytes(std::string_view(text.constData(), text.size())) != S_OK) {
+        std::fprintf(stderr, "trellis-server: entry %lld does not hold well-formed XML.\n",
+                     static_cast<long long>(id));
+        return false;
+    }
+    return true;
+}
+
+std::string changeLine(const ConfigChange& change) {
+    switch (change.kind) {
+    case ConfigChange::Kind::ElementAdded:
+        return fmt::format("added {}: {}", change.path, change.element);
+    case ConfigChange::Kind::ElementRemoved:
+        return fmt::format("removed {}", change.path);
+    case ConfigChange::Kind::Attribute:
+        break;
+    }
+    return fmt::format("{}/@{}: {} -> {}", change.path, change.attribute,
+                       change.before ? "\"" + *change.before + "\"" : "(none)",
+                       change.after ? "\"" + *change.after + "\"" : "(none)");
+}
+
+int diff(EmbeddedServer& server, qint64 from, qint64 to, bool json) {
+    XmlDocument before;
+    XmlDocument after;
+    if (!documentOf(server, from, before, nullptr) || !documentOf(server, to, after, nullptr))
+        return 1;
+    const std::vector<ConfigChange> changes =
+        DiffConfigurations(before.documentNode(), after.documentNode());
+    if (json) {
+        QJsonArray all;
+        for (const ConfigChange& change : changes)
+            all.append(QString::fromStdString(changeLine(change)));
+        printJson(all);
+        return 0;
+    }
+    if (changes.empty())
+        std::printf("Entries %lld and %lld hold the same configuration.\n",
+                    static_cast<long long>(from), static_cast<long long>(to));
+    for (const ConfigChange& change : changes)
+        std::printf("%s\n", changeLine(change).c_str());
+    return 0;
+}
+
+int exportEntry(EmbeddedServer& server, qint64 id, const QString& file) {
+    XmlDocument document;
+    QByteArray bytes;
+    if (!documentOf(server, id, document, &bytes))
+        return 1;
+    const HRESULT hr = WriteFileAtomically(file, std::string_view(bytes.constData(), bytes.size()));
+    if (FAILED(hr))
+        return CommandFailed(hr, "writing " + file.toStdString());
+    return 0;
+}
+
+} // namespace
+
+std::optional<int> RunHistoryCommand(EmbeddedServer& server, const QString& command,
+                                     QStringList args) {
+    const bool json = args.removeAll(QStringLiteral("--json")) > 0;
+    if (command == QLatin1String("history")) {
+        qint64 before = 0;
+        int count = kDefaultCount;
+        while (args.size() >= 2) {
+            const std::optional<qint64> value = idOf(args[1]);
+            if (!value)
+                return std::nullopt;
+            if (args[0] == QLatin1String("--before"))
+                before = *value;
+            else if (args[0] == QLatin1String("--count"))
+                count = static_cast<int>(std::min<qint64>(*value, 100'000));
+            else
+                return std::nullopt;
+            args = args.mid(2);
+        }
+        if (!args.isEmpty())
+            return std::nullopt;
+        return list(server, json, before, count);
+    }
+    if (command == QLatin1String("show") && args.size() == 1) {
+        if (const auto id = idOf(args[0]))
+            return show(server, *id, json);
+        return std::nullopt;
+    }
+    if (command == QLatin1String("diff") && args.size() == 2) {
+        const auto from = idOf(args[0]);
+        const auto to = idOf(args[1]);
+        if (from && to)
+            return diff(server, *from, *to, json);
+        return std::nullopt;
+    }
+    if (command == QLatin1String("export") && args.size() == 2 && !json) {
+        if (const auto id = idOf(args[0]))
+            return exportEntry(server, *id, args[1]);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void ShowHistoryStatus(EmbeddedServer& server) {
+    qint64 count = 0;
+    HistoryEntry newest;
+    if (FAILED(server.history().count(count)) || FAILED(server.history().newest(newest)))
+        std::printf("history: cannot be read; the server log says why\n");
+    else if (count == 0)
+        std::printf("history: no entry\n");
+    else
+        std::printf("history: %lld entries, the newest %lld of %s\n", static_cast<long long>(count),
+                    static_cast<long long>(newest.id),
+                    newest.time.toString(Qt::ISODate).toUtf8().constData());
+    const QStringList corrupt =
+        QDir(server.files().directory())
+            .entryList({QStringLiteral("history.corrupt-*.sqlite")}, QDir::Files, QDir::Name);
+    for (const QString& name : corrupt)
+        std::printf("history: a corrupt database was kept aside as %s\n",
+                    name.toUtf8().constData());
+}
