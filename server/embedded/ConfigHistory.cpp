@@ -32,6 +32,16 @@ CREATE TABLE IF NOT EXISTS entries (
     document BLOB NOT NULL
 );
 CREATE INDEX IF NOT EXISTS entries_time ON entries (time);
+CREATE TABLE IF NOT EXISTS audit (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    time TEXT NOT NULL,
+    event TEXT NOT NULL,
+    outcome TEXT NOT NULL,
+    user TEXT NOT NULL,
+    address TEXT NOT NULL,
+    detail TEXT NOT NULL
+);
+CREATE INDEX IF NOT EXISTS audit_time ON audit (time);
 )";
 
 constexpr const char* kColumns = "id, time, origin, user, address, restarted, report, version";
@@ -206,7 +216,10 @@ HRESULT ConfigHistory::open() {
                                nullptr);
     if (code == SQLITE_OK) {
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
-        code = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        // With the write-ahead log, NORMAL loses nothing to a killed process; only a power
+        // cut may lose the last entries, never the stored configuration.
+        code = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr,
+                            nullptr, nullptr);
     }
     if (code == SQLITE_OK)
         code = sqlite3_exec(m_db, kSchema, nullptr, nullptr, nullptr);
@@ -399,6 +412,55 @@ HRESULT ConfigHistory::count(qint64& entries) {
         const int code = select.step();
         if (code == SQLITE_ROW)
             entries = select.integer(0);
+        return code;
+    });
+}
+
+HRESULT ConfigHistory::audit(AuditEvent& event) {
+    std::lock_guard lock(m_mutex);
+    if (!event.time.isValid())
+        event.time = QDateTime::currentDateTimeUtc();
+    event.id = 0;
+    return run("record the audit event", [&] {
+        Statement insert(m_db, "INSERT INTO audit (time, event, outcome, user, address, detail) "
+                               "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+        insert.bind(1, timeText(event.time));
+        insert.bind(2, event.event);
+        insert.bind(3, event.outcome);
+        insert.bind(4, event.user);
+        insert.bind(5, event.address);
+        insert.bind(6, event.detail);
+        int code = insert.step();
+        if (code == SQLITE_DONE)
+            event.id = sqlite3_last_insert_rowid(m_db);
+        if (code == SQLITE_DONE && m_retention.days > 0) {
+            Statement old(m_db, "DELETE FROM audit WHERE time < ?1");
+            old.bind(1, timeText(QDateTime::currentDateTimeUtc().addDays(-m_retention.days)));
+            code = old.step();
+        }
+        return code;
+    });
+}
+
+HRESULT ConfigHistory::auditSince(const QDateTime& since, std::vector<AuditEvent>& events) {
+    std::lock_guard lock(m_mutex);
+    events.clear();
+    return run("be read", [&] {
+        Statement select(m_db, "SELECT id, time, event, outcome, user, address, detail FROM audit "
+                               "WHERE time >= ?1 ORDER BY id");
+        select.bind(1, since.isValid() ? timeText(since) : QString());
+        int code = SQLITE_ROW;
+        while ((code = select.step()) == SQLITE_ROW) {
+            events.push_back({.id = select.integer(0),
+                              .time = QDateTime::fromString(select.text(1), Qt::ISODateWithMs),
+                              .event = select.text(2).toStdString(),
+                              .outcome = select.text(3).toStdString(),
+                              .user = select.text(4).toStdString(),
+                              .address = select.text(5).toStdString(),
+                              .detail = select.text(6).toStdString()});
+        }
+        if (code != SQLITE_DONE)
+            events.clear();
         return code;
     });
 }

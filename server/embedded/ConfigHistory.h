@@ -41,8 +41,28 @@ struct HistoryEntry {
     static constexpr const char* kFound = "found";
 };
 
+// One event of the audit kept with the history: a logon, a commit, a protocol user or remote
+// hosts change, accepted or not. A password never is one of its texts.
+struct AuditEvent {
+    qint64 id = 0;
+    QDateTime time = {};      // UTC; now when none is given
+    std::string event = {};   // kLogon, kCommit, kProtocolUser or kRemoteHosts
+    std::string outcome = {}; // kAccepted, kRefused or kFailed
+    std::string user = {};
+    std::string address = {};
+    std::string detail = {};
+
+    static constexpr const char* kLogon = "logon";
+    static constexpr const char* kCommit = "commit";
+    static constexpr const char* kProtocolUser = "protocol-user";
+    static constexpr const char* kRemoteHosts = "remote-hosts";
+    static constexpr const char* kAccepted = "accepted";
+    static constexpr const char* kRefused = "refused";
+    static constexpr const char* kFailed = "failed";
+};
+
 // What the history keeps: entries younger than the days, and at most the entries; zero for
-// either means no limit by it.
+// either means no limit by it. Audit events are kept as long as the days say.
 struct HistoryRetention {
     int days = 365;
     qint64 entries = 0;
@@ -72,6 +92,12 @@ public:
     // The newest entry; S_FALSE when the history is empty.
     HRESULT newest(HistoryEntry& found);
     HRESULT count(qint64& entries);
+
+    // Adds an audit event; the event gets its id.
+    HRESULT audit(AuditEvent& event);
+    // The audit events from the time on (every one kept when the time is not valid), oldest
+    // first.
+    HRESULT auditSince(const QDateTime& since, std::vector<AuditEvent>& events);
 
     // The name a corrupt database was kept aside as, since this object opened the history.
     std::optional<QString> keptAside() const;

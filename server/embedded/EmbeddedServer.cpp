@@ -125,10 +125,19 @@ std::optional<RejectedConfiguration> EmbeddedServer::rejectedConfiguration() {
     return m_committed.rejection();
 }
 
+void EmbeddedServer::audit(AuditEvent event) {
+    m_history.audit(event);
+}
+
 HRESULT EmbeddedServer::refuseCommit(const ServerSession& session, HRESULT status,
                                      const std::string& why, std::string* reason) {
     log(status, LOG_KIND_REPORT, "config.xml", 0, 0,
         "Commit by user '" + session.user + "' refused: " + why);
+    audit({.event = AuditEvent::kCommit,
+           .outcome = AuditEvent::kRefused,
+           .user = session.user,
+           .address = session.address,
+           .detail = why});
     if (reason)
         *reason = why;
     return status;
@@ -146,9 +155,19 @@ HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& 
     std::string why = "the text is not well-formed XML";
     if (document.loadXml(text) != S_OK || !IsUsableConfiguration(document, why))
         return refuseCommit(session, HRESULT_INVALID_DATA, why, reason);
+    std::string failure;
     const HRESULT hr = m_committed.commit(
         session.user, session.address, document,
-        QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs), reason, expectedVersion);
+        QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs), &failure, expectedVersion);
+    if (reason && FAILED(hr))
+        *reason = failure;
+    audit({.event = AuditEvent::kCommit,
+           .outcome = SUCCEEDED(hr)           ? AuditEvent::kAccepted
+                      : hr == E_CHANGED_STATE ? AuditEvent::kRefused
+                                              : AuditEvent::kFailed,
+           .user = session.user,
+           .address = session.address,
+           .detail = failure});
     if (SUCCEEDED(hr)) {
         m_running.replaceContent(std::move(document));
         if (version)
@@ -271,23 +290,35 @@ HRESULT EmbeddedServer::setProtocolUser(const ServerSession& session, int channe
                                         const std::optional<QString>& expectedVersion,
                                         QString* version) {
     std::lock_guard lock(m_mutex);
-    if (!session.authorized)
+    // The password is stored for the service's own use and never written to the log or the
+    // audit.
+    const std::string_view name = field;
+    const std::string change =
+        name == "password" ? fmt::format("the protocol user password of channel {}", channel + 1)
+                           : fmt::format("the protocol user {} of channel {}: '{}'",
+                                         name == "user" ? "name" : name, channel + 1, value);
+    AuditEvent event{.event = AuditEvent::kProtocolUser,
+                     .outcome = AuditEvent::kRefused,
+                     .user = session.user,
+                     .address = session.address,
+                     .detail = change};
+    if (!session.authorized) {
+        audit(event);
         return E_ACCESSDENIED;
+    }
     if (channel < 0 || channel >= ChannelStates::kChannels)
         return E_INVALIDARG;
     const HRESULT status = updateChannelEntry(
         kProtocolUsersFile, channel,
         [&](QJsonObject& own) { own.insert(QLatin1String(field), QString::fromStdString(value)); },
         expectedVersion, version);
-    // The password is stored for the service's own use and never written to the log.
-    const std::string_view name = field;
     if (SUCCEEDED(status))
         log(S_OK, LOG_KIND_REPORT, kProtocolUsersFile.toStdString(), 0, 0,
-            name == "password"
-                ? fmt::format("User '{}' set the protocol user password of channel {}",
-                              session.user, channel + 1)
-                : fmt::format("User '{}' set the protocol user {} of channel {}: '{}'",
-                              session.user, name == "user" ? "name" : name, channel + 1, value));
+            fmt::format("User '{}' set {}", session.user, change));
+    event.outcome = SUCCEEDED(status)           ? AuditEvent::kAccepted
+                    : status == E_CHANGED_STATE ? AuditEvent::kRefused
+                                                : AuditEvent::kFailed;
+    audit(event);
     return status;
 }
 

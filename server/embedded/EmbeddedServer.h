@@ -90,8 +90,10 @@ public:
 
     // Accounts, for the command-line tool.
     Accounts& accounts() { return m_accounts; }
-    // Every configuration stored, newest first.
+    // Every configuration stored, newest first, and the audit.
     ConfigHistory& history() { return m_history; }
+    // Adds an event to the audit; a failure is told in the log.
+    void audit(AuditEvent event);
 
     // How long a channel stays offline after a commit changed it (milliseconds).
     void setRestartDelay(int milliseconds);

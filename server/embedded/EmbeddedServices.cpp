@@ -178,12 +178,21 @@ public:
         if (!m_server->verifyAccount(user, password, domain)) {
             m_server->log(E_ACCESSDENIED, 4, "logon", 0, 0,
                           "Log on refused for user '" + LoggableText(user) + "'");
+            m_server->audit({.event = AuditEvent::kLogon,
+                             .outcome = AuditEvent::kRefused,
+                             .user = LoggableText(user),
+                             .address = "local"});
             return S_OK;
         }
         auto session = std::make_shared<ServerSession>();
         session->user = user;
         session->domain = domain;
         session->authorized = m_server->isAdministrator(user, domain);
+        m_server->audit({.event = AuditEvent::kLogon,
+                         .outcome = AuditEvent::kAccepted,
+                         .user = user,
+                         .address = session->address,
+                         .detail = session->authorized ? "" : "read only"});
         m_session = std::move(session);
         return S_OK;
     }

@@ -39,9 +39,17 @@ HRESULT EmbeddedRemoteHosts::writeHostsFile(const std::string& bytes,
                                             const std::optional<QString>& expectedVersion,
                                             QString* version) {
     const std::string user = m_session ? m_session->user : std::string();
+    const auto audit = [&](const char* outcome, const std::string& detail) {
+        m_server->audit({.event = AuditEvent::kRemoteHosts,
+                         .outcome = outcome,
+                         .user = user,
+                         .address = m_session ? m_session->address : std::string(),
+                         .detail = detail});
+    };
     if (!m_session || !m_session->authorized) {
         m_server->log(E_ACCESSDENIED, LOG_KIND_REPORT, kFileName, 0, 0,
                       "Remote hosts change refused for user '" + user + "'");
+        audit(AuditEvent::kRefused, "the user may not change the remote hosts");
         return m_lastError.answered(E_ACCESSDENIED, "the user may not change the remote hosts");
     }
     const StateFiles& files = m_server->files();
@@ -53,14 +61,20 @@ HRESULT EmbeddedRemoteHosts::writeHostsFile(const std::string& bytes,
     });
     if (SUCCEEDED(hr) && version)
         *version = StateFiles::versionOf(content);
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
+        audit(AuditEvent::kAccepted, fmt::format("{} bytes stored", content.size()));
         return m_lastError.answered(hr, {});
-    if (hr == E_CHANGED_STATE)
-        return m_lastError.answered(hr, fmt::format("{} was changed since it was read", kFileName));
+    }
+    if (hr == E_CHANGED_STATE) {
+        const std::string why = fmt::format("{} was changed since it was read", kFileName);
+        audit(AuditEvent::kRefused, why);
+        return m_lastError.answered(hr, why);
+    }
     const std::string why =
         fmt::format("{} could not be written ({})", kFileName, ComErrorText(hr));
     m_server->log(hr, LOG_KIND_REPORT, kFileName, 0, 0,
                   "Remote hosts change by user '" + user + "' failed: " + why);
+    audit(AuditEvent::kFailed, why);
     return m_lastError.answered(hr, why);
 }
 

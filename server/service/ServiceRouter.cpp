@@ -235,6 +235,10 @@ HttpResponse ServiceRouter::logOn(const HttpRequest& request) {
     if (const auto* refused = std::get_if<HttpResponse>(&checked))
         return *refused;
     if (!std::get<bool>(checked)) {
+        m_server->audit({.event = AuditEvent::kLogon,
+                         .outcome = AuditEvent::kRefused,
+                         .user = LoggableText(session.user),
+                         .address = request.peer.toStdString()});
         HttpResponse response =
             failure(401, QStringLiteral("the user name or password is not right"), E_ACCESSDENIED);
         response.delayMs = delayMs;
@@ -243,6 +247,11 @@ HttpResponse ServiceRouter::logOn(const HttpRequest& request) {
     session.authorized = m_server->isAdministrator(session.user, session.domain);
     session.address = request.peer.toStdString();
     const QByteArray token = m_sessions.open(session);
+    m_server->audit({.event = AuditEvent::kLogon,
+                     .outcome = AuditEvent::kAccepted,
+                     .user = session.user,
+                     .address = session.address,
+                     .detail = session.authorized ? "" : "read only"});
     m_server->log(S_OK, LOG_KIND_REPORT, "logon", 0, 0,
                   fmt::format("User '{}' logged on from {}{}", LoggableText(session.user),
                               request.peer.toStdString(),

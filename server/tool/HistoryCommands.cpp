@@ -180,6 +180,36 @@ int exportEntry(EmbeddedServer& server, qint64 id, const QString& file) {
     return 0;
 }
 
+int listAudit(EmbeddedServer& server, const QDateTime& since, bool json) {
+    std::vector<AuditEvent> events;
+    const HRESULT hr = server.history().auditSince(since, events);
+    if (FAILED(hr))
+        return CommandFailed(hr, "audit");
+    if (json) {
+        QJsonArray all;
+        for (const AuditEvent& event : events)
+            all.append(
+                QJsonObject{{QStringLiteral("id"), event.id},
+                            {QStringLiteral("time"), event.time.toString(Qt::ISODateWithMs)},
+                            {QStringLiteral("event"), QString::fromStdString(event.event)},
+                            {QStringLiteral("outcome"), QString::fromStdString(event.outcome)},
+                            {QStringLiteral("user"), QString::fromStdString(event.user)},
+                            {QStringLiteral("address"), QString::fromStdString(event.address)},
+                            {QStringLiteral("detail"), QString::fromStdString(event.detail)}});
+        printJson(all);
+        return 0;
+    }
+    if (events.empty())
+        std::printf("The audit holds no event%s.\n", since.isValid() ? " since then" : "");
+    for (const AuditEvent& event : events)
+        std::printf("%s\t%s\t%s\t%s\t%s%s%s\n",
+                    event.time.toString(Qt::ISODate).toUtf8().constData(), event.event.c_str(),
+                    event.outcome.c_str(), event.user.empty() ? "-" : event.user.c_str(),
+                    event.address.empty() ? "-" : event.address.c_str(),
+                    event.detail.empty() ? "" : "\t", event.detail.c_str());
+    return 0;
+}
+
 } // namespace
 
 std::optional<int> RunHistoryCommand(EmbeddedServer& server, const QString& command,
@@ -203,6 +233,27 @@ std::optional<int> RunHistoryCommand(EmbeddedServer& server, const QString& comm
         if (!args.isEmpty())
             return std::nullopt;
         return list(server, json, before, count);
+    }
+    if (command == QLatin1String("audit")) {
+        QDateTime since;
+        if (args.size() == 2 && args[0] == QLatin1String("--since")) {
+            // A date alone is its midnight; a time without a zone is UTC.
+            since = QDateTime::fromString(args[1], Qt::ISODateWithMs);
+            if (!since.isValid())
+                since = QDateTime(QDate::fromString(args[1], Qt::ISODate), QTime(0, 0));
+            if (!since.isValid()) {
+                std::fprintf(stderr,
+                             "trellis-server: --since takes a time such as 2026-12-01 or "
+                             "2026-12-01T08:00:00Z, not '%s'.\n",
+                             args[1].toUtf8().constData());
+                return 2;
+            }
+            if (since.timeSpec() == Qt::LocalTime)
+                since.setTimeSpec(Qt::UTC);
+        } else if (!args.isEmpty()) {
+            return std::nullopt;
+        }
+        return listAudit(server, since, json);
     }
     if (command == QLatin1String("show") && args.size() == 1) {
         if (const auto id = idOf(args[0]))

@@ -59,9 +59,13 @@ Commands:
   show ID [--json]               one entry of the history with its change report
   diff ID ID [--json]            what changed from the first entry to the second
   export ID FILE                 the configuration of an entry, written to FILE
+  audit [--since TIME] [--json]  logons, commits, protocol user and remote hosts changes,
+                                 accepted or not, with user and address, oldest first;
+                                 those from TIME on (2026-12-01 or 2026-12-01T08:00:00Z)
 
-The history keeps every configuration stored for 365 days ($TRELLIS_HISTORY_DAYS; 0 keeps
-them for good), and at most $TRELLIS_HISTORY_ENTRIES of them when that is set above 0.
+The history keeps every configuration stored, and the audit its events, for 365 days
+($TRELLIS_HISTORY_DAYS; 0 keeps them for good); the history keeps at most
+$TRELLIS_HISTORY_ENTRIES configurations when that is set above 0.
 
 The state directory is DIR, else $TRELLIS_SERVER_DIR, else the user's data folder.
 A new state directory starts from the default configuration; they are read from:

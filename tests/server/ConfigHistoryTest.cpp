@@ -1,8 +1,11 @@
 #include "server/embedded/ConfigHistory.h"
 #include "DocumentEdits.h"
 #include "KilledState.h"
+#include "server/IConnection.h"
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServer.h"
+#include "server/embedded/EmbeddedServices.h"
+#include "server/embedded/RemoteHostsFile.h"
 #include "support/ScopedEnv.h"
 
 #include <QDir>
@@ -250,4 +253,61 @@ TEST_F(ConfigHistoryTest, TheToolListsShowsComparesAndExportsEntries) {
     EXPECT_FALSE(QFile::exists(dir.filePath("none.xml")));
     tool({"export", "3", dir.filePath("none.xml")}, 1);
     EXPECT_FALSE(QFile::exists(dir.filePath("none.xml")));
+}
+
+TEST_F(ConfigHistoryTest, TheAuditKeepsLogonsAndChangesAcceptedOrNotButNeverAPassword) {
+    EmbeddedServiceFactory factory(dir.path());
+    const std::shared_ptr<IConnection> connection = factory.CreateConnection();
+    ASSERT_EQ(connection->SetHost("localhost"), S_OK);
+    ASSERT_EQ(connection->LogOn("admin", "not the password", "", false), S_OK);
+    ASSERT_EQ(connection->LogOn("operator", "operator", "", false), S_OK);
+
+    const std::shared_ptr<EmbeddedServer> server = EmbeddedServer::forDirectory(dir.path());
+    std::string text;
+    QString version;
+    ASSERT_EQ(server->configuration(text, &version), S_OK);
+    const ServerSession admin{"admin", "", true};
+    ServerSession reader{"operator", "", false};
+    reader.address = "192.0.2.9";
+    EXPECT_EQ(server->commit(reader, text), E_ACCESSDENIED);
+    ASSERT_EQ(server->commit(admin, WithChannelLooping(text, 0), nullptr, version), S_OK);
+    EXPECT_EQ(server->commit(admin, WithChannelLooping(text, 1), nullptr, version),
+              E_CHANGED_STATE);
+    ASSERT_EQ(server->setProtocolUser(admin, 1, "password", "s3cret-Pa55"), S_OK);
+    EXPECT_EQ(server->setProtocolUser(reader, 1, "user", "ingest"), E_ACCESSDENIED);
+    const std::string hosts = "<?xml version=\"1.0\"?>\n<RemoteHosts/>\n";
+    EXPECT_EQ(
+        EmbeddedRemoteHosts(server, std::make_shared<ServerSession>(reader)).WriteHostsFile(hosts),
+        E_ACCESSDENIED);
+    EXPECT_EQ(
+        EmbeddedRemoteHosts(server, std::make_shared<ServerSession>(admin)).WriteHostsFile(hosts),
+        S_OK);
+
+    std::vector<AuditEvent> events;
+    ASSERT_EQ(server->history().auditSince(QDateTime(), events), S_OK);
+    std::vector<std::string> lines;
+    for (const AuditEvent& event : events)
+        lines.push_back(event.event + " " + event.outcome + " " + event.user + " " + event.address +
+                        " " + event.detail);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "logon refused admin local ",
+                         "logon accepted operator local read only",
+                         "commit refused operator 192.0.2.9 the user may not change the "
+                         "configuration",
+                         "commit accepted admin local ",
+                         "commit refused admin local the configuration was changed since it "
+                         "was read",
+                         "protocol-user accepted admin local the protocol user password of "
+                         "channel 2",
+                         "protocol-user refused operator 192.0.2.9 the protocol user name of "
+                         "channel 2: 'ingest'",
+                         "remote-hosts refused operator 192.0.2.9 the user may not change the "
+                         "remote hosts",
+                         "remote-hosts accepted admin local 37 bytes stored",
+                     }));
+    // A later time leaves the earlier events out.
+    ASSERT_EQ(server->history().auditSince(QDateTime::currentDateTimeUtc().addSecs(60), events),
+              S_OK);
+    EXPECT_TRUE(events.empty());
+    EXPECT_FALSE(read(ConfigHistory::kFileName).contains("s3cret-Pa55"));
 }

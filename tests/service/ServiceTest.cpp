@@ -242,6 +242,18 @@ TEST_F(ServiceTest, ForgedExpiredAndClosedTokensAndWrongPasswordsAreRefused) {
     EXPECT_TRUE(log.contains("Log on refused for user 'admin' from 127.0.0.1"));
     EXPECT_FALSE(log.contains("wrong-secret") || log.contains("trellis\"") || log.contains(token) ||
                  log.contains(other));
+    // The audit has the two logons and the refusal, each with the address.
+    std::vector<AuditEvent> events;
+    ASSERT_EQ(server->history().auditSince(QDateTime(), events), S_OK);
+    std::vector<std::string> logons;
+    for (const AuditEvent& event : events)
+        logons.push_back(event.event + " " + event.outcome + " " + event.user + " " +
+                         event.address);
+    EXPECT_EQ(logons, (std::vector<std::string>{"logon accepted admin 127.0.0.1",
+                                                "logon accepted admin 127.0.0.1",
+                                                "logon refused admin 127.0.0.1"}));
+    EXPECT_FALSE(
+        server->files().read("history.sqlite").value_or(QByteArray()).contains("wrong-secret"));
 }
 
 TEST_F(ServiceTest, OlderTlsAndPlainHttpAreRefused) {

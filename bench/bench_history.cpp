@@ -1,0 +1,86 @@
+// Costs of the history of stored configurations: the first page of a history of 10,000
+// entries of the largest default document, and the comparison of two of its entries, with
+// the database's size per entry.
+
+#include "BenchSupport.h"
+#include "platform/XmlDocument.h"
+#include "server/embedded/ConfigHistory.h"
+#include "state/ConfigDiff.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int kEntries = 10'000;
+// The rows the history list shows at once, and a little more.
+constexpr int kPage = 50;
+
+struct FilledHistory {
+    FilledHistory() {
+        XmlDocument document;
+        document.loadXml(largestDefault());
+        const XmlNode channel = document.documentNode().selectSingleNode("//Channel");
+        for (int i = 0; i < kEntries; ++i) {
+            // Each entry differs from the one before in one attribute, as a commit would.
+            channel.setAttribute("loop", i % 2 ? "true" : "false");
+            channel.setAttribute("id", "C" + std::to_string(i));
+            HistoryEntry entry{.origin = HistoryEntry::kCommit,
+                               .user = "admin",
+                               .address = "192.0.2.1",
+                               .restarted = {0}};
+            history.record(entry, QByteArray::fromStdString(document.xml()));
+            ids.push_back(entry.id);
+        }
+    }
+
+    QTemporaryDir folder;
+    ConfigHistory history{folder.path(), [](HRESULT, const std::string&) {}, {.days = 0}};
+    std::vector<qint64> ids;
+};
+
+FilledHistory& filled() {
+    static FilledHistory* history = new FilledHistory;
+    return *history;
+}
+
+void historyFirstPage(benchmark::State& state) {
+    FilledHistory& history = filled();
+    std::vector<HistoryEntry> page;
+    for (auto _ : state) {
+        history.history.list(page, 0, kPage);
+        benchmark::DoNotOptimize(page.data());
+    }
+    const qint64 bytes =
+        QFileInfo(history.folder.filePath(ConfigHistory::kFileName)).size() +
+        QFileInfo(history.folder.filePath(QString(ConfigHistory::kFileName) + "-wal")).size();
+    state.counters["bytesPerEntry"] = static_cast<double>(bytes) / kEntries;
+}
+BENCHMARK(historyFirstPage)->Unit(benchmark::kMicrosecond);
+
+void compareFirstAndLastEntries(benchmark::State& state) {
+    FilledHistory& history = filled();
+    for (auto _ : state) {
+        HistoryEntry entry;
+        QByteArray first;
+        QByteArray last;
+        history.history.entry(history.ids.front(), entry, &first);
+        history.history.entry(history.ids.back(), entry, &last);
+        XmlDocument before;
+        XmlDocument after;
+        before.loadBytes(std::string_view(first.constData(), first.size()));
+        after.loadBytes(std::string_view(last.constData(), last.size()));
+        const std::vector<ConfigChange> changes =
+            DiffConfigurations(before.documentNode(), after.documentNode());
+        benchmark::DoNotOptimize(changes.data());
+    }
+}
+BENCHMARK(compareFirstAndLastEntries)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+TRELLIS_BENCH_MAIN()
