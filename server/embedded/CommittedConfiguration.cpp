@@ -161,7 +161,8 @@ HRESULT CommittedConfiguration::keepAside(const QByteArray& content, const QDate
 HRESULT CommittedConfiguration::commit(const std::string& user, const std::string& address,
                                        const XmlDocument& document, const QDateTime& offlineUntil,
                                        std::string* reason,
-                                       const std::optional<QString>& expectedVersion) {
+                                       const std::optional<QString>& expectedVersion,
+                                       const std::string& report) {
     return m_files.locked(kConfigFile, [&] {
         const std::optional<QByteArray> stored = m_files.read(kConfigFile);
         if (expectedVersion && StateFiles::versionOf(stored) != *expectedVersion) {
@@ -210,7 +211,8 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const std::strin
         remember({.origin = HistoryEntry::kCommit,
                   .user = user,
                   .address = address,
-                  .restarted = restarted},
+                  .restarted = restarted,
+                  .report = report},
                  text);
         return S_OK;
     });

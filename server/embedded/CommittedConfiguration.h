@@ -42,12 +42,13 @@ public:
     // Stores a usable document as the committed configuration. The channels whose part
     // differs from the configuration committed until now, by whichever process, go offline
     // until the given time; the log names who committed and which channels changed, and the
-    // history keeps it with the address the user came from. A failed
+    // history keeps it with the address the user came from and the change report. A failed
     // store gives its reason, when asked for it. With an expected version, config.xml holding
     // another (whoever wrote it) is left as it is: E_CHANGED_STATE.
     HRESULT commit(const std::string& user, const std::string& address, const XmlDocument& document,
                    const QDateTime& offlineUntil, std::string* reason = nullptr,
-                   const std::optional<QString>& expectedVersion = std::nullopt);
+                   const std::optional<QString>& expectedVersion = std::nullopt,
+                   const std::string& report = {});
 
     // The version of what this object last loaded or wrote (see StateFiles::versionOf).
     const QString& version() const { return m_version; }

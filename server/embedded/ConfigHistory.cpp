@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QStringList>
 
 #include <fmt/format.h>
@@ -118,6 +119,30 @@ std::optional<qint64> wholeNumber(const char* name, std::vector<std::string>* re
 }
 
 } // namespace
+
+QJsonObject HistoryEntryJson(const HistoryEntry& entry) {
+    QJsonArray restarted;
+    for (const int channel : entry.restarted)
+        restarted.append(channel);
+    return {{QStringLiteral("id"), entry.id},
+            {QStringLiteral("time"), entry.time.toString(Qt::ISODateWithMs)},
+            {QStringLiteral("origin"), QString::fromStdString(entry.origin)},
+            {QStringLiteral("user"), QString::fromStdString(entry.user)},
+            {QStringLiteral("address"), QString::fromStdString(entry.address)},
+            {QStringLiteral("restartedChannelIndexes"), restarted},
+            {QStringLiteral("report"), QString::fromStdString(entry.report)},
+            {QStringLiteral("version"), entry.version}};
+}
+
+QJsonObject AuditEventJson(const AuditEvent& event) {
+    return {{QStringLiteral("id"), event.id},
+            {QStringLiteral("time"), event.time.toString(Qt::ISODateWithMs)},
+            {QStringLiteral("event"), QString::fromStdString(event.event)},
+            {QStringLiteral("outcome"), QString::fromStdString(event.outcome)},
+            {QStringLiteral("user"), QString::fromStdString(event.user)},
+            {QStringLiteral("address"), QString::fromStdString(event.address)},
+            {QStringLiteral("detail"), QString::fromStdString(event.detail)}};
+}
 
 HistoryRetention HistoryRetention::fromEnvironment(std::vector<std::string>* refusals) {
     HistoryRetention retention;

@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 
 #include <functional>
@@ -41,6 +42,10 @@ struct HistoryEntry {
     static constexpr const char* kFound = "found";
 };
 
+// The entry as the command-line tool and the network service give it: {id, time, origin, user,
+// address, restartedChannelIndexes: [..], report, version}.
+QJsonObject HistoryEntryJson(const HistoryEntry& entry);
+
 // One event of the audit kept with the history: a logon, a commit, a protocol user or remote
 // hosts change, accepted or not. A password never is one of its texts.
 struct AuditEvent {
@@ -60,6 +65,9 @@ struct AuditEvent {
     static constexpr const char* kRefused = "refused";
     static constexpr const char* kFailed = "failed";
 };
+
+// {id, time, event, outcome, user, address, detail}.
+QJsonObject AuditEventJson(const AuditEvent& event);
 
 // What the history keeps: entries younger than the days, and at most the entries; zero for
 // either means no limit by it. Audit events are kept as long as the days say.

@@ -145,7 +145,7 @@ HRESULT EmbeddedServer::refuseCommit(const ServerSession& session, HRESULT statu
 
 HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& text,
                                std::string* reason, const std::optional<QString>& expectedVersion,
-                               QString* version) {
+                               QString* version, const std::string& report) {
     std::lock_guard lock(m_mutex);
     if (!session.authorized)
         return refuseCommit(session, E_ACCESSDENIED, "the user may not change the configuration",
@@ -156,9 +156,10 @@ HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& 
     if (document.loadXml(text) != S_OK || !IsUsableConfiguration(document, why))
         return refuseCommit(session, HRESULT_INVALID_DATA, why, reason);
     std::string failure;
-    const HRESULT hr = m_committed.commit(
-        session.user, session.address, document,
-        QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs), &failure, expectedVersion);
+    const HRESULT hr =
+        m_committed.commit(session.user, session.address, document,
+                           QDateTime::currentDateTimeUtc().addMSecs(m_restartDelayMs), &failure,
+                           expectedVersion, report);
     if (reason && FAILED(hr))
         *reason = failure;
     audit({.event = AuditEvent::kCommit,

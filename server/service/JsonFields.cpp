@@ -35,6 +35,10 @@ QString JsonFields::text(const char* name) {
     return field(name, "a string", &QJsonValue::isString).toString();
 }
 
+QString JsonFields::optionalText(const char* name) {
+    return m_object.contains(QLatin1String(name)) ? text(name) : QString();
+}
+
 bool JsonFields::flag(const char* name) {
     return field(name, "true or false", &QJsonValue::isBool).toBool();
 }

@@ -15,6 +15,8 @@ public:
     explicit JsonFields(const QByteArray& body);
 
     QString text(const char* name);
+    // A string that may be left out: empty then.
+    QString optionalText(const char* name);
     bool flag(const char* name);
     // A whole number within [lowest, highest].
     qint64 number(const char* name, qint64 lowest, qint64 highest);

@@ -274,6 +274,9 @@ HttpResponse ServiceRouter::authorised(const HttpRequest& request, const ServerS
                                    QLatin1String(wire::kPermissionsSuffix));
         channel >= 0)
         return permissions(request, session, channel);
+    if (path == QLatin1String(wire::kHistory) ||
+        path.startsWith(QLatin1String(wire::kHistory) + QLatin1Char('/')))
+        return is(request, "GET") ? history(request) : wrongMethod("GET");
     if (path == QLatin1String(wire::kProtocolUsers))
         return protocolUsers(request, session, -1);
     if (const int channel =
@@ -405,16 +408,57 @@ HttpResponse ServiceRouter::configuration(const HttpRequest& request,
         return wrongMethod("GET, PUT");
     JsonFields fields(request.body);
     const std::string text = fields.text(wire::kConfigurationField).toStdString();
+    const std::string report = fields.optionalText("report").toStdString();
     if (fields.problem())
         return badRequestResponse(*fields.problem());
     std::string reason;
     QString version;
-    const HRESULT hr = m_server->commit(session, text, &reason, expectedVersion(request), &version);
+    const HRESULT hr =
+        m_server->commit(session, text, &reason, expectedVersion(request), &version, report);
     if (hr == E_CHANGED_STATE)
         return current(412, errorBody(QString::fromStdString(reason), hr));
     if (FAILED(hr))
         return failed(hr, reason);
     return answer(200, {}, versionHeader(version));
+}
+
+HttpResponse ServiceRouter::history(const HttpRequest& request) {
+    const auto number = [&](const char* name, qint64 fallback) -> std::optional<qint64> {
+        const QString text = request.query.queryItemValue(QLatin1String(name));
+        if (text.isEmpty())
+            return fallback;
+        bool ok = false;
+        const qint64 value = text.toLongLong(&ok);
+        return ok && value >= 0 ? std::optional(value) : std::nullopt;
+    };
+    if (request.path == QLatin1String(wire::kHistory)) {
+        const std::optional<qint64> before = number("before", 0);
+        const std::optional<qint64> count = number("count", 50);
+        if (!before || !count)
+            return badRequestResponse(QStringLiteral("before and count are whole numbers from 0"));
+        std::vector<HistoryEntry> entries;
+        const HRESULT hr = m_server->history().list(
+            entries, *before, static_cast<int>(std::min<qint64>(*count, 1000)));
+        if (FAILED(hr))
+            return failed(hr, "the history could not be read");
+        QJsonArray all;
+        for (const HistoryEntry& entry : entries)
+            all.append(HistoryEntryJson(entry));
+        return answer(200, {{QStringLiteral("entries"), all}});
+    }
+    bool ok = false;
+    const qint64 id = request.path.mid(qstrlen(wire::kHistory) + 1).toLongLong(&ok);
+    if (!ok || id <= 0)
+        return failure(404, QStringLiteral("there is no such resource"), E_INVALIDARG);
+    HistoryEntry entry;
+    QByteArray document;
+    const HRESULT hr = m_server->history().entry(id, entry, &document);
+    if (hr == HRESULT_NOT_FOUND)
+        return failure(404, QStringLiteral("the history has no entry %1").arg(id), hr);
+    if (FAILED(hr))
+        return failed(hr, "the history could not be read");
+    return answer(200, {{QStringLiteral("entry"), HistoryEntryJson(entry)},
+                        {QLatin1String(wire::kConfigurationField), QString::fromUtf8(document)}});
 }
 
 HttpResponse ServiceRouter::channelStatus() {

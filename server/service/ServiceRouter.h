@@ -46,6 +46,7 @@ private:
     HttpResponse protocolUsers(const HttpRequest& request, const ServerSession& session,
                                int channel);
     HttpResponse remoteHosts(const HttpRequest& request, const ServerSession& session);
+    HttpResponse history(const HttpRequest& request);
 
     std::shared_ptr<EmbeddedServer> m_server;
     Sessions m_sessions;

@@ -35,20 +35,6 @@ std::string summaryOf(const HistoryEntry& entry) {
     return report.substr(0, report.find('\n'));
 }
 
-QJsonObject jsonOf(const HistoryEntry& entry) {
-    QJsonArray restarted;
-    for (const int channel : entry.restarted)
-        restarted.append(channel);
-    return {{QStringLiteral("id"), entry.id},
-            {QStringLiteral("time"), entry.time.toString(Qt::ISODateWithMs)},
-            {QStringLiteral("origin"), QString::fromStdString(entry.origin)},
-            {QStringLiteral("user"), QString::fromStdString(entry.user)},
-            {QStringLiteral("address"), QString::fromStdString(entry.address)},
-            {QStringLiteral("restartedChannelIndexes"), restarted},
-            {QStringLiteral("report"), QString::fromStdString(entry.report)},
-            {QStringLiteral("version"), entry.version}};
-}
-
 void printJson(const QJsonValue& value) {
     const QByteArray text = value.isArray()
                                 ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
@@ -78,7 +64,7 @@ int list(EmbeddedServer& server, bool json, qint64 before, int count) {
     if (json) {
         QJsonArray all;
         for (const HistoryEntry& entry : entries)
-            all.append(jsonOf(entry));
+            all.append(HistoryEntryJson(entry));
         printJson(all);
         return 0;
     }
@@ -100,7 +86,7 @@ int show(EmbeddedServer& server, qint64 id, bool json) {
     if (FAILED(hr))
         return CommandFailed(hr, "show");
     if (json) {
-        printJson(jsonOf(entry));
+        printJson(HistoryEntryJson(entry));
         return 0;
     }
     printLine(entry);
@@ -188,14 +174,7 @@ int listAudit(EmbeddedServer& server, const QDateTime& since, bool json) {
     if (json) {
         QJsonArray all;
         for (const AuditEvent& event : events)
-            all.append(
-                QJsonObject{{QStringLiteral("id"), event.id},
-                            {QStringLiteral("time"), event.time.toString(Qt::ISODateWithMs)},
-                            {QStringLiteral("event"), QString::fromStdString(event.event)},
-                            {QStringLiteral("outcome"), QString::fromStdString(event.outcome)},
-                            {QStringLiteral("user"), QString::fromStdString(event.user)},
-                            {QStringLiteral("address"), QString::fromStdString(event.address)},
-                            {QStringLiteral("detail"), QString::fromStdString(event.detail)}});
+            all.append(AuditEventJson(event));
         printJson(all);
         return 0;
     }

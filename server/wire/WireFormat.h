@@ -45,8 +45,9 @@ constexpr const char* kSession = "/v1/session";
 // GET ?group=NAME -> {member: bool}
 constexpr const char* kSessionGroup = "/v1/session/group";
 
-// GET -> {configuration: XML} with ETag. PUT {configuration} with If-Match and
-// Idempotency-Key -> 200 {} with the new ETag; 403 read-only, 412 changed since (the body
+// GET -> {configuration: XML} with ETag. PUT {configuration, report} with If-Match and
+// Idempotency-Key -> 200 {} with the new ETag (report, optional, is the change report the
+// history keeps with the commit); 403 read-only, 412 changed since (the body
 // holds the current configuration as {configuration}), 422 not a usable configuration.
 constexpr const char* kConfiguration = "/v1/configuration";
 // GET ?referenceStandard=NAME -> {configuration}; 404 for an unknown standard.
@@ -78,6 +79,13 @@ constexpr const char* kAccountCheck = "/v1/accounts/check";
 // GET -> {exists: bool, content: TEXT} with ETag. PUT {content} with If-Match -> 204 with the
 // new ETag; 403 read-only, 412 changed since.
 constexpr const char* kRemoteHosts = "/v1/remote-hosts";
+
+// GET ?before=ID&count=N -> {entries: [{id, time, origin, user, address,
+// restartedChannelIndexes: [..], report, version}, ..]}: the stored configurations, newest
+// first, at most N (50 unless given, 1000 at most), older than entry ID when given.
+// GET /v1/history/ID -> {entry: {..}, configuration: XML}; 404 when there is no such entry.
+// Read-only sessions may read the history.
+constexpr const char* kHistory = "/v1/history";
 
 // POST {referenceStandard, flag: bool, text} -> {text}: the canonical timecode.
 constexpr const char* kTimecode = "/v1/timecode";

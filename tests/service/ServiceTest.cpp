@@ -212,6 +212,23 @@ TEST_F(ServiceTest, AReadOnlySessionReadsEverythingAndChangesNothing) {
     };
     EXPECT_TRUE(password(reader).isEmpty());
     EXPECT_TRUE(password(admin) == QStringLiteral("pw-0"));
+
+    // The history is read, and its entries' configurations, but nothing more is added to it.
+    const QJsonArray entries =
+        call("GET", wire::kHistory, {}, reader).body.value("entries").toArray();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0]["origin"].toString(), "default");
+    const Reply entry = call("GET", QByteArray(wire::kHistory) + "/1", {}, reader);
+    ASSERT_EQ(entry.status, 200);
+    // Compared by their digests, so that a failure does not print the whole document.
+    const QString stored = StateFiles::versionOf(server->files().read("config.xml"));
+    EXPECT_EQ(
+        StateFiles::versionOf(entry.body.value(wire::kConfigurationField).toString().toUtf8()),
+        stored);
+    EXPECT_EQ(entry.body.value("entry")["version"].toString(), stored);
+    EXPECT_EQ(call("GET", QByteArray(wire::kHistory) + "/2", {}, reader).status, 404);
+    EXPECT_EQ(call("GET", QByteArray(wire::kHistory) + "?count=-1", {}, reader).status, 400);
+    EXPECT_EQ(call("DELETE", QByteArray(wire::kHistory) + "/1", {}, admin).status, 405);
 }
 
 TEST_F(ServiceTest, ForgedExpiredAndClosedTokensAndWrongPasswordsAreRefused) {
@@ -334,7 +351,8 @@ TEST_F(ServiceTest, ACommitRetriedWithItsIdempotencyKeyIsAppliedOnce) {
     const Reply read = call("GET", wire::kConfiguration, {}, token);
     const std::string text = read.body.value(wire::kConfigurationField).toString().toStdString();
     const QByteArray body =
-        json({{wire::kConfigurationField, QString::fromStdString(changed(text, "MINE"))}});
+        json({{wire::kConfigurationField, QString::fromStdString(changed(text, "MINE"))},
+              {"report", "Channel 1 > Id: C1 -> MINE"}});
     const QList<QPair<QByteArray, QByteArray>> headers = {
         {wire::kIfMatch, read.headers.value("etag")}, {wire::kIdempotencyKey, "key-1"}};
     const Reply first = call("PUT", wire::kConfiguration, body, token, headers);
@@ -345,6 +363,7 @@ TEST_F(ServiceTest, ACommitRetriedWithItsIdempotencyKeyIsAppliedOnce) {
     EXPECT_EQ(newest.origin, "commit");
     EXPECT_EQ(newest.user, "admin");
     EXPECT_EQ(newest.address, "127.0.0.1");
+    EXPECT_EQ(newest.report, "Channel 1 > Id: C1 -> MINE");
     // Another commit comes between: applying the retry again would overwrite it (or, from
     // its old version, be refused).
     EmbeddedServer other(dir.path());
