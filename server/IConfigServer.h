@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+class IConfigHistory;
 class IRemoteHosts;
 
 class IConfigServer : public IErrorInfo {
@@ -27,4 +28,6 @@ public:
     // The remote hosts file kept beside the configuration, or null when the server keeps
     // none.
     virtual std::shared_ptr<IRemoteHosts> RemoteHostsFacet() { return nullptr; }
+    // The history of the configurations the server stored, or null when it keeps none.
+    virtual std::shared_ptr<IConfigHistory> HistoryFacet() { return nullptr; }
 };

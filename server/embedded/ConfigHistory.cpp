@@ -120,20 +120,6 @@ std::optional<qint64> wholeNumber(const char* name, std::vector<std::string>* re
 
 } // namespace
 
-QJsonObject HistoryEntryJson(const HistoryEntry& entry) {
-    QJsonArray restarted;
-    for (const int channel : entry.restarted)
-        restarted.append(channel);
-    return {{QStringLiteral("id"), entry.id},
-            {QStringLiteral("time"), entry.time.toString(Qt::ISODateWithMs)},
-            {QStringLiteral("origin"), QString::fromStdString(entry.origin)},
-            {QStringLiteral("user"), QString::fromStdString(entry.user)},
-            {QStringLiteral("address"), QString::fromStdString(entry.address)},
-            {QStringLiteral("restartedChannelIndexes"), restarted},
-            {QStringLiteral("report"), QString::fromStdString(entry.report)},
-            {QStringLiteral("version"), entry.version}};
-}
-
 QJsonObject AuditEventJson(const AuditEvent& event) {
     return {{QStringLiteral("id"), event.id},
             {QStringLiteral("time"), event.time.toString(Qt::ISODateWithMs)},
@@ -213,6 +199,25 @@ ConfigHistory::~ConfigHistory() {
     close();
 }
 
+void ConfigHistory::tell(HRESULT status, const std::string& text) {
+    m_told.answered(status, text);
+    m_report(status, text);
+}
+
+HRESULT ConfigHistory::ListHistory(qint64 before, int count, std::vector<HistoryEntry>& entries) {
+    const HRESULT status = list(entries, before, count);
+    return m_last.answered(status, FAILED(status) ? m_told.text() : std::string());
+}
+
+HRESULT ConfigHistory::GetHistoryEntry(qint64 id, HistoryEntry& entry, std::string& configuration) {
+    QByteArray document;
+    const HRESULT status = this->entry(id, entry, &document);
+    configuration = document.toStdString();
+    if (status == HRESULT_NOT_FOUND)
+        return m_last.answered(status, fmt::format("the history has no entry {}", id));
+    return m_last.answered(status, FAILED(status) ? m_told.text() : std::string());
+}
+
 std::string ConfigHistory::lastError() const {
     return m_db ? sqlite3_errmsg(m_db) : "the database is not open";
 }
@@ -253,8 +258,8 @@ HRESULT ConfigHistory::open() {
     const HRESULT status = statusOf(code);
     if (isCorrupt(code))
         return status; // the caller keeps it aside
-    m_report(status, fmt::format("The history database {} could not be opened: {}",
-                                 name.toStdString(), lastError()));
+    tell(status, fmt::format("The history database {} could not be opened: {}", name.toStdString(),
+                             lastError()));
     close();
     return status;
 }
@@ -269,10 +274,10 @@ HRESULT ConfigHistory::keepAside() {
     for (int copy = 2; directory.exists(name); ++copy)
         name = QStringLiteral("%1-%2.sqlite").arg(base).arg(copy);
     if (!directory.rename(kFileName, name)) {
-        m_report(HRESULT_WRITE_FAULT,
-                 fmt::format("The history database {} is corrupt and could not be kept aside "
-                             "as {}; the history records nothing until it is moved away.",
-                             directory.filePath(kFileName).toStdString(), name.toStdString()));
+        tell(HRESULT_WRITE_FAULT,
+             fmt::format("The history database {} is corrupt and could not be kept aside "
+                         "as {}; the history records nothing until it is moved away.",
+                         directory.filePath(kFileName).toStdString(), name.toStdString()));
         return HRESULT_WRITE_FAULT;
     }
     // The log and index of the corrupt file go with it, so that the new one does not take them.
@@ -304,8 +309,8 @@ HRESULT ConfigHistory::run(const char* what, const std::function<int()>& work) {
             return status; // reported as it was opened
         }
         if (!isCorrupt(code) || attempt > 0) {
-            m_report(status, fmt::format("The history could not {}: {}", what,
-                                         m_failure.empty() ? lastError() : m_failure));
+            tell(status, fmt::format("The history could not {}: {}", what,
+                                     m_failure.empty() ? lastError() : m_failure));
             return status;
         }
         const HRESULT aside = keepAside();
@@ -411,8 +416,8 @@ HRESULT ConfigHistory::entry(qint64 id, HistoryEntry& found, QByteArray* documen
     if (FAILED(status))
         return status;
     if (!whole) {
-        m_report(HRESULT_INVALID_DATA,
-                 fmt::format("The document of history entry {} cannot be read back.", id));
+        tell(HRESULT_INVALID_DATA,
+             fmt::format("The document of history entry {} cannot be read back.", id));
         return HRESULT_INVALID_DATA;
     }
     return present ? S_OK : HRESULT_NOT_FOUND;

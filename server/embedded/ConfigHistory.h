@@ -11,6 +11,8 @@
 // is started in its place.
 
 #include "platform/HResult.h"
+#include "server/IConfigHistory.h"
+#include "server/LastError.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -24,27 +26,6 @@
 #include <vector>
 
 struct sqlite3;
-
-// Every member has an initialiser, so that an entry names only the members it has:
-// HistoryEntry{.origin = ..., .user = ...}.
-struct HistoryEntry {
-    qint64 id = 0;                   // given by the history; ids are never reused, pruned or not
-    QDateTime time = {};             // UTC
-    std::string origin = {};         // kCommit, kDefault or kFound
-    std::string user = {};           // empty for what the server did on its own
-    std::string address = {};        // where the session came from; "local" for this machine's
-    std::vector<int> restarted = {}; // the channel indexes that restarted
-    std::string report = {};         // the change report, when one was made
-    QString version = {};            // StateFiles::versionOf the document
-
-    static constexpr const char* kCommit = "commit";
-    static constexpr const char* kDefault = "default";
-    static constexpr const char* kFound = "found";
-};
-
-// The entry as the command-line tool and the network service give it: {id, time, origin, user,
-// address, restartedChannelIndexes: [..], report, version}.
-QJsonObject HistoryEntryJson(const HistoryEntry& entry);
 
 // One event of the audit kept with the history: a logon, a commit, a protocol user or remote
 // hosts change, accepted or not. A password never is one of its texts.
@@ -80,13 +61,13 @@ struct HistoryRetention {
     static HistoryRetention fromEnvironment(std::vector<std::string>* refusals = nullptr);
 };
 
-class ConfigHistory {
+class ConfigHistory : public IConfigHistory {
 public:
     using Report = std::function<void(HRESULT status, const std::string& text)>;
     static constexpr const char* kFileName = "history.sqlite";
 
     ConfigHistory(QString directory, Report report, HistoryRetention retention);
-    ~ConfigHistory();
+    ~ConfigHistory() override;
     ConfigHistory(const ConfigHistory&) = delete;
     ConfigHistory& operator=(const ConfigHistory&) = delete;
 
@@ -107,6 +88,10 @@ public:
     // first.
     HRESULT auditSince(const QDateTime& since, std::vector<AuditEvent>& events);
 
+    HRESULT ListHistory(qint64 before, int count, std::vector<HistoryEntry>& entries) override;
+    HRESULT GetHistoryEntry(qint64 id, HistoryEntry& entry, std::string& configuration) override;
+    std::string LastErrorText() override { return m_last.text(); }
+
     // The name a corrupt database was kept aside as, since this object opened the history.
     std::optional<QString> keptAside() const;
 
@@ -122,6 +107,8 @@ private:
     int prune();
     HRESULT keepAside();
     std::string lastError() const;
+    // Reports a failure, and keeps its text for LastErrorText().
+    void tell(HRESULT status, const std::string& text);
 
     QString m_directory;
     Report m_report;
@@ -129,5 +116,7 @@ private:
     sqlite3* m_db = nullptr;
     std::optional<QString> m_keptAside;
     std::string m_failure; // what failed in the work run() runs, told after a rollback
+    LastError m_told;      // the last failure told, for LastErrorText()
+    LastError m_last;
     mutable std::mutex m_mutex;
 };

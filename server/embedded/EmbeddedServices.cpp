@@ -56,6 +56,10 @@ public:
     std::shared_ptr<IRemoteHosts> RemoteHostsFacet() override {
         return std::make_shared<EmbeddedRemoteHosts>(m_server, m_session);
     }
+    std::shared_ptr<IConfigHistory> HistoryFacet() override {
+        // The server's own history, kept alive with the server.
+        return std::shared_ptr<IConfigHistory>(m_server, &m_server->history());
+    }
     std::string LastErrorText() override { return m_lastError.text(); }
 
 private:

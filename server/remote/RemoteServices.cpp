@@ -3,13 +3,16 @@
 #include "RemoteConnection.h"
 #include "server/ChannelParts.h"
 #include "server/IChannel.h"
+#include "server/IConfigHistory.h"
 #include "server/IConfigServer.h"
+
 #include "server/ILog.h"
 #include "server/IRemoteHosts.h"
 #include "server/ISecurity.h"
 #include "server/LastError.h"
 #include "server/LastStatusLog.h"
 #include "server/wire/WireFormat.h"
+#include <QJsonArray>
 
 namespace {
 
@@ -43,6 +46,39 @@ public:
     HRESULT WriteHostsFile(const std::string& bytes) override {
         const auto answer = m_session->call("PUT", path(wire::kRemoteHosts),
                                             {{"content", text(bytes)}}, Versioned::RemoteHosts);
+        return m_last.answered(answer.status, answer.error);
+    }
+    std::string LastErrorText() override { return m_last.text(); }
+
+private:
+    SessionPtr m_session;
+    LastError m_last;
+};
+
+class RemoteHistory : public IConfigHistory {
+public:
+    explicit RemoteHistory(SessionPtr session) : m_session(std::move(session)) {}
+
+    HRESULT ListHistory(qint64 before, int count, std::vector<HistoryEntry>& entries) override {
+        QUrlQuery query;
+        query.addQueryItem(QStringLiteral("before"), QString::number(before));
+        query.addQueryItem(QStringLiteral("count"), QString::number(count));
+        const auto answer =
+            m_session->call("GET", path(wire::kHistory), {}, Versioned::None, query);
+        entries.clear();
+        if (SUCCEEDED(answer.status)) {
+            for (const QJsonValue entry : answer.json.value(QLatin1String("entries")).toArray())
+                entries.push_back(HistoryEntryFromJson(entry.toObject()));
+        }
+        return m_last.answered(answer.status, answer.error);
+    }
+    HRESULT GetHistoryEntry(qint64 id, HistoryEntry& entry, std::string& configuration) override {
+        const auto answer =
+            m_session->call("GET", path(wire::kHistory) + QLatin1Char('/') + QString::number(id));
+        if (SUCCEEDED(answer.status)) {
+            entry = HistoryEntryFromJson(answer.json.value(QLatin1String("entry")).toObject());
+            configuration = field(answer, wire::kConfigurationField);
+        }
         return m_last.answered(answer.status, answer.error);
     }
     std::string LastErrorText() override { return m_last.text(); }
@@ -96,6 +132,9 @@ public:
     }
     std::shared_ptr<IRemoteHosts> RemoteHostsFacet() override {
         return std::make_shared<RemoteHostsFile>(m_session);
+    }
+    std::shared_ptr<IConfigHistory> HistoryFacet() override {
+        return std::make_shared<RemoteHistory>(m_session);
     }
     std::string LastErrorText() override { return m_last.text(); }
 

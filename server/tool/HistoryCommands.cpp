@@ -22,6 +22,15 @@ namespace {
 // A page of the list when no count is given.
 constexpr int kDefaultCount = 50;
 
+// A failed read of the history, with the reason the history gave.
+int historyFailed(IConfigHistory& history, HRESULT hr, const std::string& what) {
+    const std::string reason = history.LastErrorText();
+    if (reason.empty())
+        return CommandFailed(hr, what);
+    std::fprintf(stderr, "trellis-server: %s failed: %s\n", what.c_str(), reason.c_str());
+    return 1;
+}
+
 std::string restartedText(const std::vector<int>& channels) {
     std::string text;
     for (const int channel : channels)
@@ -56,11 +65,11 @@ std::optional<qint64> idOf(const QString& text) {
     return ok && id > 0 ? std::optional(id) : std::nullopt;
 }
 
-int list(EmbeddedServer& server, bool json, qint64 before, int count) {
+int list(IConfigHistory& history, bool json, qint64 before, int count) {
     std::vector<HistoryEntry> entries;
-    const HRESULT hr = server.history().list(entries, before, count);
+    const HRESULT hr = history.ListHistory(before, count, entries);
     if (FAILED(hr))
-        return CommandFailed(hr, "history");
+        return historyFailed(history, hr, "history");
     if (json) {
         QJsonArray all;
         for (const HistoryEntry& entry : entries)
@@ -75,16 +84,17 @@ int list(EmbeddedServer& server, bool json, qint64 before, int count) {
     return 0;
 }
 
-int show(EmbeddedServer& server, qint64 id, bool json) {
+int show(IConfigHistory& history, qint64 id, bool json) {
     HistoryEntry entry;
-    const HRESULT hr = server.history().entry(id, entry);
+    std::string configuration;
+    const HRESULT hr = history.GetHistoryEntry(id, entry, configuration);
     if (hr == HRESULT_NOT_FOUND) {
         std::fprintf(stderr, "trellis-server: the history has no entry %lld.\n",
                      static_cast<long long>(id));
         return 1;
     }
     if (FAILED(hr))
-        return CommandFailed(hr, "show");
+        return historyFailed(history, hr, "show");
     if (json) {
         printJson(HistoryEntryJson(entry));
         return 0;
@@ -95,23 +105,20 @@ int show(EmbeddedServer& server, qint64 id, bool json) {
     return 0;
 }
 
-// An entry's document; a message and false when there is none.
-bool documentOf(EmbeddedServer& server, qint64 id, XmlDocument& document, QByteArray* bytes) {
+// An entry's configuration, parsed; a message and false when there is none.
+bool documentOf(IConfigHistory& history, qint64 id, XmlDocument& document, std::string& text) {
     HistoryEntry entry;
-    QByteArray text;
-    const HRESULT hr = server.history().entry(id, entry, &text);
+    const HRESULT hr = history.GetHistoryEntry(id, entry, text);
     if (hr == HRESULT_NOT_FOUND) {
         std::fprintf(stderr, "trellis-server: the history has no entry %lld.\n",
                      static_cast<long long>(id));
         return false;
     }
     if (FAILED(hr)) {
-        CommandFailed(hr, fmt::format("reading entry {}", id));
+        historyFailed(history, hr, fmt::format("reading entry {}", id));
         return false;
     }
-    if (bytes)
-        *bytes = text;
-    if (document.loadBytes(std::string_view(text.constData(), text.size())) != S_OK) {
+    if (document.loadBytes(text) != S_OK) {
         std::fprintf(stderr, "trellis-server: entry %lld does not hold well-formed XML.\n",
                      static_cast<long long>(id));
         return false;
@@ -133,10 +140,11 @@ std::string changeLine(const ConfigChange& change) {
                        change.after ? "\"" + *change.after + "\"" : "(none)");
 }
 
-int diff(EmbeddedServer& server, qint64 from, qint64 to, bool json) {
+int diff(IConfigHistory& history, qint64 from, qint64 to, bool json) {
     XmlDocument before;
     XmlDocument after;
-    if (!documentOf(server, from, before, nullptr) || !documentOf(server, to, after, nullptr))
+    std::string text;
+    if (!documentOf(history, from, before, text) || !documentOf(history, to, after, text))
         return 1;
     const std::vector<ConfigChange> changes =
         DiffConfigurations(before.documentNode(), after.documentNode());
@@ -155,20 +163,20 @@ int diff(EmbeddedServer& server, qint64 from, qint64 to, bool json) {
     return 0;
 }
 
-int exportEntry(EmbeddedServer& server, qint64 id, const QString& file) {
+int exportEntry(IConfigHistory& history, qint64 id, const QString& file) {
     XmlDocument document;
-    QByteArray bytes;
-    if (!documentOf(server, id, document, &bytes))
+    std::string text;
+    if (!documentOf(history, id, document, text))
         return 1;
-    const HRESULT hr = WriteFileAtomically(file, std::string_view(bytes.constData(), bytes.size()));
+    const HRESULT hr = WriteFileAtomically(file, text);
     if (FAILED(hr))
         return CommandFailed(hr, "writing " + file.toStdString());
     return 0;
 }
 
-int listAudit(EmbeddedServer& server, const QDateTime& since, bool json) {
+int listAudit(ConfigHistory& history, const QDateTime& since, bool json) {
     std::vector<AuditEvent> events;
-    const HRESULT hr = server.history().auditSince(since, events);
+    const HRESULT hr = history.auditSince(since, events);
     if (FAILED(hr))
         return CommandFailed(hr, "audit");
     if (json) {
@@ -191,7 +199,12 @@ int listAudit(EmbeddedServer& server, const QDateTime& since, bool json) {
 
 } // namespace
 
-std::optional<int> RunHistoryCommand(EmbeddedServer& server, const QString& command,
+bool IsHistoryCommand(const QString& command) {
+    return command == QLatin1String("history") || command == QLatin1String("show") ||
+           command == QLatin1String("diff") || command == QLatin1String("export");
+}
+
+std::optional<int> RunHistoryCommand(IConfigHistory& history, const QString& command,
                                      QStringList args) {
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;
     if (command == QLatin1String("history")) {
@@ -211,47 +224,49 @@ std::optional<int> RunHistoryCommand(EmbeddedServer& server, const QString& comm
         }
         if (!args.isEmpty())
             return std::nullopt;
-        return list(server, json, before, count);
-    }
-    if (command == QLatin1String("audit")) {
-        QDateTime since;
-        if (args.size() == 2 && args[0] == QLatin1String("--since")) {
-            // A date alone is its midnight; a time without a zone is UTC.
-            since = QDateTime::fromString(args[1], Qt::ISODateWithMs);
-            if (!since.isValid())
-                since = QDateTime(QDate::fromString(args[1], Qt::ISODate), QTime(0, 0));
-            if (!since.isValid()) {
-                std::fprintf(stderr,
-                             "trellis-server: --since takes a time such as 2026-12-01 or "
-                             "2026-12-01T08:00:00Z, not '%s'.\n",
-                             args[1].toUtf8().constData());
-                return 2;
-            }
-            if (since.timeSpec() == Qt::LocalTime)
-                since.setTimeSpec(Qt::UTC);
-        } else if (!args.isEmpty()) {
-            return std::nullopt;
-        }
-        return listAudit(server, since, json);
+        return list(history, json, before, count);
     }
     if (command == QLatin1String("show") && args.size() == 1) {
         if (const auto id = idOf(args[0]))
-            return show(server, *id, json);
+            return show(history, *id, json);
         return std::nullopt;
     }
     if (command == QLatin1String("diff") && args.size() == 2) {
         const auto from = idOf(args[0]);
         const auto to = idOf(args[1]);
         if (from && to)
-            return diff(server, *from, *to, json);
+            return diff(history, *from, *to, json);
         return std::nullopt;
     }
     if (command == QLatin1String("export") && args.size() == 2 && !json) {
         if (const auto id = idOf(args[0]))
-            return exportEntry(server, *id, args[1]);
+            return exportEntry(history, *id, args[1]);
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::optional<int> RunAuditCommand(ConfigHistory& history, QStringList args) {
+    const bool json = args.removeAll(QStringLiteral("--json")) > 0;
+    QDateTime since;
+    if (args.size() == 2 && args[0] == QLatin1String("--since")) {
+        // A date alone is its midnight; a time without a zone is UTC.
+        since = QDateTime::fromString(args[1], Qt::ISODateWithMs);
+        if (!since.isValid())
+            since = QDateTime(QDate::fromString(args[1], Qt::ISODate), QTime(0, 0));
+        if (!since.isValid()) {
+            std::fprintf(stderr,
+                         "trellis-server: --since takes a time such as 2026-12-01 or "
+                         "2026-12-01T08:00:00Z, not '%s'.\n",
+                         args[1].toUtf8().constData());
+            return 2;
+        }
+        if (since.timeSpec() == Qt::LocalTime)
+            since.setTimeSpec(Qt::UTC);
+    } else if (!args.isEmpty()) {
+        return std::nullopt;
+    }
+    return listAudit(history, since, json);
 }
 
 void ShowHistoryStatus(EmbeddedServer& server) {

@@ -1,8 +1,11 @@
 #include "RemoteCommands.h"
 
+#include "HistoryCommands.h"
+
 #include "platform/Prompter.h"
 #include "server/IAppServer.h"
 #include "server/IChannel.h"
+#include "server/IConfigHistory.h"
 #include "server/IConfigServer.h"
 #include "server/embedded/ChannelStates.h"
 #include "server/remote/RemoteConnection.h"
@@ -104,10 +107,12 @@ int showChannels(IAppServer& server) {
 
 int RunOnHost(const QString& host, const QString& user, const QString& command,
               const QStringList& arguments) {
-    if ((command != QLatin1String("status") && command != QLatin1String("config")) ||
-        !arguments.isEmpty()) {
-        std::fprintf(stderr, "trellis-server: --host takes the commands status and config; the "
-                             "others change the state directory of the machine they run on\n");
+    const bool history = IsHistoryCommand(command);
+    if (!history && ((command != QLatin1String("status") && command != QLatin1String("config")) ||
+                     !arguments.isEmpty())) {
+        std::fprintf(stderr, "trellis-server: --host takes the commands status, config, history, "
+                             "show, diff and export; the others change the state directory of the "
+                             "machine they run on\n");
         return 2;
     }
     TerminalPrompter terminalPrompter;
@@ -139,6 +144,13 @@ int RunOnHost(const QString& host, const QString& user, const QString& command,
     std::string text;
     if (const HRESULT hr = server->GetConfigServer("trellis-server", config); FAILED(hr) || !config)
         return failed(host, ComErrorText(hr));
+    if (history) {
+        const std::shared_ptr<IConfigHistory> facet = config->HistoryFacet();
+        if (!facet)
+            return failed(host, "the host server keeps no history");
+        // 2 (arguments not understood) shows the usage.
+        return RunHistoryCommand(*facet, command, arguments).value_or(2);
+    }
     if (const HRESULT hr = config->GetConfiguration(text); FAILED(hr))
         return failed(host, AsSentence(config->LastErrorText().empty() ? ComErrorText(hr)
                                                                        : config->LastErrorText()));

@@ -22,10 +22,10 @@
 namespace {
 
 constexpr const char* kUsage = R"(usage: trellis-server [--dir DIR] COMMAND ...
-       trellis-server --host HOST[:PORT] [--user USER] status|config
+       trellis-server --host HOST[:PORT] [--user USER] status|config|history|show|diff|export ...
 
-With --host, status (every channel's status) and config (the committed configuration) are
-asked of the network service of HOST (port %2 unless given) as USER (default admin), through
+With --host, status (every channel's status), config (the committed configuration) and the
+history commands are asked of the network service of HOST (port %2 unless given) as USER (default admin), through
 the utility's client: an unknown host's certificate fingerprint is shown and asked about, a
 trusted host is kept in ~/.config/trellis/known_hosts, and the password is $TRELLIS_PASSWORD
 or is asked on the terminal.
@@ -158,8 +158,10 @@ int main(int argc, char* argv[]) {
     if (args.isEmpty())
         return usage();
     const QString command = args.takeFirst();
-    if (!host.isEmpty())
-        return RunOnHost(host, user, command, args);
+    if (!host.isEmpty()) {
+        const int status = RunOnHost(host, user, command, args);
+        return status == 2 ? usage() : status;
+    }
     if (command == QLatin1String("serve")) {
         const int status = Serve(directory, args);
         return status == 2 ? usage() : status;
@@ -199,7 +201,13 @@ int main(int argc, char* argv[]) {
     }
     if (command == QLatin1String("log") && args.size() <= 1)
         return showLog(server.files(), args.isEmpty() ? 20 : std::max(1, args[0].toInt()));
-    if (const std::optional<int> status = RunHistoryCommand(server, command, args))
-        return *status;
+    if (IsHistoryCommand(command)) {
+        if (const std::optional<int> status = RunHistoryCommand(server.history(), command, args))
+            return *status;
+    }
+    if (command == QLatin1String("audit")) {
+        if (const std::optional<int> status = RunAuditCommand(server.history(), args))
+            return *status;
+    }
     return usage();
 }

@@ -419,7 +419,8 @@ TEST(ServeCommandTest, ServesPrintsWhereAnswersTheToolOverTheNetworkAndStopsClea
     // The tool asks the running service over the network: an unknown host is not trusted
     // without a terminal to say yes on, a known one answers every channel's lights.
     QTemporaryDir home;
-    const auto onHost = [&](const QString& password) {
+    const auto onHost = [&](const QString& password,
+                            const QStringList& command = QStringList{"status"}) {
         QProcess tool;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", home.path());
@@ -433,7 +434,7 @@ TEST(ServeCommandTest, ServesPrintsWhereAnswersTheToolOverTheNetworkAndStopsClea
         // No terminal, whoever runs the tests: a question is declined, not waited for.
         tool.setChildProcessModifier([] { setsid(); });
         tool.start(TRELLIS_SERVER_TOOL,
-                   {"--host", QStringLiteral("127.0.0.1:%1").arg(port), "status"});
+                   QStringList{"--host", QStringLiteral("127.0.0.1:%1").arg(port)} + command);
         tool.closeWriteChannel();
         tool.waitForFinished(10000);
         return std::make_pair(tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput() +
@@ -455,6 +456,21 @@ TEST(ServeCommandTest, ServesPrintsWhereAnswersTheToolOverTheNetworkAndStopsClea
     EXPECT_EQ(answeredStatus, 0);
     EXPECT_TRUE(answered.startsWith("channel 1: assetname= portstate=0")) << answered.toStdString();
     EXPECT_EQ(answered.count("channel "), 4);
+    // The history, over the network as in the directory.
+    const auto [historyStatus, history] = onHost("trellis", {"history", "--json"});
+    EXPECT_EQ(historyStatus, 0) << history.toStdString();
+    const QJsonArray entries = QJsonDocument::fromJson(history.toUtf8()).array();
+    ASSERT_EQ(entries.size(), 1) << history.toStdString();
+    EXPECT_EQ(entries[0]["origin"].toString(), "default");
+    const auto [missingStatus, missing] = onHost("trellis", {"show", "2"});
+    EXPECT_EQ(missingStatus, 1);
+    EXPECT_EQ(missing, "trellis-server: the history has no entry 2.\n");
+    const auto [exportStatus, exported] =
+        onHost("trellis", {"export", "1", dir.filePath("exported.xml")});
+    EXPECT_EQ(exportStatus, 0) << exported.toStdString();
+    const StateFiles files(dir.path());
+    EXPECT_EQ(StateFiles::versionOf(files.read("exported.xml")),
+              StateFiles::versionOf(files.read("config.xml")));
 
     serve.terminate();
     ASSERT_TRUE(serve.waitForFinished(10000));
