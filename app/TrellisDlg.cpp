@@ -296,7 +296,7 @@ void CTrellisDlg::OnOK() {
             if (prompter().runDialog(dialog) != IDOK)
                 return;
         }
-        close = commitAll(committed, outcome);
+        close = commitAll(committed, outcome, ReviewReport(review, ReviewSummary(review)));
     });
     // The server's reason says why; its status alone ("Access is denied.") misleads.
     if (FAILED(committed) && committed != E_ABORT)
@@ -315,7 +315,7 @@ void CTrellisDlg::OnOK() {
     }
 }
 
-bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome) {
+bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome, const std::string& report) {
     WaitCursor wait;
     if (!m_remotePage->SaveRemoteHosts() || !m_securityPage->ApplyProtocolUsers()) {
         // The settings above are stored first; when they fail, the configuration is not
@@ -335,7 +335,7 @@ bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome) {
     const auto words = [this](const XmlDocument& known, const XmlDocument& now) {
         return serverChangeWords(known, now);
     };
-    committed = m_state->CommitConfig(words);
+    committed = m_state->CommitConfig(words, report);
     // A refused commit keeps the sheet and its edits, to try again or to save them.
     if (FAILED(committed))
         return false;

@@ -77,9 +77,9 @@ private:
     void closeAtStartup(const std::string& failure, int exitCode);
     // Shows the progress dialog until the channels that went offline are back.
     void waitForChannels(std::uint32_t wentOffline);
-    // Commits what OK commits; false when the sheet must stay open. The outcome says what
-    // became of the channels.
-    bool commitAll(HRESULT& committed, CommitOutcome& outcome);
+    // Commits what OK commits, with the report of its changes for the server's history;
+    // false when the sheet must stay open. The outcome says what became of the channels.
+    bool commitAll(HRESULT& committed, CommitOutcome& outcome, const std::string& report);
     // Writes the review as a text report beside a saved configuration, telling the user
     // when it could not be written.
     void saveChangeReport(const std::string& configurationPath);

@@ -86,6 +86,16 @@ std::string OutcomeText(const ConfigReview& review, const CommitOutcome& outcome
     return text;
 }
 
+std::string ReviewSummary(const ConfigReview& review) {
+    const std::size_t count = review.ListedChangeCount();
+    std::string groups;
+    for (const ReviewGroup& group : review.groups)
+        groups += (groups.empty() ? "" : ", ") + GroupHeading(group);
+    if (count == 0)
+        return "No changes";
+    return fmt::format("{} change{}: {}", count, count == 1 ? "" : "s", groups);
+}
+
 std::string ReviewReport(const ConfigReview& review, const std::string& title) {
     std::string text = title + "\n\n";
     if (review.IsEmpty())

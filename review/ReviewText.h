@@ -36,3 +36,5 @@ std::string NameList(const std::vector<std::string>& names);
 
 // The review as a text report under a title line.
 std::string ReviewReport(const ConfigReview& review, const std::string& title);
+// One line for the report's title: "3 changes: System, Channel C1, GPI".
+std::string ReviewSummary(const ConfigReview& review);

@@ -17,6 +17,12 @@ public:
     virtual ~IConfigServer() = default;
     virtual HRESULT GetConfiguration(std::string& text) = 0;
     virtual HRESULT CommitConfiguration(const std::string& text) = 0;
+    // The same, with the change report the server's history keeps with the commit; a server
+    // that keeps no history commits the text alone.
+    virtual HRESULT CommitConfigurationWithReport(const std::string& text,
+                                                  const std::string& /*report*/) {
+        return CommitConfiguration(text);
+    }
     virtual HRESULT GetDefaultConfiguration(const std::string& referenceStandard,
                                             std::string& text) = 0;
     // usable is true when the document is a configuration the server can run.

@@ -80,8 +80,9 @@ public:
     // Whole-configuration operations. Commit and RestoreInitial first make sure that no
     // other session committed since logon; when one did, the user is asked, with that
     // session's changes in the words given, and declining gives E_ABORT with nothing sent.
+    // A commit sends the report of its changes for the server's history.
     bool IsConfigDirty();
-    HRESULT CommitConfig(const ChangeWords& words = {});
+    HRESULT CommitConfig(const ChangeWords& words = {}, const std::string& report = {});
     HRESULT RestoreDefaultConfig();
     HRESULT RestoreInitialConfig(const ChangeWords& words = {});
     // Both append ".xml" to path when it does not end so.

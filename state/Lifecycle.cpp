@@ -88,12 +88,13 @@ bool mayOverwrite(CTraceScope& scope, IConfigServer& server, Overwrite what,
 // with E_CHANGED_STATE: the user is asked again about the changes now there, and a Yes sends
 // it over that version. False when the user said No.
 bool commitOverwriting(CTraceScope& scope, IConfigServer& server, const std::string& text,
-                       Overwrite what, const CConfigState::ChangeWords& words) {
+                       Overwrite what, const CConfigState::ChangeWords& words,
+                       const std::string& report) {
     bool refused = false;
     for (;;) {
         if (!mayOverwrite(scope, server, what, words, refused))
             return false;
-        const HRESULT status = server.CommitConfiguration(text);
+        const HRESULT status = server.CommitConfigurationWithReport(text, report);
         if (status != E_CHANGED_STATE) {
             scope.Check(status, server);
             return true;
@@ -121,14 +122,14 @@ bool CConfigState::IsConfigDirty() {
     return dirty;
 }
 
-HRESULT CConfigState::CommitConfig(const ChangeWords& words) {
+HRESULT CConfigState::CommitConfig(const ChangeWords& words, const std::string& report) {
     CTraceScope scope("CConfigState::CommitConfig");
     return scope.Run([&] {
         const auto server = sharedState().configServer;
         const auto document = sharedState().document;
         if (!server || !document)
             return;
-        if (!commitOverwriting(scope, *server, document->xml(), Overwrite::Commit, words)) {
+        if (!commitOverwriting(scope, *server, document->xml(), Overwrite::Commit, words, report)) {
             scope.SetStatus(E_ABORT);
             return;
         }
@@ -173,7 +174,9 @@ HRESULT CConfigState::RestoreInitialConfig(const ChangeWords& words) {
         const std::string initial = sharedState().initialConfiguration;
         if (!server || !sharedState().document || initial.empty())
             return;
-        if (!commitOverwriting(scope, *server, initial, Overwrite::Discard, words)) {
+        if (!commitOverwriting(scope, *server, initial, Overwrite::Discard, words,
+                               "The configuration as it was when the session started was put "
+                               "back: the session's changes were discarded.")) {
             scope.SetStatus(E_ABORT);
             return;
         }

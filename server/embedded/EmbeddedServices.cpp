@@ -31,8 +31,13 @@ public:
         return m_lastError.answered(m_server->configuration(text), {});
     }
     HRESULT CommitConfiguration(const std::string& text) override {
+        return CommitConfigurationWithReport(text, {});
+    }
+    HRESULT CommitConfigurationWithReport(const std::string& text,
+                                          const std::string& report) override {
         std::string reason;
-        const HRESULT hr = m_server->commit(*m_session, text, &reason);
+        const HRESULT hr =
+            m_server->commit(*m_session, text, &reason, std::nullopt, nullptr, report);
         return m_lastError.answered(hr, std::move(reason));
     }
     HRESULT GetDefaultConfiguration(const std::string& referenceStandard,

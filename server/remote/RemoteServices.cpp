@@ -100,9 +100,15 @@ public:
         return answered(answer);
     }
     HRESULT CommitConfiguration(const std::string& configuration) override {
-        return answered(m_session->call("PUT", path(wire::kConfiguration),
-                                        {{wire::kConfigurationField, text(configuration)}},
-                                        Versioned::Configuration));
+        return CommitConfigurationWithReport(configuration, {});
+    }
+    HRESULT CommitConfigurationWithReport(const std::string& configuration,
+                                          const std::string& report) override {
+        QJsonObject body{{wire::kConfigurationField, text(configuration)}};
+        if (!report.empty())
+            body.insert(QStringLiteral("report"), text(report));
+        return answered(
+            m_session->call("PUT", path(wire::kConfiguration), body, Versioned::Configuration));
     }
     HRESULT GetDefaultConfiguration(const std::string& referenceStandard,
                                     std::string& configuration) override {

@@ -78,6 +78,13 @@ TEST_F(SheetTest, AChannelsOutputFormatAndOffsetAreCommittedAndNothingElse) {
         root.selectSingleNode(std::string(kOutput3) + "/VideoOutputTiming/@videoLineOffset")
             .setValue("40");
     });
+    // The history keeps the commit, with the review's report of it.
+    HistoryEntry newest;
+    ASSERT_EQ(server->history().newest(newest), S_OK);
+    EXPECT_EQ(newest.origin, "commit");
+    EXPECT_EQ(newest.user, "admin");
+    EXPECT_EQ(newest.restarted, std::vector<int>{2});
+    EXPECT_EQ(newest.report.substr(0, newest.report.find('\n')), "2 changes: Channel C3");
 }
 
 TEST_F(SheetTest, ARecordersFamilyRateAndVbiLinesAreCommittedAndNothingElse) {
