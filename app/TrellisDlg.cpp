@@ -339,6 +339,7 @@ bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome, const st
     // A refused commit keeps the sheet and its edits, to try again or to save them.
     if (FAILED(committed))
         return false;
+    outcome.notice = m_state->LastCommitNotice();
     // The wait is for the channels the commit took offline, and for those it restarts that
     // were offline already: their restart cannot be told from the state they were in.
     const std::uint32_t offline = m_state->IsChannelOffline();

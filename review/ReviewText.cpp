@@ -83,6 +83,8 @@ std::string OutcomeText(const ConfigReview& review, const CommitOutcome& outcome
                             outcome.stillOffline.size() == 1 ? "was" : "were", outcome.seconds);
     if (outcome.restarted.empty() && outcome.stillOffline.empty())
         text += "\nNo channel restarted.";
+    if (!outcome.notice.empty())
+        text += "\n" + outcome.notice;
     return text;
 }
 

@@ -28,6 +28,8 @@ struct CommitOutcome {
     std::vector<std::string> restarted;
     std::vector<std::string> stillOffline;
     double seconds = 0;
+    // What the server said of the commit: that its history could not record it.
+    std::string notice = {};
 };
 // The notice after a commit: what was committed, by group, and what became of the channels.
 std::string OutcomeText(const ConfigReview& review, const CommitOutcome& outcome);

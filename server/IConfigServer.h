@@ -23,6 +23,9 @@ public:
                                                   const std::string& /*report*/) {
         return CommitConfiguration(text);
     }
+    // What the server said of the last commit that succeeded, for its user: that its history
+    // could not record it. Empty when there is nothing to say.
+    virtual std::string LastCommitNotice() { return {}; }
     virtual HRESULT GetDefaultConfiguration(const std::string& referenceStandard,
                                             std::string& text) = 0;
     // usable is true when the document is a configuration the server can run.

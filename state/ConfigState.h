@@ -83,6 +83,9 @@ public:
     // A commit sends the report of its changes for the server's history.
     bool IsConfigDirty();
     HRESULT CommitConfig(const ChangeWords& words = {}, const std::string& report = {});
+    // What the server said of the last commit that succeeded: that its history could not
+    // record it. Empty when there is nothing to say.
+    std::string LastCommitNotice();
     HRESULT RestoreDefaultConfig();
     HRESULT RestoreInitialConfig(const ChangeWords& words = {});
     // Both append ".xml" to path when it does not end so.

@@ -137,6 +137,11 @@ HRESULT CConfigState::CommitConfig(const ChangeWords& words, const std::string& 
     });
 }
 
+std::string CConfigState::LastCommitNotice() {
+    const auto server = sharedState().configServer;
+    return server ? server->LastCommitNotice() : std::string();
+}
+
 HRESULT CConfigState::RestoreDefaultConfig() {
     CTraceScope scope("CConfigState::RestoreDefaultConfig");
     return scope.Run([&] {

@@ -37,10 +37,10 @@ void CommittedConfiguration::noteStored(const QByteArray& content) {
     m_loaded = true;
 }
 
-void CommittedConfiguration::remember(HistoryEntry entry, const QByteArray& content) {
+HRESULT CommittedConfiguration::remember(HistoryEntry entry, const QByteArray& content) {
     entry.version = StateFiles::versionOf(content);
     // A failure is told by the history itself; the configuration is stored all the same.
-    m_history.record(entry, content);
+    return m_history.record(entry, content);
 }
 
 HRESULT CommittedConfiguration::load(XmlDocument& document) {
@@ -208,12 +208,16 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const std::strin
         }
         m_report(S_OK, fmt::format("Commit by user '{}': {}", user,
                                    changed.empty() ? "no channel changed" : "changed " + changed));
-        remember({.origin = HistoryEntry::kCommit,
-                  .user = user,
-                  .address = address,
-                  .restarted = restarted,
-                  .report = report},
-                 text);
+        const HRESULT recorded = remember({.origin = HistoryEntry::kCommit,
+                                           .user = user,
+                                           .address = address,
+                                           .restarted = restarted,
+                                           .report = report},
+                                          text);
+        m_historyNotice = SUCCEEDED(recorded)
+                              ? std::string()
+                              : "The server's history could not record this commit: " +
+                                    m_history.LastFailureText();
         return S_OK;
     });
 }

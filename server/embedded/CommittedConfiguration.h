@@ -50,6 +50,9 @@ public:
                    const std::optional<QString>& expectedVersion = std::nullopt,
                    const std::string& report = {});
 
+    // Empty when the history recorded the last commit; else what to tell its user.
+    const std::string& historyNotice() const { return m_historyNotice; }
+
     // The version of what this object last loaded or wrote (see StateFiles::versionOf).
     const QString& version() const { return m_version; }
 
@@ -67,7 +70,7 @@ private:
                    XmlDocument& document);
     HRESULT keepAside(const QByteArray& content, const QDateTime& time, QString& name);
     // Adds what config.xml now holds to the history.
-    void remember(HistoryEntry entry, const QByteArray& content);
+    HRESULT remember(HistoryEntry entry, const QByteArray& content);
 
     const StateFiles& m_files;
     ChannelStates& m_channels;
@@ -76,4 +79,5 @@ private:
     bool m_loaded = false;
     std::optional<FileStamp> m_stamp;
     QString m_version;
+    std::string m_historyNotice;
 };

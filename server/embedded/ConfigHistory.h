@@ -91,6 +91,8 @@ public:
     HRESULT ListHistory(qint64 before, int count, std::vector<HistoryEntry>& entries) override;
     HRESULT GetHistoryEntry(qint64 id, HistoryEntry& entry, std::string& configuration) override;
     std::string LastErrorText() override { return m_last.text(); }
+    // The last failure the history told, whatever the call.
+    std::string LastFailureText() const { return m_told.text(); }
 
     // The name a corrupt database was kept aside as, since this object opened the history.
     std::optional<QString> keptAside() const;

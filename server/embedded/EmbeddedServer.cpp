@@ -145,7 +145,7 @@ HRESULT EmbeddedServer::refuseCommit(const ServerSession& session, HRESULT statu
 
 HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& text,
                                std::string* reason, const std::optional<QString>& expectedVersion,
-                               QString* version, const std::string& report) {
+                               QString* version, const std::string& report, std::string* notice) {
     std::lock_guard lock(m_mutex);
     if (!session.authorized)
         return refuseCommit(session, E_ACCESSDENIED, "the user may not change the configuration",
@@ -173,6 +173,8 @@ HRESULT EmbeddedServer::commit(const ServerSession& session, const std::string& 
         m_running.replaceContent(std::move(document));
         if (version)
             *version = m_committed.version();
+        if (notice)
+            *notice = m_committed.historyNotice();
     }
     return hr;
 }

@@ -47,11 +47,13 @@ public:
     // A refused or failed commit gives its reason, when asked for it. With an expected
     // version, a configuration committed since by anyone is not overwritten: E_CHANGED_STATE.
     // version, when given, gets the version of what was stored. The history keeps the report
-    // with the commit.
+    // with the commit; notice, when given, gets what to tell the user of a commit the history
+    // could not record (empty when it did).
     HRESULT commit(const ServerSession& session, const std::string& text,
                    std::string* reason = nullptr,
                    const std::optional<QString>& expectedVersion = std::nullopt,
-                   QString* version = nullptr, const std::string& report = {});
+                   QString* version = nullptr, const std::string& report = {},
+                   std::string* notice = nullptr);
     // A live change of one attribute of the running configuration. An attribute the running
     // configuration does not have is HRESULT_NOT_FOUND, with the reason when asked for it:
     // nothing is changed then, and the caller must not take it as applied.

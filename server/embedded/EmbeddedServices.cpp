@@ -36,10 +36,13 @@ public:
     HRESULT CommitConfigurationWithReport(const std::string& text,
                                           const std::string& report) override {
         std::string reason;
+        std::string notice;
         const HRESULT hr =
-            m_server->commit(*m_session, text, &reason, std::nullopt, nullptr, report);
+            m_server->commit(*m_session, text, &reason, std::nullopt, nullptr, report, &notice);
+        m_notice.answered(hr, notice);
         return m_lastError.answered(hr, std::move(reason));
     }
+    std::string LastCommitNotice() override { return m_notice.text(); }
     HRESULT GetDefaultConfiguration(const std::string& referenceStandard,
                                     std::string& text) override {
         std::string reason;
@@ -70,6 +73,7 @@ public:
 private:
     ServerPtr m_server;
     SessionPtr m_session;
+    LastError m_notice; // the last commit's notice
     LastError m_lastError;
 };
 

@@ -107,9 +107,12 @@ public:
         QJsonObject body{{wire::kConfigurationField, text(configuration)}};
         if (!report.empty())
             body.insert(QStringLiteral("report"), text(report));
-        return answered(
-            m_session->call("PUT", path(wire::kConfiguration), body, Versioned::Configuration));
+        const auto answer =
+            m_session->call("PUT", path(wire::kConfiguration), body, Versioned::Configuration);
+        m_notice.answered(answer.status, field(answer, "notice"));
+        return answered(answer);
     }
+    std::string LastCommitNotice() override { return m_notice.text(); }
     HRESULT GetDefaultConfiguration(const std::string& referenceStandard,
                                     std::string& configuration) override {
         QUrlQuery query;
@@ -150,6 +153,7 @@ private:
     }
 
     SessionPtr m_session;
+    LastError m_notice; // the last commit's notice
     LastError m_last;
 };
 

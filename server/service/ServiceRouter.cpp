@@ -413,13 +413,17 @@ HttpResponse ServiceRouter::configuration(const HttpRequest& request,
         return badRequestResponse(*fields.problem());
     std::string reason;
     QString version;
-    const HRESULT hr =
-        m_server->commit(session, text, &reason, expectedVersion(request), &version, report);
+    std::string notice;
+    const HRESULT hr = m_server->commit(session, text, &reason, expectedVersion(request), &version,
+                                        report, &notice);
     if (hr == E_CHANGED_STATE)
         return current(412, errorBody(QString::fromStdString(reason), hr));
     if (FAILED(hr))
         return failed(hr, reason);
-    return answer(200, {}, versionHeader(version));
+    QJsonObject body;
+    if (!notice.empty())
+        body.insert(QStringLiteral("notice"), QString::fromStdString(notice));
+    return answer(200, body, versionHeader(version));
 }
 
 HttpResponse ServiceRouter::history(const HttpRequest& request) {

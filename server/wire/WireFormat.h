@@ -46,8 +46,9 @@ constexpr const char* kSession = "/v1/session";
 constexpr const char* kSessionGroup = "/v1/session/group";
 
 // GET -> {configuration: XML} with ETag. PUT {configuration, report} with If-Match and
-// Idempotency-Key -> 200 {} with the new ETag (report, optional, is the change report the
-// history keeps with the commit); 403 read-only, 412 changed since (the body
+// Idempotency-Key -> 200 {notice} with the new ETag (report, optional, is the change report
+// the history keeps with the commit; notice, when present, says the history could not record
+// the commit); 403 read-only, 412 changed since (the body
 // holds the current configuration as {configuration}), 422 not a usable configuration.
 constexpr const char* kConfiguration = "/v1/configuration";
 // GET ?referenceStandard=NAME -> {configuration}; 404 for an unknown standard.
