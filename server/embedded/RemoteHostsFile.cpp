@@ -55,14 +55,21 @@ HRESULT EmbeddedRemoteHosts::writeHostsFile(const std::string& bytes,
     const StateFiles& files = m_server->files();
     const QString name = QString::fromLatin1(kFileName);
     const QByteArray content = QByteArray::fromStdString(bytes);
+    // The sheet writes the file back with every commit: only a write that changes it is a
+    // change for the audit.
+    bool changed = true;
     const HRESULT hr = files.locked(name, [&] {
         const HRESULT current = files.checkVersion(name, expectedVersion);
-        return FAILED(current) ? current : files.write(name, content);
+        if (FAILED(current))
+            return current;
+        changed = files.read(name) != std::optional(content);
+        return files.write(name, content);
     });
     if (SUCCEEDED(hr) && version)
         *version = StateFiles::versionOf(content);
     if (SUCCEEDED(hr)) {
-        audit(AuditEvent::kAccepted, fmt::format("{} bytes stored", content.size()));
+        if (changed)
+            audit(AuditEvent::kAccepted, fmt::format("{} bytes stored", content.size()));
         return m_lastError.answered(hr, {});
     }
     if (hr == E_CHANGED_STATE) {
