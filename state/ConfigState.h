@@ -20,7 +20,9 @@
 class XmlDocument;
 class XmlNode;
 class QObject;
+class IConfigHistory;
 class IConfigServer;
+class CTraceScope;
 class ILog;
 class ISecurity;
 class IChannel;
@@ -91,6 +93,11 @@ public:
     // Both append ".xml" to path when it does not end so.
     HRESULT LoadConfig(std::string& path);
     HRESULT SaveConfig(std::string& path);
+    // Takes the configuration of an entry of the server's history as the document, judged as
+    // Load judges a file; what is wrong is told as Load tells it.
+    HRESULT LoadHistoryEntry(std::int64_t id);
+    // The server's history of stored configurations; null when it keeps none.
+    std::shared_ptr<IConfigHistory> ConfigHistory();
     HRESULT CancelOutputTestMode();
 
     // Channel activity, asked of the server at every call. A channel outside 0 to channel
@@ -171,6 +178,10 @@ public:
 
 private:
     void teardown();
+    // Takes a configuration's bytes as the document when they are XML with a Config root
+    // that the server could run; else tells why, naming where they came from.
+    void takeConfiguration(CTraceScope& scope, IConfigServer& server, XmlDocument& document,
+                           std::string_view content, const std::string& name);
     bool isPortState(int channel, int first, int second, const char* operation);
 };
 

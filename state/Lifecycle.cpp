@@ -10,6 +10,7 @@
 #include "platform/FileRead.h"
 #include "platform/Prompter.h"
 #include "platform/XmlDocument.h"
+#include "server/IConfigHistory.h"
 #include "server/IConfigServer.h"
 
 #include <fmt/format.h>
@@ -211,33 +212,71 @@ HRESULT CConfigState::LoadConfig(std::string& path) {
         case FileReadResult::Ok:
             break;
         }
-        if (content.isEmpty()) {
-            loadError(kNotXml, path, "The file is empty.");
-            return;
-        }
-
-        // The file's own encoding is honoured; the document holds UTF-8 from here on.
-        XmlDocument loaded;
-        if (loaded.loadBytes(std::string_view(content.constData(), content.size())) != S_OK) {
-            const auto& error = loaded.parseError();
-            loadError(kNotXml, path, error ? "Error at " + AsSentence(error->Position()) : "");
-            return;
-        }
-        if (const std::string root = loaded.documentElement().name(); root != "Config") {
-            loadError(kNotConfiguration, path,
-                      fmt::format("The root element is {}, not Config.", root));
-            return;
-        }
-        const std::string text = loaded.xml();
-        bool usable = false;
-        scope.Check(server->ValidateConfiguration(text, usable), *server);
-        if (!usable) {
-            loadError(kNotConfiguration, path, GetServerFailureText());
-            return;
-        }
-        document->replaceContent(std::move(loaded));
-        ++sharedState().documentGeneration;
+        takeConfiguration(scope, *server, *document,
+                          std::string_view(content.constData(), content.size()), path);
     });
+}
+
+HRESULT CConfigState::LoadHistoryEntry(std::int64_t id) {
+    CTraceScope scope("CConfigState::LoadHistoryEntry");
+    return scope.Run([&] {
+        const auto server = sharedState().configServer;
+        const auto document = sharedState().document;
+        if (!server || !document)
+            return;
+        const std::string name = fmt::format("History entry {}", id);
+        const std::shared_ptr<IConfigHistory> history = server->HistoryFacet();
+        if (!history) {
+            loadError("'%s' could not be read.", name, "The server keeps no history.");
+            return;
+        }
+        HistoryEntry entry;
+        std::string text;
+        const HRESULT read = history->GetHistoryEntry(id, entry, text);
+        if (FAILED(read)) {
+            const std::string reason = history->LastErrorText();
+            loadError("'%s' could not be read.", name,
+                      reason.empty() ? ComErrorText(read)
+                                     : "The server says: " + AsSentence(reason));
+            return;
+        }
+        takeConfiguration(scope, *server, *document, text, name);
+    });
+}
+
+std::shared_ptr<IConfigHistory> CConfigState::ConfigHistory() {
+    const auto server = sharedState().configServer;
+    return server ? server->HistoryFacet() : nullptr;
+}
+
+void CConfigState::takeConfiguration(CTraceScope& scope, IConfigServer& server,
+                                     XmlDocument& document, std::string_view content,
+                                     const std::string& name) {
+    if (content.empty()) {
+        loadError(kNotXml, name, "The file is empty.");
+        return;
+    }
+    // The file's own encoding is honoured; the document holds UTF-8 from here on.
+    XmlDocument loaded;
+    if (loaded.loadBytes(content) != S_OK) {
+        const auto& error = loaded.parseError();
+        loadError(kNotXml, name, error ? "Error at " + AsSentence(error->Position()) : "");
+        return;
+    }
+    if (const std::string root = loaded.documentElement().name(); root != "Config") {
+        loadError(kNotConfiguration, name,
+                  fmt::format("The root element is {}, not Config.", root));
+        return;
+    }
+    const std::string text = loaded.xml();
+    bool usable = false;
+    scope.Check(server.ValidateConfiguration(text, usable), server);
+    if (!usable) {
+        loadError(kNotConfiguration, name, GetServerFailureText());
+        return;
+    }
+    document.replaceContent(std::move(loaded));
+    ++sharedState().documentGeneration;
 }
 
 HRESULT CConfigState::SaveConfig(std::string& path) {

@@ -1,5 +1,6 @@
 #include "platform/XmlDocument.h"
 #include "server/HostServices.h"
+#include "server/IConfigHistory.h"
 #include "server/embedded/ConfigRules.h"
 #include "server/embedded/EmbeddedServer.h"
 #include "state/ConfigState.h"
@@ -461,4 +462,36 @@ TEST_F(LifecycleTest, ALiveChangeTheRunningServerCannotTakeFailsWithItsReasonAnd
         "The running configuration has no attribute 'ltcFallback' at ./Config/System/TimeOfDay; "
         "the server was not changed."));
     EXPECT_TRUE(committed() == before);
+}
+
+TEST_F(LifecycleTest, AHistoryEntryIsLoadedAsAFileIsAndAMissingOneIsTold) {
+    const std::string first = committed();
+    ASSERT_EQ(WriteXPathValue(document->documentNode(), std::string(kSource) + "/@timeOfDaySource",
+                              Variant(std::string("Ltc"))),
+              S_OK);
+    ASSERT_EQ(state->CommitConfig(), S_OK);
+    const std::shared_ptr<IConfigHistory> history = state->ConfigHistory();
+    ASSERT_NE(history, nullptr);
+    std::vector<HistoryEntry> entries;
+    ASSERT_EQ(history->ListHistory(0, 10, entries), S_OK);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].origin, "commit");
+
+    // The first entry, the default stored on first use, becomes the document again; it is
+    // committed only as any change is.
+    const std::uint64_t generation = state->DocumentGeneration();
+    EXPECT_EQ(state->LoadHistoryEntry(entries[1].id), S_OK);
+    EXPECT_EQ(document->xml(), first);
+    EXPECT_EQ(read(std::string(kSource) + "/@timeOfDaySource"), "Windows");
+    EXPECT_EQ(state->DocumentGeneration(), generation + 1);
+    EXPECT_NE(committed(), first);
+    EXPECT_EQ(script.unexpectedCount(), 0);
+
+    EXPECT_EQ(state->LoadHistoryEntry(entries[0].id + 1), S_OK);
+    EXPECT_EQ(script.last().caption, "Load Error");
+    EXPECT_EQ(script.last().text,
+              "'History entry " + std::to_string(entries[0].id + 1) +
+                  "' could not be read.\nThe server says: the history has no entry " +
+                  std::to_string(entries[0].id + 1) + ".");
+    EXPECT_EQ(document->xml(), first);
 }
