@@ -49,16 +49,14 @@ EmbeddedServer::EmbeddedServer(const QString& directory)
           [this](HRESULT status, const std::string& text) {
               log(status, LOG_KIND_REPORT, ConfigHistory::kFileName, 0, 0, text);
           },
-          HistoryRetention::fromEnvironment()),
+          HistoryRetention::fromEnvironment(&m_retentionRefusals)),
       m_committed(m_files, m_channels, m_history,
                   [this](HRESULT status, const std::string& text) {
                       log(status, LOG_KIND_REPORT, "config.xml", 0, 0, text);
                   }),
       m_restartDelayMs(restartDelayFromEnvironment()) {
     m_files.ensureDirectory();
-    std::vector<std::string> refusals;
-    HistoryRetention::fromEnvironment(&refusals);
-    for (const std::string& refusal : refusals)
+    for (const std::string& refusal : m_retentionRefusals)
         log(E_INVALIDARG, LOG_KIND_REPORT, ConfigHistory::kFileName, 0, 0, refusal + ".");
     const HRESULT accounts = m_accounts.ensureDefaults();
     if (FAILED(accounts))

@@ -129,6 +129,8 @@ private:
     StateFiles m_files;
     Accounts m_accounts;
     ChannelStates m_channels;
+    // What the history's retention settings held that was not taken, logged once at start.
+    std::vector<std::string> m_retentionRefusals;
     ConfigHistory m_history;
     CommittedConfiguration m_committed;
     XmlDocument m_running;

@@ -24,11 +24,7 @@ constexpr int kDefaultCount = 50;
 
 // A failed read of the history, with the reason the history gave.
 int historyFailed(IConfigHistory& history, HRESULT hr, const std::string& what) {
-    const std::string reason = history.LastErrorText();
-    if (reason.empty())
-        return CommandFailed(hr, what);
-    std::fprintf(stderr, "trellis-server: %s failed: %s\n", what.c_str(), reason.c_str());
-    return 1;
+    return CommandFailed(hr, what, history.LastErrorText());
 }
 
 std::string restartedText(const std::vector<int>& channels) {
