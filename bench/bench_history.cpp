@@ -52,7 +52,7 @@ void historyFirstPage(benchmark::State& state) {
     FilledHistory& history = filled();
     std::vector<HistoryEntry> page;
     for (auto _ : state) {
-        history.history.list(page, 0, kPage);
+        history.history.ListHistory(0, kPage, page);
         benchmark::DoNotOptimize(page.data());
     }
     const qint64 bytes =
@@ -66,14 +66,14 @@ void compareFirstAndLastEntries(benchmark::State& state) {
     FilledHistory& history = filled();
     for (auto _ : state) {
         HistoryEntry entry;
-        QByteArray first;
-        QByteArray last;
-        history.history.entry(history.ids.front(), entry, &first);
-        history.history.entry(history.ids.back(), entry, &last);
+        std::string first;
+        std::string last;
+        history.history.GetHistoryEntry(history.ids.front(), entry, first);
+        history.history.GetHistoryEntry(history.ids.back(), entry, last);
         XmlDocument before;
         XmlDocument after;
-        before.loadBytes(std::string_view(first.constData(), first.size()));
-        after.loadBytes(std::string_view(last.constData(), last.size()));
+        before.loadBytes(first);
+        after.loadBytes(last);
         const std::vector<ConfigChange> changes =
             DiffConfigurations(before.documentNode(), after.documentNode());
         benchmark::DoNotOptimize(changes.data());

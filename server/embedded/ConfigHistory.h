@@ -74,10 +74,7 @@ public:
     // Adds an entry (its time is now when none is given) and prunes what the retention no
     // longer keeps; the entry gets its id.
     HRESULT record(HistoryEntry& entry, const QByteArray& document);
-    // Newest first: at most limit entries older than the entry beforeId (0: from the newest).
-    HRESULT list(std::vector<HistoryEntry>& entries, qint64 beforeId = 0, int limit = 100);
-    // One entry and its document; HRESULT_NOT_FOUND when there is none of that id.
-    HRESULT entry(qint64 id, HistoryEntry& found, QByteArray* document = nullptr);
+    // Reading entries: ListHistory and GetHistoryEntry, as every reader of a history does.
     // The newest entry; S_FALSE when the history is empty.
     HRESULT newest(HistoryEntry& found);
     HRESULT count(qint64& entries);
@@ -99,6 +96,9 @@ public:
 
 private:
     class Statement;
+
+    HRESULT list(std::vector<HistoryEntry>& entries, qint64 beforeId, int limit);
+    HRESULT entry(qint64 id, HistoryEntry& found, QByteArray* document);
 
     // Opens the database when it is not open; a corrupt one is kept aside first.
     HRESULT open();

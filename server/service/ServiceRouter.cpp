@@ -441,8 +441,8 @@ HttpResponse ServiceRouter::history(const HttpRequest& request) {
         if (!before || !count)
             return badRequestResponse(QStringLiteral("before and count are whole numbers from 0"));
         std::vector<HistoryEntry> entries;
-        const HRESULT hr = m_server->history().list(
-            entries, *before, static_cast<int>(std::min<qint64>(*count, 1000)));
+        const HRESULT hr = m_server->history().ListHistory(
+            *before, static_cast<int>(std::min<qint64>(*count, 1000)), entries);
         if (FAILED(hr))
             return failed(hr, "the history could not be read");
         QJsonArray all;
@@ -455,14 +455,15 @@ HttpResponse ServiceRouter::history(const HttpRequest& request) {
     if (!ok || id <= 0)
         return failure(404, QStringLiteral("there is no such resource"), E_INVALIDARG);
     HistoryEntry entry;
-    QByteArray document;
-    const HRESULT hr = m_server->history().entry(id, entry, &document);
+    std::string document;
+    const HRESULT hr = m_server->history().GetHistoryEntry(id, entry, document);
     if (hr == HRESULT_NOT_FOUND)
         return failure(404, QStringLiteral("the history has no entry %1").arg(id), hr);
     if (FAILED(hr))
         return failed(hr, "the history could not be read");
-    return answer(200, {{QStringLiteral("entry"), HistoryEntryJson(entry)},
-                        {QLatin1String(wire::kConfigurationField), QString::fromUtf8(document)}});
+    return answer(200,
+                  {{QStringLiteral("entry"), HistoryEntryJson(entry)},
+                   {QLatin1String(wire::kConfigurationField), QString::fromStdString(document)}});
 }
 
 HttpResponse ServiceRouter::channelStatus() {

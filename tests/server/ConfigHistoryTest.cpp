@@ -32,7 +32,7 @@ protected:
     }
     std::vector<HistoryEntry> entries(EmbeddedServer& server) {
         std::vector<HistoryEntry> found;
-        EXPECT_EQ(server.history().list(found, 0, 1000), S_OK);
+        EXPECT_EQ(server.history().ListHistory(0, 1000, found), S_OK);
         return found;
     }
     // A history of its own over the directory, keeping what the retention keeps.
@@ -83,12 +83,13 @@ TEST_F(ConfigHistoryTest, TheDefaultACommitAndAFileChangedBehindTheServerEachAdd
 
     // Each entry gives back the very document that was stored.
     HistoryEntry entry;
-    QByteArray document;
-    ASSERT_EQ(server.history().entry(found[1].id, entry, &document), S_OK);
-    EXPECT_EQ(document.toStdString(), committed);
-    ASSERT_EQ(server.history().entry(found[0].id, entry, &document), S_OK);
-    EXPECT_EQ(document.toStdString(), behind);
-    EXPECT_EQ(server.history().entry(found[0].id + 1, entry), HRESULT_NOT_FOUND);
+    std::string document;
+    ASSERT_EQ(server.history().GetHistoryEntry(found[1].id, entry, document), S_OK);
+    EXPECT_EQ(document, committed);
+    ASSERT_EQ(server.history().GetHistoryEntry(found[0].id, entry, document), S_OK);
+    EXPECT_EQ(document, behind);
+    EXPECT_EQ(server.history().GetHistoryEntry(found[0].id + 1, entry, document),
+              HRESULT_NOT_FOUND);
 }
 
 TEST_F(ConfigHistoryTest, TwoServersCommittingAtOnceGiveEveryEntryInTheOrderStored) {
@@ -129,7 +130,7 @@ TEST_F(ConfigHistoryTest, RetentionPrunesOnlyWhatItShould) {
         recordAt(*byAge, now.addDays(-29), "b");
         const qint64 last = recordAt(*byAge, now, "c");
         std::vector<HistoryEntry> kept;
-        ASSERT_EQ(byAge->list(kept), S_OK);
+        ASSERT_EQ(byAge->ListHistory(0, 100, kept), S_OK);
         ASSERT_EQ(kept.size(), 2u);
         EXPECT_EQ(kept[0].id, last);
         EXPECT_EQ(kept[1].time.date(), now.addDays(-29).date());
@@ -141,7 +142,7 @@ TEST_F(ConfigHistoryTest, RetentionPrunesOnlyWhatItShould) {
         for (int i = 0; i < 4; ++i)
             last = recordAt(*byCount, now.addDays(-1000), QByteArray::number(i));
         std::vector<HistoryEntry> kept;
-        ASSERT_EQ(byCount->list(kept), S_OK);
+        ASSERT_EQ(byCount->ListHistory(0, 100, kept), S_OK);
         ASSERT_EQ(kept.size(), 3u);
         EXPECT_EQ(kept[0].id, last);
         EXPECT_EQ(kept[2].id, last - 2);
@@ -155,14 +156,14 @@ TEST_F(ConfigHistoryTest, ListsAPageAtATimeNewestFirst) {
     for (int i = 0; i < 10; ++i)
         recordAt(*all, QDateTime(), QByteArray::number(i));
     std::vector<HistoryEntry> page;
-    ASSERT_EQ(all->list(page, 0, 4), S_OK);
+    ASSERT_EQ(all->ListHistory(0, 4, page), S_OK);
     ASSERT_EQ(page.size(), 4u);
     EXPECT_EQ(page.front().id, 10);
     EXPECT_EQ(page.back().id, 7);
-    ASSERT_EQ(all->list(page, page.back().id, 4), S_OK);
+    ASSERT_EQ(all->ListHistory(page.back().id, 4, page), S_OK);
     ASSERT_EQ(page.size(), 4u);
     EXPECT_EQ(page.front().id, 6);
-    ASSERT_EQ(all->list(page, 2, 4), S_OK);
+    ASSERT_EQ(all->ListHistory(2, 4, page), S_OK);
     ASSERT_EQ(page.size(), 1u);
     EXPECT_EQ(page.front().id, 1);
 }
@@ -199,7 +200,7 @@ TEST_F(ConfigHistoryTest, AHistoryThatCannotBeWrittenNeverStopsACommitAndIsLogge
     EXPECT_EQ(read("config.xml").toStdString(), committed);
 
     std::vector<HistoryEntry> found;
-    EXPECT_TRUE(FAILED(server.history().list(found)));
+    EXPECT_TRUE(FAILED(server.history().ListHistory(0, 100, found)));
     EXPECT_TRUE(found.empty());
     const QString log = QString::fromUtf8(read("server.log"));
     EXPECT_TRUE(log.contains("The history database " + dir.filePath("history.sqlite") +

@@ -45,10 +45,10 @@ std::string ExpectWholeAfterKill(const QString& stateFolder,
     // The history agrees: its newest entry holds what config.xml holds, and a kill never
     // leaves the database corrupt.
     HistoryEntry newest;
-    QByteArray recorded;
+    std::string recorded;
     EXPECT_EQ(next.history().newest(newest), S_OK) << "kill " << kill;
-    EXPECT_EQ(next.history().entry(newest.id, newest, &recorded), S_OK) << "kill " << kill;
-    EXPECT_EQ(recorded, ReadWholeFile(state.filePath(QStringLiteral("config.xml"))))
+    EXPECT_EQ(next.history().GetHistoryEntry(newest.id, newest, recorded), S_OK) << "kill " << kill;
+    EXPECT_EQ(recorded, ReadWholeFile(state.filePath(QStringLiteral("config.xml"))).toStdString())
         << "kill " << kill << ": the history's newest entry is not the stored configuration";
     EXPECT_FALSE(next.history().keptAside().has_value()) << "kill " << kill;
     return normalized;
