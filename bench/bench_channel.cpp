@@ -9,7 +9,7 @@
 #include "items/ConfigListCtrl.h"
 #include "platform/StringIds.h"
 #include "review/ConfigReview.h"
-#include "state/ConfigDiff.h"
+#include "platform/ConfigDiff.h"
 #include "state/XPathAccess.h"
 #include "support/ScriptedPrompter.h"
 

@@ -5,7 +5,7 @@
 #include "BenchSupport.h"
 #include "platform/XmlDocument.h"
 #include "server/embedded/ConfigHistory.h"
-#include "state/ConfigDiff.h"
+#include "platform/ConfigDiff.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 #include "platform/WindowMessages.h"
 #include "platform/XmlDocument.h"
 #include "server/embedded/ConfigRules.h"
-#include "state/ConfigDiff.h"
+#include "platform/ConfigDiff.h"
 #include "support/FakeChannels.h"
 #include "support/FakeServices.h"
 

@@ -4,7 +4,7 @@
 // a row's touch wrote it as the row's own value.
 
 #include "platform/XmlDocument.h"
-#include "state/ConfigDiff.h"
+#include "platform/ConfigDiff.h"
 
 #include <map>
 #include <set>

@@ -8,7 +8,7 @@
 // ready-made entries.
 
 #include "platform/Variant.h"
-#include "state/ConfigDiff.h"
+#include "platform/ConfigDiff.h"
 
 #include <cstddef>
 #include <functional>

@@ -32,3 +32,7 @@ HistoryEntry HistoryEntryFromJson(const QJsonObject& json) {
         entry.restarted.push_back(channel.toInt());
     return entry;
 }
+
+std::string HistorySummary(const HistoryEntry& entry) {
+    return entry.report.substr(0, entry.report.find('\n'));
+}

@@ -35,6 +35,9 @@ struct HistoryEntry {
 QJsonObject HistoryEntryJson(const HistoryEntry& entry);
 HistoryEntry HistoryEntryFromJson(const QJsonObject& json);
 
+// The entry's one-line summary: the first line of its report.
+std::string HistorySummary(const HistoryEntry& entry);
+
 class IConfigHistory : public IErrorInfo {
 public:
     virtual ~IConfigHistory() = default;

@@ -1,6 +1,6 @@
 #include "ConfigCheckpoint.h"
 
-#include "ConfigDiff.h"
+#include "platform/ConfigDiff.h"
 #include "ConfigState.h"
 #include "SharedState.h"
 #include "platform/XmlDocument.h"

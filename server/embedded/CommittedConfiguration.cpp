@@ -1,6 +1,7 @@
 #include "CommittedConfiguration.h"
 
 #include "ConfigRules.h"
+#include "platform/ConfigDiff.h"
 #include "platform/XmlDocument.h"
 
 #include <fmt/format.h>
@@ -19,6 +20,17 @@ std::string parseFailure(const XmlDocument& document) {
     if (!error)
         return "it is not well-formed XML";
     return "it is not well-formed XML: " + error->Position();
+}
+
+// The report a commit is kept with: the one its utility made, else the document's plain
+// difference from what was stored (none when nothing readable was).
+std::string reportOf(const std::string& given, const XmlDocument* stored,
+                     const XmlDocument& committed) {
+    if (!given.empty())
+        return given;
+    if (!stored)
+        return "Committed in place of a configuration that could not be read";
+    return PlainChangeReport(DiffConfigurations(stored->documentNode(), committed.documentNode()));
 }
 
 } // namespace
@@ -173,11 +185,11 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const std::strin
             return E_CHANGED_STATE;
         }
         ChannelParts before;
-        if (stored) {
-            XmlDocument committed;
-            if (committed.loadXml(std::string_view(stored->constData(), stored->size())) == S_OK)
-                before = ChannelPartsOf(committed);
-        }
+        XmlDocument committed;
+        const bool readable = stored && committed.loadXml(std::string_view(stored->constData(),
+                                                                           stored->size())) == S_OK;
+        if (readable)
+            before = ChannelPartsOf(committed);
         const QByteArray text = QByteArray::fromStdString(document.xml());
         const HRESULT hr = m_files.write(kConfigFile, text);
         if (FAILED(hr)) {
@@ -208,12 +220,13 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const std::strin
         }
         m_report(S_OK, fmt::format("Commit by user '{}': {}", user,
                                    changed.empty() ? "no channel changed" : "changed " + changed));
-        const HRESULT recorded = remember({.origin = HistoryEntry::kCommit,
-                                           .user = user,
-                                           .address = address,
-                                           .restarted = restarted,
-                                           .report = report},
-                                          text);
+        const HRESULT recorded =
+            remember({.origin = HistoryEntry::kCommit,
+                      .user = user,
+                      .address = address,
+                      .restarted = restarted,
+                      .report = reportOf(report, readable ? &committed : nullptr, document)},
+                     text);
         m_historyNotice = SUCCEEDED(recorded)
                               ? std::string()
                               : "The server's history could not record this commit: " +

@@ -2,11 +2,11 @@
 
 #include "CommandFailure.h"
 
+#include "platform/ConfigDiff.h"
 #include "platform/FileWrite.h"
 #include "platform/XmlDocument.h"
 #include "server/embedded/ConfigHistory.h"
 #include "server/embedded/EmbeddedServer.h"
-#include "state/ConfigDiff.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -34,12 +34,6 @@ std::string restartedText(const std::vector<int>& channels) {
     return text.empty() ? "none" : text;
 }
 
-// The first line of the report, for the one-line summary.
-std::string summaryOf(const HistoryEntry& entry) {
-    const std::string& report = entry.report;
-    return report.substr(0, report.find('\n'));
-}
-
 void printJson(const QJsonValue& value) {
     const QByteArray text = value.isArray()
                                 ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
@@ -51,7 +45,7 @@ void printLine(const HistoryEntry& entry) {
     std::printf("%lld\t%s\t%s\t%s\t%s\trestarted: %s\t%s\n", static_cast<long long>(entry.id),
                 entry.time.toString(Qt::ISODate).toUtf8().constData(), entry.origin.c_str(),
                 entry.user.empty() ? "-" : entry.user.c_str(), entry.address.c_str(),
-                restartedText(entry.restarted).c_str(), summaryOf(entry).c_str());
+                restartedText(entry.restarted).c_str(), HistorySummary(entry).c_str());
 }
 
 // A whole number from 1 given on the command line.
@@ -122,20 +116,6 @@ bool documentOf(IConfigHistory& history, qint64 id, XmlDocument& document, std::
     return true;
 }
 
-std::string changeLine(const ConfigChange& change) {
-    switch (change.kind) {
-    case ConfigChange::Kind::ElementAdded:
-        return fmt::format("added {}: {}", change.path, change.element);
-    case ConfigChange::Kind::ElementRemoved:
-        return fmt::format("removed {}", change.path);
-    case ConfigChange::Kind::Attribute:
-        break;
-    }
-    return fmt::format("{}/@{}: {} -> {}", change.path, change.attribute,
-                       change.before ? "\"" + *change.before + "\"" : "(none)",
-                       change.after ? "\"" + *change.after + "\"" : "(none)");
-}
-
 int diff(IConfigHistory& history, qint64 from, qint64 to, bool json) {
     XmlDocument before;
     XmlDocument after;
@@ -147,7 +127,7 @@ int diff(IConfigHistory& history, qint64 from, qint64 to, bool json) {
     if (json) {
         QJsonArray all;
         for (const ConfigChange& change : changes)
-            all.append(QString::fromStdString(changeLine(change)));
+            all.append(QString::fromStdString(ChangeText(change)));
         printJson(all);
         return 0;
     }
@@ -155,7 +135,7 @@ int diff(IConfigHistory& history, qint64 from, qint64 to, bool json) {
         std::printf("Entries %lld and %lld hold the same configuration.\n",
                     static_cast<long long>(from), static_cast<long long>(to));
     for (const ConfigChange& change : changes)
-        std::printf("%s\n", changeLine(change).c_str());
+        std::printf("%s\n", ChangeText(change).c_str());
     return 0;
 }
 

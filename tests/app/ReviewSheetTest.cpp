@@ -13,7 +13,7 @@
 #include "platform/StringIds.h"
 #include "platform/TouchTab.h"
 #include "review/ReviewText.h"
-#include "state/ConfigDiff.h"
+#include "platform/ConfigDiff.h"
 
 #include <QPushButton>
 

@@ -76,6 +76,10 @@ TEST_F(ConfigHistoryTest, TheDefaultACommitAndAFileChangedBehindTheServerEachAdd
     EXPECT_EQ(found[1].user, "admin");
     EXPECT_EQ(found[1].address, "192.0.2.7");
     EXPECT_EQ(found[1].restarted, std::vector<int>{1});
+    // No report came with the commit: the server's plain difference stands in.
+    EXPECT_EQ(HistorySummary(found[1]), "1 change in the document");
+    EXPECT_NE(found[1].report.find("/@loop: \"false\" -> \"true\""), std::string::npos)
+        << found[1].report;
     EXPECT_EQ(found[2].origin, "default");
     EXPECT_EQ(found[2].address, "local");
     EXPECT_GT(found[0].id, found[1].id);

@@ -6,7 +6,7 @@
 // element in the later one, a removed one in the earlier one), so that the changes can be
 // listed, traced to the rows that show them, and applied to the earlier document.
 
-#include "platform/XmlDocument.h"
+#include "XmlDocument.h"
 
 #include <optional>
 #include <string>
@@ -41,3 +41,11 @@ std::vector<ConfigChange> DiffConfigurations(const XmlNode& before, const XmlNod
 // Applies the changes in their order to a document node; false, with the document changed
 // up to that point, when one of them does not fit the document.
 bool ApplyConfigChanges(const XmlNode& document, const std::vector<ConfigChange>& changes);
+
+// A change in one plain line, by its path: "/Config/Channel[1]/@loop: \"true\" -> \"false\"",
+// "added /Config/Channel[3]: <Channel .../>", "removed /Config/Gpi[1]".
+std::string ChangeText(const ConfigChange& change);
+
+// The changes between two documents as a plain report: a first line that counts them
+// ("3 changes in the document"), then a line a change.
+std::string PlainChangeReport(const std::vector<ConfigChange>& changes);

@@ -231,3 +231,27 @@ bool ApplyConfigChanges(const XmlNode& document, const std::vector<ConfigChange>
     NoteXmlEdited();
     return applied;
 }
+
+std::string ChangeText(const ConfigChange& change) {
+    switch (change.kind) {
+    case ConfigChange::Kind::ElementAdded:
+        return fmt::format("added {}: {}", change.path, change.element);
+    case ConfigChange::Kind::ElementRemoved:
+        return fmt::format("removed {}", change.path);
+    case ConfigChange::Kind::Attribute:
+        break;
+    }
+    return fmt::format("{}/@{}: {} -> {}", change.path, change.attribute,
+                       change.before ? "\"" + *change.before + "\"" : "(none)",
+                       change.after ? "\"" + *change.after + "\"" : "(none)");
+}
+
+std::string PlainChangeReport(const std::vector<ConfigChange>& changes) {
+    std::string report = changes.empty() ? std::string("No change in the document")
+                         : changes.size() == 1
+                             ? std::string("1 change in the document")
+                             : fmt::format("{} changes in the document", changes.size());
+    for (const ConfigChange& change : changes)
+        report += "\n" + ChangeText(change);
+    return report;
+}

@@ -1,4 +1,4 @@
-#include "state/ConfigDiff.h"
+#include "platform/ConfigDiff.h"
 
 #include "server/embedded/ConfigRules.h"
 
