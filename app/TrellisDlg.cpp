@@ -1,5 +1,6 @@
 #include "TrellisDlg.h"
 
+#include "HistoryDlg.h"
 #include "SheetPlacement.h"
 #include "TrellisApp.h"
 #include "channel/ChannelPage.h"
@@ -204,13 +205,6 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
             TellNotAuthorized("Security", this);
             return;
         }
-        // Load and Restore tell their own refusals; a failure they only reported is told here.
-        const auto tellFailure = [this](const std::string& what, const char* caption,
-                                        HRESULT status) {
-            if (FAILED(status))
-                prompter().messageBox(what + "\n" + m_state->GetServerFailureText(status), caption,
-                                      MB_TOUCH_ERROR, this);
-        };
         switch (index) {
         case 0: {
             const FileAnswer file =
@@ -228,14 +222,8 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
             if (file.result != IDOK)
                 return;
             std::string path = file.fileName;
-            const std::uint64_t generation = m_state->DocumentGeneration();
-            const HRESULT loaded = m_state->LoadConfig(path);
-            tellFailure(fmt::sprintf("'%s' could not be loaded.", path), "Load Error", loaded);
-            scope.Check(loaded);
-            if (m_state->DocumentGeneration() != generation) {
-                showLoadedFile(path);
+            if (takeLoaded(scope, path, [&] { return m_state->LoadConfig(path); }))
                 return;
-            }
             break;
         }
         case 2: {
@@ -248,6 +236,15 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
             scope.Check(restored);
             break;
         }
+        case 3: {
+            const qint64 entry = chooseHistoryEntry();
+            if (entry == 0)
+                return;
+            if (takeLoaded(scope, fmt::format("History entry {}", entry),
+                           [&] { return m_state->LoadHistoryEntry(entry); }))
+                return;
+            break;
+        }
         default:
             return;
         }
@@ -256,7 +253,56 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
     });
 }
 
-void CTrellisDlg::showLoadedFile(const std::string& path) {
+void CTrellisDlg::tellFailure(const std::string& what, const char* caption, HRESULT status) {
+    // Load and Restore tell their own refusals; a failure they only reported is told here.
+    if (FAILED(status))
+        prompter().messageBox(what + "\n" + m_state->GetServerFailureText(status), caption,
+                              MB_TOUCH_ERROR, this);
+}
+
+bool CTrellisDlg::takeLoaded(CTraceScope& scope, const std::string& name,
+                             const std::function<HRESULT()>& load) {
+    const std::uint64_t generation = m_state->DocumentGeneration();
+    const HRESULT loaded = load();
+    tellFailure(fmt::sprintf("'%s' could not be loaded.", name), "Load Error", loaded);
+    scope.Check(loaded);
+    if (m_state->DocumentGeneration() == generation)
+        return false;
+    showLoadedFile(name);
+    return true;
+}
+
+qint64 CTrellisDlg::chooseHistoryEntry() {
+    const std::shared_ptr<IConfigHistory> history = m_state->ConfigHistory();
+    if (!history) {
+        prompter().messageBox("The server keeps no history of its configurations.", "History",
+                              MB_TOUCH_INFORMATION, this);
+        return 0;
+    }
+    std::shared_ptr<XmlDocument> document;
+    m_state->GetConfigDocument(document);
+    CHistoryDlg dialog(
+        history,
+        {.document = document,
+         .words = [this](const XmlDocument& before,
+                         const XmlDocument& after) { return ChangeWordsBetween(before, after); },
+         // The view is read-only: it may read the history, and load nothing to commit.
+         .mayLoad =
+             [this](QWidget* owner) {
+                 if (!m_state->IsReadOnly())
+                     return true;
+                 TellNotAuthorized("Security", owner);
+                 return false;
+             },
+         .channelName =
+             [document](int index) {
+                 return SlotDisplayName(index, {document.get()});
+             }},
+        this);
+    return prompter().runDialog(dialog) == IDOK ? dialog.ChosenEntry() : 0;
+}
+
+void CTrellisDlg::showLoadedFile(const std::string& name) {
     for (int index = 0; index < GetPageCount(); ++index)
         SendMessage(GetPage(index), WM_CONFIG_RELAYOUT, 0, 0);
     const std::vector<std::string> rows = reviewBuilder().RowsOutsideTheirChoices();
@@ -264,7 +310,7 @@ void CTrellisDlg::showLoadedFile(const std::string& path) {
         return;
     std::string text = fmt::sprintf("'%s' was loaded. These settings hold values that are not "
                                     "among their choices; change them before you commit:",
-                                    path);
+                                    name);
     for (const std::string& row : rows)
         text += "\n" + row;
     prompter().messageBox(text, "Load", MB_TOUCH_WARNING, this);
@@ -333,7 +379,7 @@ bool CTrellisDlg::commitAll(HRESULT& committed, CommitOutcome& outcome, const st
     const std::uint32_t restarting = restartingSlots();
     const std::uint32_t before = m_state->IsChannelOffline();
     const auto words = [this](const XmlDocument& known, const XmlDocument& now) {
-        return serverChangeWords(known, now);
+        return ChangeWordsBetween(known, now);
     };
     committed = m_state->CommitConfig(words, report);
     // A refused commit keeps the sheet and its edits, to try again or to save them.
@@ -403,7 +449,7 @@ void CTrellisDlg::OnCancel() {
             return;
         const HRESULT restored =
             m_state->RestoreInitialConfig([this](const XmlDocument& known, const XmlDocument& now) {
-                return serverChangeWords(known, now);
+                return ChangeWordsBetween(known, now);
             });
         // A server that cannot be reached, or refuses, must not keep the user in the sheet:
         // they may leave, told what stays on the server, or stay and save their edits.

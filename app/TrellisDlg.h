@@ -1,17 +1,19 @@
 #pragma once
 // The main configuration sheet: logs on when first shown, creates the pages, handles the
-// page buttons Save, Load and Restore, commits on OK (waiting while channels restart) and
-// offers to discard changes on Cancel.
+// page buttons Save, Load, Restore and History, commits on OK (waiting while channels
+// restart) and offers to discard changes on Cancel.
 
 #include "CommitProgress.h"
 #include "platform/TouchPropertySheet.h"
 #include "review/ConfigReview.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 class CConfigState;
+class CTraceScope;
 class XmlDocument;
 struct CommitOutcome;
 class CSystemPage;
@@ -58,6 +60,10 @@ public:
     bool ShowedProgress() const { return m_showedProgress; }
     // What a commit now would change, from every page.
     ConfigReview ReviewChanges() const;
+    // The changes between two documents, one line each, in the review's words: what another
+    // session committed, or what tells two stored configurations apart.
+    std::vector<std::string> ChangeWordsBetween(const XmlDocument& before,
+                                                const XmlDocument& after) const;
 
 protected:
     bool event(QEvent* event) override;
@@ -85,14 +91,19 @@ private:
     void saveChangeReport(const std::string& configurationPath);
     // The slots of the channels a commit now restarts, as a mask.
     std::uint32_t restartingSlots() const;
+    // Tells a failure that Load or Restore only reported: what failed and the server's reason.
+    void tellFailure(const std::string& what, const char* caption, HRESULT status);
+    // Runs a Load, of a file or of a history entry, and tells what failed; when the document
+    // changed, every page shows it and true is returned.
+    bool takeLoaded(CTraceScope& scope, const std::string& name,
+                    const std::function<HRESULT()>& load);
+    // Opens the history; the entry the user chose to load, or 0.
+    qint64 chooseHistoryEntry();
     // After a Load: every page shows the loaded document, and the user is told of rows whose
     // loaded value is none of their choices.
-    void showLoadedFile(const std::string& path);
+    void showLoadedFile(const std::string& name);
     // The review of every page, ready to build.
     ConfigReviewBuilder reviewBuilder() const;
-    // What another session committed, one line a change, in the review's words.
-    std::vector<std::string> serverChangeWords(const XmlDocument& known,
-                                               const XmlDocument& now) const;
     // Names the channels of a mask of channel slots.
     std::vector<std::string> slotNames(std::uint32_t mask) const;
 

@@ -169,9 +169,9 @@ ConfigReview CTrellisDlg::ReviewChanges() const {
     return reviewBuilder().Build();
 }
 
-std::vector<std::string> CTrellisDlg::serverChangeWords(const XmlDocument& known,
-                                                        const XmlDocument& now) const {
-    return reviewBuilder().ChangeLines(known, now);
+std::vector<std::string> CTrellisDlg::ChangeWordsBetween(const XmlDocument& before,
+                                                         const XmlDocument& after) const {
+    return reviewBuilder().ChangeLines(before, after);
 }
 
 QString ChangeReportPath(const QString& configurationPath) {

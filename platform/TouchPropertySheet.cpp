@@ -39,7 +39,7 @@ bool CTouchPropertyPage::Create(QWidget* parent) {
 }
 
 void CTouchPropertyPage::AddFileWizardButtons() {
-    for (const char* text : {"Save", "Load", "Restore"})
+    for (const char* text : {"Save", "Load", "Restore", "History"})
         AddWizardButton(QString::fromLatin1(text));
 }
 

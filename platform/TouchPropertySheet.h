@@ -35,7 +35,7 @@ public:
 
     // Registers a page button; returns its command id.
     int AddWizardButton(const QString& text);
-    // The configuration file buttons every settings page has: Save, Load and Restore.
+    // The configuration buttons every settings page has: Save, Load, Restore and History.
     void AddFileWizardButtons();
     const QStringList& WizardButtons() const { return m_buttons; }
 

@@ -29,7 +29,8 @@ TEST_F(SheetTest, StartUpShowsTheSystemPageOfSevenPages) {
         EXPECT_EQ(sheet.GetPageCount(), 7);
         EXPECT_EQ(sheet.GetActivePage()->PageName(), "System");
         EXPECT_EQ(sheet.GetPage(2)->PageName(), "Ganging");
-        EXPECT_EQ(sheet.GetActivePage()->WizardButtons(), (QStringList{"Save", "Load", "Restore"}));
+        EXPECT_EQ(sheet.GetActivePage()->WizardButtons(),
+                  (QStringList({"Save", "Load", "Restore", "History"})));
         // No title bar on a kiosk screen: the title, naming host and user, stands inside.
         sheet.show();
         const auto* heading = sheet.findChild<QLabel*>("Caption");

@@ -83,7 +83,7 @@ TEST_F(ChannelPageTest, EachChannelGetsATabNamedByItsIdAndADialog) {
     buildPage();
     EXPECT_EQ(tabTexts(), (std::vector<std::string>{"C1", "Studio B"}));
     EXPECT_EQ(page->ChannelCount(), 2);
-    EXPECT_EQ(page->WizardButtons(), (QStringList{"Save", "Load", "Restore"}));
+    EXPECT_EQ(page->WizardButtons(), (QStringList({"Save", "Load", "Restore", "History"})));
     ASSERT_NE(page->Dialog(1), nullptr);
     EXPECT_EQ(stillPlay(1), "StillsStudio B");
     EXPECT_EQ(page->Dialog(2), nullptr);
