@@ -106,6 +106,9 @@ CHistoryDlg::CHistoryDlg(std::shared_ptr<IConfigHistory> history, Sheet sheet, Q
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     makeScrollBarWide(m_list);
+    // Two lines a row, with room around them for a finger.
+    m_model->SetRowHeight(std::max(TouchTargetHeight(), 2 * m_list->fontMetrics().lineSpacing() +
+                                                            FrmwkGetMetrics(METRIC_MARGIN)));
     m_list->setModel(m_model);
     connect(m_list, &QListView::clicked, this,
             [this](const QModelIndex& index) { TouchRow(index.row()); });
@@ -114,7 +117,7 @@ CHistoryDlg::CHistoryDlg(std::shared_ptr<IConfigHistory> history, Sheet sheet, Q
     m_report = new QPlainTextEdit(this);
     m_report->setObjectName(QStringLiteral("EntryReport"));
     m_report->setReadOnly(true);
-    m_report->setFont(FrmwkGetFont(FONT_SMALL));
+    m_report->setFont(FrmwkGetFont(FONT_NORMAL));
     m_report->setPlaceholderText(QStringLiteral(
         "Touch an entry to see its report. Compare takes two entries, or one entry and the "
         "sheet's configuration."));

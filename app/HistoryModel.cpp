@@ -2,6 +2,8 @@
 
 #include "platform/HResult.h"
 
+#include <QSize>
+
 HistoryListModel::HistoryListModel(std::shared_ptr<IConfigHistory> history, ChannelName channelName,
                                    QObject* parent)
     : QAbstractListModel(parent), m_history(std::move(history)),
@@ -14,7 +16,11 @@ int HistoryListModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role == Qt::SizeHintRole && m_rowHeight > 0)
+        return QSize(0, m_rowHeight);
+    if (role != Qt::DisplayRole)
         return {};
     const HistoryEntry& entry = Entry(index.row());
     QString summary = QString::fromStdString(HistorySummary(entry));

@@ -31,6 +31,9 @@ public:
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
+    // The height of a row; the view's own when 0.
+    void SetRowHeight(int height) { m_rowHeight = height; }
+
     const HistoryEntry& Entry(int row) const { return m_entries.at(static_cast<std::size_t>(row)); }
     // Why the last read failed; empty when none did.
     const QString& FailureText() const { return m_failure; }
@@ -46,6 +49,7 @@ private:
     std::vector<HistoryEntry> m_entries;
     bool m_atEnd = false;
     QString m_failure;
+    int m_rowHeight = 0;
 };
 
 // Who stored an entry and from where: "admin (192.0.2.1)", or "the server" for what it

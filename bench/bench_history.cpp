@@ -1,12 +1,22 @@
 // Costs of the history of stored configurations: the first page of a history of 10,000
-// entries of the largest default document, and the comparison of two of its entries, with
-// the database's size per entry.
+// entries of the largest default document, the comparison of two of its entries (as a plain
+// difference, and in the review's words), the History dialog opened over it, and the
+// database's size per entry.
 
 #include "BenchSupport.h"
-#include "platform/XmlDocument.h"
-#include "server/embedded/ConfigHistory.h"
+#include "app/HistoryDlg.h"
+#include "app/HistoryModel.h"
+#include "app/TrellisApp.h"
+#include "app/TrellisDlg.h"
 #include "platform/ConfigDiff.h"
+#include "platform/XmlDocument.h"
+#include "server/ServiceFactory.h"
+#include "server/embedded/ConfigHistory.h"
+#include "server/embedded/EmbeddedServer.h"
+#include "server/embedded/EmbeddedServices.h"
+#include "support/ScriptedPrompter.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -80,6 +90,57 @@ void compareFirstAndLastEntries(benchmark::State& state) {
     }
 }
 BENCHMARK(compareFirstAndLastEntries)->Unit(benchmark::kMicrosecond);
+
+// The History button's dialog over the 10,000 entries, from made to shown with its first
+// rows.
+void historyDialogOpens(benchmark::State& state) {
+    FilledHistory& history = filled();
+    const std::shared_ptr<IConfigHistory> shared(&history.history, [](IConfigHistory*) {});
+    for (auto _ : state) {
+        CHistoryDlg dialog(shared, {});
+        dialog.show();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(dialog.Model()->rowCount());
+    }
+}
+BENCHMARK(historyDialogOpens)->Unit(benchmark::kMillisecond);
+
+// Compare in the dialog: the first and the last entry read, parsed and listed in the
+// review's words by a sheet over the largest default document.
+void compareInTheReviewsWords(benchmark::State& state) {
+    FilledHistory& history = filled();
+    QTemporaryDir dir;
+    EmbeddedServer(dir.path()).commit(ServerSession{"admin", "", true}, largestDefault());
+    EmbeddedServiceFactory factory(dir.path());
+    installServiceFactory(&factory);
+    ScriptedPrompter script;
+    script.install();
+    CTrellisApp app;
+    app.SetHostName(QStringLiteral("localhost"));
+    script.answerLogon("admin", "trellis");
+    CTrellisDlg sheet(QStringLiteral("Configuration for localhost"), QSize(620, 460));
+    QCoreApplication::sendPostedEvents(&sheet);
+    sheet.show();
+    QCoreApplication::processEvents();
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        HistoryEntry entry;
+        std::string first;
+        std::string last;
+        history.history.GetHistoryEntry(history.ids.front(), entry, first);
+        history.history.GetHistoryEntry(history.ids.back(), entry, last);
+        XmlDocument before;
+        XmlDocument after;
+        before.loadBytes(first);
+        after.loadBytes(last);
+        lines = sheet.ChangeWordsBetween(before, after).size();
+    }
+    if (sheet.GetPageCount() == 0 || lines == 0)
+        state.SkipWithError("the sheet did not start, or found no difference");
+    state.counters["lines"] = static_cast<double>(lines);
+    installServiceFactory(nullptr);
+}
+BENCHMARK(compareInTheReviewsWords)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
