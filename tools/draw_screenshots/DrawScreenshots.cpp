@@ -3,6 +3,7 @@
 // into docs/screenshots. The sheet runs over the embedded server, so its heading names
 // localhost. Not a test: a picture that cannot be drawn or saved is reported as a failure.
 
+#include "app/HistoryDlg.h"
 #include "app/SheetFixture.h"
 #include "items/ConfigChoiceItem.h"
 #include "items/ConfigMaskItem.h"
@@ -103,6 +104,41 @@ TEST_F(SheetPicture, RemotePage) {
     draw<CRemotePage>("sheet-remote.png", [](CRemotePage& page) {
         page.List()->ItemAt(1)->SetSelected(true);
         page.List()->Relayout(true);
+    });
+}
+
+// The History dialog over three commits, the first and the last marked, and their comparison.
+TEST_F(SheetPicture, History) {
+    const auto commitChange = [this](const std::string& element, const char* attribute,
+                                     const char* value) {
+        runAsAdmin([&](CTrellisDlg& sheet) {
+            CConfigState().PutAttributeValue(element, attribute, Variant(value), true, true);
+            commitWithOk(sheet);
+        });
+    };
+    commitChange(kTimeOfDay, "timeOfDaySource", "Ltc");
+    commitChange("./Config/System/SystemAudioReference", "audioUnityLevel", "8");
+    commitChange("//VideoInput[@id='VideoIn1']", "videoInputFormat", "Format1080_29_97Hz_2To1");
+    runAsAdmin([&](CTrellisDlg& sheet) {
+        sheet.show();
+        script.answerDialog([&](QDialog& dialog) {
+            auto& history = dynamic_cast<CHistoryDlg&>(dialog);
+            history.show();
+            history.TouchRow(2);
+            history.TouchRow(0);
+            QCoreApplication::processEvents();
+            savePicture(history.grab().toImage(), "history.png");
+            script.answerDialog([](QDialog& comparison) {
+                comparison.show();
+                QCoreApplication::processEvents();
+                savePicture(comparison.grab().toImage(), "history-compare.png");
+                return IDOK;
+            });
+            history.CompareButton()->click();
+            return IDCANCEL;
+        });
+        sheet.PressWizardButton(3);
+        sheet.CancelButton()->click();
     });
 }
 
