@@ -48,6 +48,16 @@ struct FilledHistory {
         }
     }
 
+    // The first and the last entry, read and parsed.
+    void readFirstAndLast(XmlDocument& before, XmlDocument& after) {
+        HistoryEntry entry;
+        std::string text;
+        history.GetHistoryEntry(ids.front(), entry, text);
+        before.loadBytes(text);
+        history.GetHistoryEntry(ids.back(), entry, text);
+        after.loadBytes(text);
+    }
+
     QTemporaryDir folder;
     ConfigHistory history{folder.path(), [](HRESULT, const std::string&) {}, {.days = 0}};
     std::vector<qint64> ids;
@@ -75,15 +85,9 @@ BENCHMARK(historyFirstPage)->Unit(benchmark::kMicrosecond);
 void compareFirstAndLastEntries(benchmark::State& state) {
     FilledHistory& history = filled();
     for (auto _ : state) {
-        HistoryEntry entry;
-        std::string first;
-        std::string last;
-        history.history.GetHistoryEntry(history.ids.front(), entry, first);
-        history.history.GetHistoryEntry(history.ids.back(), entry, last);
         XmlDocument before;
         XmlDocument after;
-        before.loadBytes(first);
-        after.loadBytes(last);
+        history.readFirstAndLast(before, after);
         const std::vector<ConfigChange> changes =
             DiffConfigurations(before.documentNode(), after.documentNode());
         benchmark::DoNotOptimize(changes.data());
@@ -124,15 +128,9 @@ void compareInTheReviewsWords(benchmark::State& state) {
     QCoreApplication::processEvents();
     std::size_t lines = 0;
     for (auto _ : state) {
-        HistoryEntry entry;
-        std::string first;
-        std::string last;
-        history.history.GetHistoryEntry(history.ids.front(), entry, first);
-        history.history.GetHistoryEntry(history.ids.back(), entry, last);
         XmlDocument before;
         XmlDocument after;
-        before.loadBytes(first);
-        after.loadBytes(last);
+        history.readFirstAndLast(before, after);
         lines = sheet.ChangeWordsBetween(before, after).size();
     }
     if (sheet.GetPageCount() == 0 || lines == 0)
