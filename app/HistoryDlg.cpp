@@ -104,6 +104,8 @@ CHistoryDlg::CHistoryDlg(std::shared_ptr<IConfigHistory> history, Sheet sheet, Q
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     // Marks follow touches, not the view's own rules: the dialog sets the selection.
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    // Nor does a focus frame on the first row look like a mark.
+    m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     makeScrollBarWide(m_list);
     // Two lines a row, with room around them for a finger.

@@ -89,7 +89,9 @@ std::string OutcomeText(const ConfigReview& review, const CommitOutcome& outcome
 }
 
 std::string ReviewSummary(const ConfigReview& review) {
-    const std::size_t count = review.ListedChangeCount();
+    // Counted as the review and the notice after the commit count them: a change of the
+    // user's with what rules rewrote after it is one.
+    const std::size_t count = review.EntryCount();
     std::string groups;
     for (const ReviewGroup& group : review.groups)
         groups += (groups.empty() ? "" : ", ") + GroupHeading(group);

@@ -121,7 +121,7 @@ TEST(ReviewTextTest, RestartAndOutcomeNameTheChannels) {
               "Channel C3 was still offline after 120.0 seconds.");
 }
 
-TEST(ReviewTextTest, TheReportListsGroupsEntriesTheirRuleChangesAndTheRestart) {
+TEST(ReviewTextTest, TheReportAndItsSummaryListGroupsEntriesTheirRuleChangesAndTheRestart) {
     ConfigReview review;
     EXPECT_EQ(ReviewReport(review, "Title"), "Title\n\nNo changes.\n");
 
@@ -145,4 +145,7 @@ TEST(ReviewTextTest, TheReportListsGroupsEntriesTheirRuleChangesAndTheRestart) {
               "  Password: changed\n"
               "\n"
               "Channel C2 goes offline to restart.\n");
+    // The summary counts as the review and the notice do: a change with what rules wrote
+    // after it is one.
+    EXPECT_EQ(ReviewSummary(review), "2 changes: System, Security C2");
 }
