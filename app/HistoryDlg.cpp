@@ -34,10 +34,14 @@ QString entryHeading(const HistoryEntry& entry) {
         return QStringLiteral("Entry %1, committed %2 by %3")
             .arg(entry.id)
             .arg(time, QString::fromStdString(HistoryAuthor(entry)));
+    // A user's default is a Restore of defaults; the server's, its first use.
     if (entry.origin == HistoryEntry::kDefault)
         return QStringLiteral("Entry %1, the default configuration, stored %2")
-            .arg(entry.id)
-            .arg(time);
+                   .arg(entry.id)
+                   .arg(time) +
+               (entry.user.empty()
+                    ? QString()
+                    : QStringLiteral(" by ") + QString::fromStdString(HistoryAuthor(entry)));
     if (entry.origin == HistoryEntry::kFound)
         return QStringLiteral("Entry %1, found on the server %2").arg(entry.id).arg(time);
     return QStringLiteral("Entry %1, stored %2").arg(entry.id).arg(time);

@@ -33,6 +33,18 @@ std::string reportOf(const std::string& given, const XmlDocument* stored,
     return PlainChangeReport(DiffConfigurations(stored->documentNode(), committed.documentNode()));
 }
 
+// Whether a document is the default configuration of its reference standard: what a
+// Restore of defaults commits.
+bool isDefault(const XmlDocument& document) {
+    const std::string standard = document.documentNode()
+                                     .selectSingleNode("/Config/System/SystemVideoReference")
+                                     .attribute("referenceStandard");
+    const std::string text = DefaultConfigurationText(standard);
+    XmlDocument defaults;
+    return !text.empty() && defaults.loadXml(text) == S_OK &&
+           DiffConfigurations(defaults.documentNode(), document.documentNode()).empty();
+}
+
 } // namespace
 
 CommittedConfiguration::CommittedConfiguration(const StateFiles& files, ChannelStates& channels,
@@ -220,13 +232,13 @@ HRESULT CommittedConfiguration::commit(const std::string& user, const std::strin
         }
         m_report(S_OK, fmt::format("Commit by user '{}': {}", user,
                                    changed.empty() ? "no channel changed" : "changed " + changed));
-        const HRESULT recorded =
-            remember({.origin = HistoryEntry::kCommit,
-                      .user = user,
-                      .address = address,
-                      .restarted = restarted,
-                      .report = reportOf(report, readable ? &committed : nullptr, document)},
-                     text);
+        const HRESULT recorded = remember(
+            {.origin = isDefault(document) ? HistoryEntry::kDefault : HistoryEntry::kCommit,
+             .user = user,
+             .address = address,
+             .restarted = restarted,
+             .report = reportOf(report, readable ? &committed : nullptr, document)},
+            text);
         m_historyNotice = SUCCEEDED(recorded)
                               ? std::string()
                               : "The server's history could not record this commit: " +

@@ -53,7 +53,7 @@ protected:
 
 } // namespace
 
-TEST_F(ConfigHistoryTest, TheDefaultACommitAndAFileChangedBehindTheServerEachAddOneEntry) {
+TEST_F(ConfigHistoryTest, TheDefaultACommitAFileChangedBehindTheServerAndARestoreEachAddOneEntry) {
     EmbeddedServer server(dir.path());
     std::string text;
     ASSERT_EQ(server.configuration(text), S_OK);
@@ -67,9 +67,18 @@ TEST_F(ConfigHistoryTest, TheDefaultACommitAndAFileChangedBehindTheServerEachAdd
     ASSERT_EQ(server.configuration(text), S_OK);
     // Read again without a change: nothing more is added.
     ASSERT_EQ(server.configuration(text), S_OK);
+    // A Restore of defaults commits the default again: kept as the default, with its user.
+    ASSERT_EQ(server.commit(session, DefaultConfigurationText("Format625_25Hz_2To1"), nullptr,
+                            std::nullopt, nullptr, "Restored"),
+              S_OK);
 
-    const std::vector<HistoryEntry> found = entries(server);
-    ASSERT_EQ(found.size(), 3u);
+    std::vector<HistoryEntry> found = entries(server);
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(found[0].origin, "default");
+    EXPECT_EQ(found[0].user, "admin");
+    EXPECT_EQ(found[0].address, "192.0.2.7");
+    EXPECT_EQ(found[0].report, "Restored");
+    found.erase(found.begin());
     EXPECT_EQ(found[0].origin, "found");
     EXPECT_EQ(found[0].user, "");
     EXPECT_EQ(found[1].origin, "commit");
@@ -92,8 +101,9 @@ TEST_F(ConfigHistoryTest, TheDefaultACommitAndAFileChangedBehindTheServerEachAdd
     EXPECT_EQ(document, committed);
     ASSERT_EQ(server.history().GetHistoryEntry(found[0].id, entry, document), S_OK);
     EXPECT_EQ(document, behind);
-    EXPECT_EQ(server.history().GetHistoryEntry(found[0].id + 1, entry, document),
-              HRESULT_NOT_FOUND);
+    EXPECT_EQ(
+        server.history().GetHistoryEntry(found[0].id + 2, entry, document), // past the restore
+        HRESULT_NOT_FOUND);
 }
 
 TEST_F(ConfigHistoryTest, TwoServersCommittingAtOnceGiveEveryEntryInTheOrderStored) {
