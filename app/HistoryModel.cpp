@@ -52,8 +52,9 @@ void HistoryListModel::fetchMore(const QModelIndex& parent) {
         emit readFailed(m_failure);
         return;
     }
-    m_atEnd = page.size() < static_cast<std::size_t>(kPageSize);
-    if (page.empty())
+    // Only an empty page ends the list: a service may give fewer entries than asked for.
+    m_atEnd = page.empty();
+    if (m_atEnd)
         return;
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
