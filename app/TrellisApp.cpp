@@ -114,7 +114,8 @@ int CTrellisApp::ExitInstance() {
 }
 
 void ReportStartupFailure(const std::string& text) {
-    std::fprintf(stderr, "trellis: %s\n", text.c_str());
+    std::fprintf(stderr, "%s: %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
+                 text.c_str());
     prompter().messageBox(text, "Trellis", MB_TOUCH_ERROR, nullptr);
     if (CTrellisApp* app = CTrellisApp::instance())
         app->SetExitCode(1);

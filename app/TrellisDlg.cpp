@@ -221,8 +221,7 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
                 prompter().fileDialog(FileDialogKind::Open, "Open", kXmlFilter, this);
             if (file.result != IDOK)
                 return;
-            std::string path = file.fileName;
-            if (takeLoaded(scope, path, [&] { return m_state->LoadConfig(path); }))
+            if (LoadConfiguration(file.fileName))
                 return;
             break;
         }
@@ -240,8 +239,7 @@ void CTrellisDlg::OnWizardButtons(int commandId) {
             const qint64 entry = chooseHistoryEntry();
             if (entry == 0)
                 return;
-            if (takeLoaded(scope, fmt::format("History entry {}", entry),
-                           [&] { return m_state->LoadHistoryEntry(entry); }))
+            if (LoadHistoryEntry(entry))
                 return;
             break;
         }
@@ -260,16 +258,31 @@ void CTrellisDlg::tellFailure(const std::string& what, const char* caption, HRES
                               MB_TOUCH_ERROR, this);
 }
 
-bool CTrellisDlg::takeLoaded(CTraceScope& scope, const std::string& name,
-                             const std::function<HRESULT()>& load) {
-    const std::uint64_t generation = m_state->DocumentGeneration();
-    const HRESULT loaded = load();
-    tellFailure(fmt::sprintf("'%s' could not be loaded.", name), "Load Error", loaded);
-    scope.Check(loaded);
-    if (m_state->DocumentGeneration() == generation)
-        return false;
-    showLoadedFile(name);
-    return true;
+bool CTrellisDlg::takeLoaded(const std::string& name, const std::function<HRESULT()>& load) {
+    CTraceScope scope("CTrellisDlg::takeLoaded");
+    bool changed = false;
+    scope.Run([&] {
+        if (!m_state)
+            return;
+        const std::uint64_t generation = m_state->DocumentGeneration();
+        const HRESULT loaded = load();
+        tellFailure(fmt::sprintf("'%s' could not be loaded.", name), "Load Error", loaded);
+        scope.Check(loaded);
+        if (m_state->DocumentGeneration() == generation)
+            return;
+        changed = true;
+        showLoadedFile(name);
+    });
+    return changed;
+}
+
+bool CTrellisDlg::LoadConfiguration(std::string path) {
+    return takeLoaded(path, [&] { return m_state->LoadConfig(path); });
+}
+
+bool CTrellisDlg::LoadHistoryEntry(qint64 id) {
+    return takeLoaded(fmt::format("History entry {}", id),
+                      [&] { return m_state->LoadHistoryEntry(id); });
 }
 
 qint64 CTrellisDlg::chooseHistoryEntry() {

@@ -13,7 +13,6 @@
 #include <string>
 
 class CConfigState;
-class CTraceScope;
 class XmlDocument;
 struct CommitOutcome;
 class CSystemPage;
@@ -60,6 +59,11 @@ public:
     bool ShowedProgress() const { return m_showedProgress; }
     // What a commit now would change, from every page.
     ConfigReview ReviewChanges() const;
+    // Load, of a configuration file (".xml" is added to a path without it) or of an entry of
+    // the server's history: the document is judged as the server would, what is wrong is
+    // told, and every page shows a document that was taken. True when it was.
+    bool LoadConfiguration(std::string path);
+    bool LoadHistoryEntry(qint64 id);
     // The changes between two documents, one line each, in the review's words: what another
     // session committed, or what tells two stored configurations apart.
     std::vector<std::string> ChangeWordsBetween(const XmlDocument& before,
@@ -95,8 +99,7 @@ private:
     void tellFailure(const std::string& what, const char* caption, HRESULT status);
     // Runs a Load, of a file or of a history entry, and tells what failed; when the document
     // changed, every page shows it and true is returned.
-    bool takeLoaded(CTraceScope& scope, const std::string& name,
-                    const std::function<HRESULT()>& load);
+    bool takeLoaded(const std::string& name, const std::function<HRESULT()>& load);
     // Opens the history; the entry the user chose to load, or 0.
     qint64 chooseHistoryEntry();
     // After a Load: every page shows the loaded document, and the user is told of rows whose

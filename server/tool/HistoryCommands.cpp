@@ -79,7 +79,7 @@ int show(IConfigHistory& history, qint64 id, bool json) {
     std::string configuration;
     const HRESULT hr = history.GetHistoryEntry(id, entry, configuration);
     if (hr == HRESULT_NOT_FOUND) {
-        std::fprintf(stderr, "trellis-server: the history has no entry %lld.\n",
+        std::fprintf(stderr, "%s: the history has no entry %lld.\n", ProgramName().c_str(),
                      static_cast<long long>(id));
         return 1;
     }
@@ -100,7 +100,7 @@ bool documentOf(IConfigHistory& history, qint64 id, XmlDocument& document, std::
     HistoryEntry entry;
     const HRESULT hr = history.GetHistoryEntry(id, entry, text);
     if (hr == HRESULT_NOT_FOUND) {
-        std::fprintf(stderr, "trellis-server: the history has no entry %lld.\n",
+        std::fprintf(stderr, "%s: the history has no entry %lld.\n", ProgramName().c_str(),
                      static_cast<long long>(id));
         return false;
     }
@@ -109,8 +109,8 @@ bool documentOf(IConfigHistory& history, qint64 id, XmlDocument& document, std::
         return false;
     }
     if (document.loadBytes(text) != S_OK) {
-        std::fprintf(stderr, "trellis-server: entry %lld does not hold well-formed XML.\n",
-                     static_cast<long long>(id));
+        std::fprintf(stderr, "%s: entry %lld does not hold well-formed XML.\n",
+                     ProgramName().c_str(), static_cast<long long>(id));
         return false;
     }
     return true;
