@@ -131,8 +131,14 @@ std::optional<Options> parse(const QStringList& arguments) {
 
 // The password: from the file, else $TRELLIS_PASSWORD, else the terminal.
 std::optional<std::string> password(const Options& options) {
-    if (options.passwordFile.isEmpty())
-        return AskPassword(options.user.toStdString());
+    if (options.passwordFile.isEmpty()) {
+        std::string typed = AskPassword(options.user.toStdString());
+        if (typed.empty() && !qEnvironmentVariableIsSet("TRELLIS_PASSWORD") && !Terminal()) {
+            fail("no password: give --password-file or $TRELLIS_PASSWORD, or run on a terminal");
+            return std::nullopt;
+        }
+        return typed;
+    }
     constexpr qint64 kMostPasswordBytes = 4096;
     QByteArray content;
     std::string why;
@@ -197,10 +203,41 @@ void printReview(const ConfigReview& review, const std::string& title, bool json
         std::fputs(ReviewReport(review, title).c_str(), stdout);
 }
 
+// The checks, the question and the commit of a reviewed change: the status, and what
+// failed when something did.
+std::pair<int, std::string> commitReviewed(CtlSession& session, CtlPrompter& prompter,
+                                           const ConfigReview& review, const Options& options) {
+    const std::string host = options.host.toStdString();
+    const std::string notAuthorized = "nothing was committed: you are not authorized to change "
+                                      "configuration settings on " +
+                                      host;
+    if (!session.State().IsAuthorized())
+        return {kCtlRefused, notAuthorized};
+    if (!review.stoppedActivities.empty() && !options.force)
+        return {kCtlRefused, "nothing was committed: " + NameList(review.stoppedActivities) +
+                                 ", and would stop. --force commits all the same."};
+    if (!options.yes) {
+        Terminal terminal;
+        if (!terminal)
+            return {kCtlFailed,
+                    "nothing was committed: without a terminal to ask on, --yes commits"};
+        if (terminal.ask("Commit these changes to " + host + "? yes or no? ", false) != "yes")
+            return {kCtlFailed, "nothing was committed"};
+    }
+    const bool committed = session.Commit();
+    if (prompter.Conflict())
+        return {kCtlConflict, "nothing was committed: the configuration on " + host +
+                                  " changed since it was read; run the command again"};
+    if (prompter.NotAuthorized())
+        return {kCtlRefused, notAuthorized};
+    if (!committed)
+        return {kCtlFailed, "nothing was committed"};
+    return {kCtlDone, {}};
+}
+
 // apply and rollback: what a commit would change, the checks, the question and the commit.
 int apply(CtlSession& session, CtlPrompter& prompter, const Options& options) {
     const ConfigReview review = session.Review();
-    const std::string title = "Changes to " + options.host.toStdString();
     if (review.IsEmpty()) {
         if (!options.json)
             std::printf("No change: %s holds this configuration.\n",
@@ -208,42 +245,18 @@ int apply(CtlSession& session, CtlPrompter& prompter, const Options& options) {
         return kCtlNothingToChange;
     }
     if (!options.json)
-        printReview(review, title, false);
-    if (!session.State().IsAuthorized())
-        return fail("nothing was committed: you are not authorized to change configuration "
-                    "settings on " +
-                        options.host.toStdString(),
-                    kCtlRefused);
-    if (!review.stoppedActivities.empty() && !options.force)
-        return fail("nothing was committed: " + NameList(review.stoppedActivities) +
-                        ", and would stop. --force commits all the same.",
-                    kCtlRefused);
-    if (!options.yes) {
-        Terminal terminal;
-        if (!terminal)
-            return fail("nothing was committed: without a terminal to ask on, --yes commits");
-        if (terminal.ask("Commit these changes to " + options.host.toStdString() + "? yes or no? ",
-                         false) != "yes")
-            return fail("nothing was committed");
-    }
-    const bool committed = session.Commit();
+        printReview(review, "Changes to " + options.host.toStdString(), false);
+    const auto [status, failure] = commitReviewed(session, prompter, review, options);
     if (options.json) {
         QJsonObject answer = ReviewJson(review);
-        answer.insert(QStringLiteral("committed"), committed);
+        answer.insert(QStringLiteral("committed"), status == kCtlDone);
         answer.insert(QStringLiteral("notice"), QString::fromStdString(prompter.Outcome()));
+        answer.insert(QStringLiteral("error"), QString::fromStdString(failure));
         printJson(answer);
-    }
-    if (prompter.Conflict())
-        return fail("nothing was committed: the configuration on " + options.host.toStdString() +
-                        " changed since it was read; run the command again",
-                    kCtlConflict);
-    if (prompter.NotAuthorized())
-        return kCtlRefused;
-    if (!committed)
-        return fail("nothing was committed");
-    if (!options.json)
+    } else if (status == kCtlDone) {
         std::printf("%s\n", prompter.Outcome().c_str());
-    return kCtlDone;
+    }
+    return failure.empty() ? status : fail(failure, status);
 }
 
 int trust(const Options& options) {
@@ -296,7 +309,6 @@ int run(const Options& options) {
     if (!secret)
         return kCtlFailed;
     CtlPrompter prompter(options.user.toStdString(), *secret);
-    prompter.SetQuiet(options.json);
     installPrompter(&prompter);
     struct Uninstall {
         ~Uninstall() { installPrompter(nullptr); }
@@ -330,15 +342,10 @@ int run(const Options& options) {
         }
         return loaded ? kCtlDone : kCtlFailed;
     }
-    if (!loaded) {
-        // The same configuration, or one refused and told: nothing to compare.
-        if (prompter.Errors().empty()) {
-            if (!options.json)
-                std::printf("No change.\n");
-            return kCtlNothingToChange;
-        }
-        return kCtlFailed;
-    }
+    if (!loaded)
+        return prompter.Errors().empty() ? fail(options.positional[0].toStdString() +
+                                                " was not taken on " + options.host.toStdString())
+                                         : kCtlFailed; // told why
     if (command == QLatin1String("diff")) {
         const ConfigReview review = session.Review();
         printReview(review,

@@ -25,7 +25,7 @@ int CtlPrompter::messageBox(const std::string& text, const std::string& caption,
     // Trusting a host is the person's to say, on the terminal ("trellisctl trust" says it
     // beforehand for scripts).
     if (caption == "Unknown Host" && kind == MB_TOUCH_QUESTION)
-        return m_quiet ? IDNO : TerminalPrompter::messageBox(text, caption, style, owner);
+        return TerminalPrompter::messageBox(text, caption, style, owner);
     if (caption == "Changes Committed") {
         m_outcome = text;
         return IDOK;
@@ -43,7 +43,7 @@ int CtlPrompter::messageBox(const std::string& text, const std::string& caption,
     if (kind != MB_TOUCH_QUESTION)
         m_errors.push_back(text);
     // A failed start-up is on standard error already.
-    if (!m_quiet && caption != "Trellis")
+    if (caption != "Trellis")
         std::fprintf(stderr, "trellisctl: %s: %s\n", caption.c_str(), text.c_str());
     return DeclinedResult(style);
 }

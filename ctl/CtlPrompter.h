@@ -32,8 +32,6 @@ public:
     const std::vector<std::string>& Errors() const { return m_errors; }
     // The notice after a commit; empty when there was none.
     const std::string& Outcome() const { return m_outcome; }
-    // When set, messages are kept but not written: the command writes them as JSON.
-    void SetQuiet(bool quiet) { m_quiet = quiet; }
 
 private:
     std::string m_user;
@@ -41,7 +39,6 @@ private:
     bool m_loggedOn = false;
     bool m_conflict = false;
     bool m_notAuthorized = false;
-    bool m_quiet = false;
     std::vector<std::string> m_errors;
     std::string m_outcome;
 };

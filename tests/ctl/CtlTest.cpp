@@ -12,6 +12,9 @@
 #include "support/TestServerHost.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -131,6 +134,17 @@ TEST_F(CtlTest, ABusyChannelAReadOnlyUserAndABadFileAreRefusedAndChangeNothing) 
                             "commits all the same."),
               std::string::npos)
         << busy.err;
+
+    // The same refusal for a script, in JSON.
+    const QJsonObject answer =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(ctl({"--json", "apply", looping, "--yes"}).out))
+            .object();
+    EXPECT_FALSE(answer.value("committed").toBool());
+    EXPECT_EQ(answer.value("stopping").toArray(), QJsonArray({"C1 is playing"}));
+    EXPECT_EQ(answer.value("restarting").toArray(), QJsonArray({"C1"}));
+    EXPECT_TRUE(
+        answer.value("error").toString().startsWith("nothing was committed: C1 is playing"));
 
     const Outcome readOnly =
         ctl({"--user", "operator", "apply", looping, "--yes", "--force"}, kOperatorPassword);
