@@ -16,6 +16,8 @@
 
 #include <fmt/format.h>
 
+#include <openssl/crypto.h>
+
 namespace {
 
 // The wait cursor shows when a call on the GUI thread takes longer than this.
@@ -179,7 +181,12 @@ HttpsClient::HttpsClient(QString host, quint16 port, int timeoutMs)
     : m_worker(new HttpsWorker(std::move(host), port, timeoutMs)) {
     m_thread.setObjectName(QStringLiteral("https client"));
     m_worker->moveToThread(&m_thread);
-    QObject::connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    // The worker ends on its own thread, and OpenSSL's state of that thread with it: left to
+    // the end of the process, it would stay allocated to no one.
+    QObject::connect(&m_thread, &QThread::finished, [worker = m_worker] {
+        delete worker;
+        OPENSSL_thread_stop();
+    });
     m_thread.start();
 }
 
