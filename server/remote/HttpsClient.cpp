@@ -183,10 +183,14 @@ HttpsClient::HttpsClient(QString host, quint16 port, int timeoutMs)
     m_worker->moveToThread(&m_thread);
     // The worker ends on its own thread, and OpenSSL's state of that thread with it: left to
     // the end of the process, it would stay allocated to no one.
-    QObject::connect(&m_thread, &QThread::finished, [worker = m_worker] {
-        delete worker;
-        OPENSSL_thread_stop();
-    });
+    // (Direct: the thread object lives on the calling thread, which would queue the call.)
+    QObject::connect(
+        &m_thread, &QThread::finished, &m_thread,
+        [worker = m_worker] {
+            delete worker;
+            OPENSSL_thread_stop();
+        },
+        Qt::DirectConnection);
     m_thread.start();
 }
 
