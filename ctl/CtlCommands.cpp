@@ -274,6 +274,11 @@ int trust(const Options& options) {
                     "trellis-server serve prints it)");
     KnownHosts known;
     const std::optional<QString> trusted = known.fingerprint(address->key());
+    if (options.json)
+        printJson(
+            {{QStringLiteral("host"), address->key()},
+             {QStringLiteral("fingerprint"), fingerprint},
+             {QStringLiteral("trustedBefore"), trusted ? QJsonValue(*trusted) : QJsonValue()}});
     if (trusted && *trusted == fingerprint)
         return kCtlNothingToChange;
     if (trusted && !options.force)
