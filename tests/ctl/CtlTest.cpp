@@ -9,6 +9,7 @@
 #include "server/embedded/EmbeddedServer.h"
 #include "support/TestServerHost.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -213,6 +214,13 @@ TEST_F(CtlTest, ACommitByAnotherSessionWhileApplyAsksIsAConflict) {
     while (!shown.contains("yes or no? ") && terminal.waitForReadyRead(30000))
         shown += terminal.readAll();
     ASSERT_TRUE(shown.contains("Commit these changes to ")) << shown.toStdString();
+    // While it waits, the process list holds no password: no command line of any process.
+    for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(process));
+        if (commandLine.open(QIODevice::ReadOnly))
+            EXPECT_FALSE(commandLine.readAll().contains(kAdminPassword.toLatin1()))
+                << process.toStdString();
+    }
 
     XmlDocument other;
     ASSERT_EQ(other.loadXml(stored()), S_OK);
