@@ -217,9 +217,10 @@ TEST_F(CtlTest, ACommitByAnotherSessionWhileApplyAsksIsAConflict) {
     // While it waits, the process list holds no password: no command line of any process.
     for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(process));
-        if (commandLine.open(QIODevice::ReadOnly))
+        if (commandLine.open(QIODevice::ReadOnly)) {
             EXPECT_FALSE(commandLine.readAll().contains(kAdminPassword.toLatin1()))
                 << process.toStdString();
+        }
     }
 
     XmlDocument other;
