@@ -7,9 +7,9 @@
 #include "channel/ChannelDlg.h"
 #include "channel/ChannelPage.h"
 #include "items/ConfigListCtrl.h"
+#include "platform/ConfigDiff.h"
 #include "platform/StringIds.h"
 #include "review/ConfigReview.h"
-#include "platform/ConfigDiff.h"
 #include "state/XPathAccess.h"
 #include "support/ScriptedPrompter.h"
 

@@ -4,10 +4,10 @@
 #include "channel/ChannelDlg.h"
 #include "items/ConfigListCtrl.h"
 #include "pages/GpiDialogs.h"
+#include "platform/ConfigDiff.h"
 #include "platform/WindowMessages.h"
 #include "platform/XmlDocument.h"
 #include "server/embedded/ConfigRules.h"
-#include "platform/ConfigDiff.h"
 #include "support/FakeChannels.h"
 #include "support/FakeServices.h"
 

@@ -3,8 +3,8 @@
 // the channel it belongs to, the element and attribute its write was noted on, and whether
 // a row's touch wrote it as the row's own value.
 
-#include "platform/XmlDocument.h"
 #include "platform/ConfigDiff.h"
+#include "platform/XmlDocument.h"
 
 #include <map>
 #include <set>

@@ -7,8 +7,8 @@
 // as itself. Changes kept outside the document (remote hosts, protocol users) come in as
 // ready-made entries.
 
-#include "platform/Variant.h"
 #include "platform/ConfigDiff.h"
+#include "platform/Variant.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "ConfigCheckpoint.h"
 
-#include "platform/ConfigDiff.h"
 #include "ConfigState.h"
 #include "SharedState.h"
+#include "platform/ConfigDiff.h"
 #include "platform/XmlDocument.h"
 
 #include <algorithm>

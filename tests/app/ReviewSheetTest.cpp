@@ -10,10 +10,10 @@
 #include "pages/GpiDialogs.h"
 #include "pages/GpiPage.h"
 #include "pages/PanelPage.h"
+#include "platform/ConfigDiff.h"
 #include "platform/StringIds.h"
 #include "platform/TouchTab.h"
 #include "review/ReviewText.h"
-#include "platform/ConfigDiff.h"
 
 #include <QPushButton>
 
