@@ -199,10 +199,8 @@ bool CHistoryDlg::readEntry(const HistoryEntry& entry, XmlDocument& document) {
     const HRESULT hr = m_history->GetHistoryEntry(entry.id, read, text);
     if (FAILED(hr)) {
         // Pruned by the retention since the list was read, say.
-        const std::string said = m_history->LastErrorText();
         const std::string reason = hr == HRESULT_NOT_FOUND ? "It is no longer in the history."
-                                   : said.empty()          ? ComErrorText(hr)
-                                                           : "The server says: " + AsSentence(said);
+                                                           : ServerFailureText(m_history.get(), hr);
         prompter().messageBox(fmt::format("Entry {} could not be read.\n{}", entry.id, reason),
                               kTitle.toStdString(), MB_TOUCH_ERROR, this);
         return false;

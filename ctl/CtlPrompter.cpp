@@ -1,16 +1,11 @@
 #include "CtlPrompter.h"
 
 #include "review/ReviewChangesDlg.h"
+#include "state/ConfigState.h"
 
 #include <QDialog>
 
 #include <algorithm>
-
-namespace {
-
-const std::string kNotAuthorized = "You are not authorized to change configuration settings.";
-
-} // namespace
 
 CtlPrompter::CtlPrompter(std::string user, std::string password)
     : TerminalPrompter("trellisctl"), m_user(std::move(user)), m_password(std::move(password)) {}
@@ -30,7 +25,7 @@ int CtlPrompter::messageBox(const std::string& text, const std::string& caption,
         m_outcome = text;
         return IDOK;
     }
-    if (text == kNotAuthorized)
+    if (text == kNotAuthorizedText)
         m_notAuthorized = true;
     if (caption == "Configuration Changed" || caption == "Remote Hosts Changed")
         m_conflict = true;

@@ -130,14 +130,7 @@ std::shared_ptr<IConfigServer> CConfigState::GetConfigServer() const {
     return shared().configServer;
 }
 std::string CConfigState::GetServerFailureText(HRESULT status) const {
-    const auto server = shared().configServer;
-    const std::string reason = server ? server->LastErrorText() : std::string();
-    // A connection that broke or got no answer is the client's finding, not the server's.
-    if (!reason.empty() && (status == HRESULT_CONNECTION_ABORTED || status == HRESULT_TIMEOUT))
-        return "The connection to the server was lost: " + AsSentence(reason);
-    if (!reason.empty())
-        return "The server says: " + AsSentence(reason);
-    return FAILED(status) ? ComErrorText(status) : std::string();
+    return ServerFailureText(shared().configServer.get(), status);
 }
 std::shared_ptr<ISecurity> CConfigState::GetSecurityInterface() const {
     return shared().security;
@@ -177,6 +170,5 @@ std::shared_ptr<ILog> CConfigState::SharedLogInterface() {
 }
 
 void TellNotAuthorized(const std::string& caption, QObject* owner) {
-    prompter().messageBox("You are not authorized to change configuration settings.", caption,
-                          MB_TOUCH_WARNING, owner);
+    prompter().messageBox(kNotAuthorizedText, caption, MB_TOUCH_WARNING, owner);
 }

@@ -185,5 +185,8 @@ private:
     bool isPortState(int channel, int first, int second, const char* operation);
 };
 
-// Tells a user without the right to change the configuration that a change is refused.
+// What a user without the right to change the configuration is told of a refused change.
+inline constexpr const char* kNotAuthorizedText =
+    "You are not authorized to change configuration settings.";
+// Tells it, under the caption.
 void TellNotAuthorized(const std::string& caption, QObject* owner);

@@ -234,10 +234,7 @@ HRESULT CConfigState::LoadHistoryEntry(std::int64_t id) {
         std::string text;
         const HRESULT read = history->GetHistoryEntry(id, entry, text);
         if (FAILED(read)) {
-            const std::string reason = history->LastErrorText();
-            loadError("'%s' could not be read.", name,
-                      reason.empty() ? ComErrorText(read)
-                                     : "The server says: " + AsSentence(reason));
+            loadError("'%s' could not be read.", name, ServerFailureText(history.get(), read));
             return;
         }
         takeConfiguration(scope, *server, *document, text, name);
