@@ -132,12 +132,10 @@ std::optional<Options> parse(const QStringList& arguments) {
 // The password: from the file, else $TRELLIS_PASSWORD, else the terminal.
 std::optional<std::string> password(const Options& options) {
     if (options.passwordFile.isEmpty()) {
-        std::string typed = AskPassword(options.user.toStdString());
-        if (typed.empty() && !qEnvironmentVariableIsSet("TRELLIS_PASSWORD") && !Terminal()) {
+        std::optional<std::string> given = AskPassword(options.user.toStdString());
+        if (!given)
             fail("no password: give --password-file or $TRELLIS_PASSWORD, or run on a terminal");
-            return std::nullopt;
-        }
-        return typed;
+        return given;
     }
     constexpr qint64 kMostPasswordBytes = 4096;
     QByteArray content;
@@ -318,7 +316,7 @@ int run(const Options& options) {
     struct Uninstall {
         ~Uninstall() { installPrompter(nullptr); }
     } uninstall;
-    CtlSession session(options.host, prompter);
+    CtlSession session(options.host);
     if (!session.Started())
         return fail("could not log on to " + options.host.toStdString() + " as " +
                     options.user.toStdString());

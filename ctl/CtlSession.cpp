@@ -22,7 +22,7 @@ QJsonArray textArray(const std::vector<std::string>& lines) {
 
 } // namespace
 
-CtlSession::CtlSession(const QString& host, CtlPrompter&) {
+CtlSession::CtlSession(const QString& host) {
     m_app.SetHostName(host);
     m_sheet =
         std::make_unique<CTrellisDlg>(QStringLiteral("Configuration for ") + host, kSheetSize);

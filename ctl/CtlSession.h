@@ -19,8 +19,8 @@ class CTrellisDlg;
 
 class CtlSession {
 public:
-    // Logs on to host through the prompter's credentials.
-    CtlSession(const QString& host, CtlPrompter& prompter);
+    // Logs on to host; the installed prompter answers the logon.
+    explicit CtlSession(const QString& host);
     ~CtlSession();
 
     // Whether the logon succeeded and the pages were built; what failed was told.

@@ -44,9 +44,11 @@ int TerminalPrompter::messageBox(const std::string& text, const std::string& cap
     return answer == "yes" || answer == "y" ? IDYES : IDNO;
 }
 
-std::string AskPassword(const std::string& user) {
+std::optional<std::string> AskPassword(const std::string& user) {
     if (const char* given = std::getenv("TRELLIS_PASSWORD"))
         return given;
     Terminal terminal;
-    return terminal ? terminal.ask("password of " + user + ": ", true) : std::string();
+    if (!terminal)
+        return std::nullopt;
+    return terminal.ask("password of " + user + ": ", true);
 }

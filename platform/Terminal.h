@@ -5,6 +5,7 @@
 #include "Prompter.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 class Terminal {
@@ -39,5 +40,5 @@ private:
 };
 
 // The password of user: $TRELLIS_PASSWORD when set, else typed on the terminal without echo;
-// empty when there is neither.
-std::string AskPassword(const std::string& user);
+// none when there is neither.
+std::optional<std::string> AskPassword(const std::string& user);

@@ -74,17 +74,23 @@ int list(IConfigHistory& history, bool json, qint64 before, int count) {
     return 0;
 }
 
+// One entry and its configuration; false, with a message under what, when there is none.
+bool readEntry(IConfigHistory& history, qint64 id, const std::string& what, HistoryEntry& entry,
+               std::string& configuration) {
+    const HRESULT hr = history.GetHistoryEntry(id, entry, configuration);
+    if (hr == HRESULT_NOT_FOUND)
+        std::fprintf(stderr, "%s: the history has no entry %lld.\n", ProgramName().c_str(),
+                     static_cast<long long>(id));
+    else if (FAILED(hr))
+        historyFailed(history, hr, what);
+    return SUCCEEDED(hr);
+}
+
 int show(IConfigHistory& history, qint64 id, bool json) {
     HistoryEntry entry;
     std::string configuration;
-    const HRESULT hr = history.GetHistoryEntry(id, entry, configuration);
-    if (hr == HRESULT_NOT_FOUND) {
-        std::fprintf(stderr, "%s: the history has no entry %lld.\n", ProgramName().c_str(),
-                     static_cast<long long>(id));
+    if (!readEntry(history, id, "show", entry, configuration))
         return 1;
-    }
-    if (FAILED(hr))
-        return historyFailed(history, hr, "show");
     if (json) {
         printJson(HistoryEntryJson(entry));
         return 0;
@@ -98,16 +104,8 @@ int show(IConfigHistory& history, qint64 id, bool json) {
 // An entry's configuration, parsed; a message and false when there is none.
 bool documentOf(IConfigHistory& history, qint64 id, XmlDocument& document, std::string& text) {
     HistoryEntry entry;
-    const HRESULT hr = history.GetHistoryEntry(id, entry, text);
-    if (hr == HRESULT_NOT_FOUND) {
-        std::fprintf(stderr, "%s: the history has no entry %lld.\n", ProgramName().c_str(),
-                     static_cast<long long>(id));
+    if (!readEntry(history, id, fmt::format("reading entry {}", id), entry, text))
         return false;
-    }
-    if (FAILED(hr)) {
-        historyFailed(history, hr, fmt::format("reading entry {}", id));
-        return false;
-    }
     if (document.loadBytes(text) != S_OK) {
         std::fprintf(stderr, "%s: entry %lld does not hold well-formed XML.\n",
                      ProgramName().c_str(), static_cast<long long>(id));

@@ -63,8 +63,8 @@ int RunOnHost(const QString& host, const QString& user, const QString& command,
     connection.IsConnected(connected);
     if (!connected)
         return failed(host, "could not connect to the host server (not reached, or not trusted)");
-    const HRESULT logon =
-        connection.LogOn(user.toStdString(), AskPassword(user.toStdString()), "", true);
+    const HRESULT logon = connection.LogOn(
+        user.toStdString(), AskPassword(user.toStdString()).value_or(std::string()), "", true);
     bool loggedOn = false;
     connection.IsLoggedOn(loggedOn);
     if (FAILED(logon) || !loggedOn)
